@@ -1,0 +1,30 @@
+#include "app/ErrorTrap.h"
+
+#include "app/AppContext.h"
+#include "app/ErrorLog.h"
+#include "platform/Prompts.h"
+
+void reportFailure(AppContext &context, const QString &place, const Failure &failure,
+                   TrapStyle style)
+{
+    LogError(context.programFolder, place, failure);
+    if (style == TrapStyle::LogOnly || !context.prompts)
+        return;
+    QString text = QString::number(failure.number()) + QStringLiteral("\r\n") + failure.description();
+    if (style == TrapStyle::Connecting)
+        text.prepend(QStringLiteral("Failed in connecting socket\r\n"));
+    context.prompts->message(QStringLiteral("Error Condition"), text, PromptIcon::Critical);
+}
+
+bool runTrapped(AppContext &context, const QString &place, const std::function<void()> &body,
+                TrapStyle style, const std::function<bool(const Failure &)> &expected)
+{
+    try {
+        body();
+        return true;
+    } catch (const Failure &failure) {
+        if (!(expected && expected(failure)))
+            reportFailure(context, place, failure, style);
+        return false;
+    }
+}

@@ -1,0 +1,171 @@
+#include "app/IniFile.h"
+
+#include <QFile>
+#include <QList>
+#include <QSaveFile>
+
+namespace {
+
+struct Line {
+    QByteArray text;   // without its line end
+    QByteArray ending; // "\r\n", "\n" or "" for a last line without one
+};
+
+QList<Line> splitLines(const QByteArray &data)
+{
+    QList<Line> lines;
+    qsizetype start = 0;
+    while (start < data.size()) {
+        const qsizetype nl = data.indexOf('\n', start);
+        if (nl < 0) {
+            lines.append({data.mid(start), {}});
+            break;
+        }
+        qsizetype end = nl;
+        QByteArray ending("\n");
+        if (end > start && data.at(end - 1) == '\r') {
+            --end;
+            ending = "\r\n";
+        }
+        lines.append({data.mid(start, end - start), ending});
+        start = nl + 1;
+    }
+    return lines;
+}
+
+// The section name of a "[name]" line, or a null string for other lines.
+QString sectionName(const QByteArray &line)
+{
+    const QByteArray t = line.trimmed();
+    if (t.size() < 2 || t.front() != '[')
+        return {};
+    const qsizetype close = t.indexOf(']');
+    if (close < 0)
+        return {};
+    return QString::fromLatin1(t.mid(1, close - 1)).trimmed();
+}
+
+bool keyMatches(const QByteArray &line, const QString &key, QByteArray *value)
+{
+    const QByteArray t = line.trimmed();
+    if (t.isEmpty() || t.front() == ';')
+        return false;
+    const qsizetype eq = t.indexOf('=');
+    if (eq < 0)
+        return false;
+    if (QString::fromLatin1(t.left(eq)).trimmed().compare(key, Qt::CaseInsensitive) != 0)
+        return false;
+    if (value)
+        *value = t.mid(eq + 1).trimmed();
+    return true;
+}
+
+bool sameName(const QString &a, const QString &b)
+{
+    return !a.isNull() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QByteArray readAll(const QString &path, bool *ok)
+{
+    QFile file(path);
+    *ok = file.open(QIODevice::ReadOnly);
+    return *ok ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+IniFile::IniFile(QString path) : m_path(std::move(path)) {}
+
+ProfileValue IniFile::read(const QString &section, const QString &key,
+                           const QString &defaultValue, int bufferSize) const
+{
+    const int limit = qMax(0, bufferSize - 1);
+    auto result = [limit](const QString &v) {
+        const QString cut = v.left(limit);
+        return ProfileValue{cut, int(cut.size())};
+    };
+
+    bool ok = false;
+    const QByteArray data = readAll(m_path, &ok);
+    if (!ok)
+        return result(defaultValue);
+
+    bool inSection = false;
+    for (const Line &line : splitLines(data)) {
+        const QString name = sectionName(line.text);
+        if (!name.isNull()) {
+            inSection = sameName(name, section);
+            continue;
+        }
+        QByteArray value;
+        if (inSection && keyMatches(line.text, key, &value))
+            return result(QString::fromLatin1(value));
+    }
+    return result(defaultValue);
+}
+
+bool IniFile::write(const QString &section, const QString &key, const QString &value)
+{
+    bool existed = false;
+    const QByteArray data = readAll(m_path, &existed);
+    QList<Line> lines = splitLines(data);
+
+    // New lines follow the file's own line ends; a new file gets CR LF.
+    QByteArray eol("\r\n");
+    for (const Line &line : lines) {
+        if (!line.ending.isEmpty()) {
+            eol = line.ending;
+            break;
+        }
+    }
+    const QByteArray keyLine = key.toLatin1() + '=' + value.toLatin1();
+
+    qsizetype sectionStart = -1; // index of the header line
+    qsizetype lastInSection = -1; // last non-blank line of the section
+    qsizetype keyAt = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString name = sectionName(lines[i].text);
+        if (!name.isNull()) {
+            if (sectionStart >= 0)
+                break; // left our section
+            if (sameName(name, section)) {
+                sectionStart = i;
+                lastInSection = i;
+            }
+            continue;
+        }
+        if (sectionStart < 0)
+            continue;
+        if (!lines[i].text.trimmed().isEmpty())
+            lastInSection = i;
+        if (keyMatches(lines[i].text, key, nullptr)) {
+            keyAt = i;
+            break;
+        }
+    }
+
+    if (keyAt >= 0) {
+        lines[keyAt].text = keyLine;
+    } else if (sectionStart >= 0) {
+        if (lines[lastInSection].ending.isEmpty())
+            lines[lastInSection].ending = eol;
+        lines.insert(lastInSection + 1, Line{keyLine, eol});
+    } else {
+        if (!lines.isEmpty() && lines.last().ending.isEmpty())
+            lines.last().ending = eol;
+        lines.append(Line{'[' + section.toLatin1() + ']', eol});
+        lines.append(Line{keyLine, eol});
+    }
+
+    QByteArray out;
+    out.reserve(data.size() + keyLine.size() + 32);
+    for (const Line &line : lines)
+        out += line.text + line.ending;
+
+    // Written beside and renamed into place, so a failed write keeps the old file.
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(out);
+    return file.commit();
+}

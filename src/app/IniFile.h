@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+struct ProfileValue {
+    QString value;
+    int count = 0; // characters returned, as the reader reports them
+};
+
+// Private-profile (INI) file access with the classic conventions:
+// - section and key names match without regard to letter case;
+// - a missing file, section or key gives the default;
+// - a key with nothing after "=" gives an empty value, not the default;
+// - the value is the text after the first "=", surrounding blanks removed;
+// - lines starting with ";" are comments; the first of duplicate keys wins;
+// - a write replaces the key in its section and keeps every other line of the
+//   file byte for byte, adding the key, the section or the file when missing.
+// Files are single-byte text (Latin-1).
+class IniFile {
+public:
+    explicit IniFile(QString path);
+
+    // At most bufferSize - 1 characters are returned, as a fixed buffer would.
+    ProfileValue read(const QString &section, const QString &key, const QString &defaultValue,
+                      int bufferSize = 64) const;
+
+    // Returns false when the file could not be written; the file is then unchanged.
+    bool write(const QString &section, const QString &key, const QString &value);
+
+private:
+    QString m_path;
+};

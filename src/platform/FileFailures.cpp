@@ -1,0 +1,26 @@
+#include "platform/FileFailures.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+Failure fileFailure(const QFileDevice &file, QIODevice::OpenMode mode)
+{
+    const QFileInfo info(file.fileName());
+    if (file.fileName().isEmpty())
+        return Failure(FailureNumber::BadFileNameOrNumber, QStringLiteral("Bad file name or number"));
+    if (!info.dir().exists())
+        return Failure(FailureNumber::PathNotFound, QStringLiteral("Path not found"));
+    if (!info.exists() && !(mode & QIODevice::WriteOnly))
+        return Failure(FailureNumber::FileNotFound, QStringLiteral("File not found"));
+    if (file.error() == QFileDevice::PermissionsError || file.error() == QFileDevice::OpenError)
+        return Failure(FailureNumber::PermissionDenied,
+                       QStringLiteral("Permission denied: ") + file.errorString());
+    return Failure(FailureNumber::DeviceIOError,
+                   QStringLiteral("Device I/O error: ") + file.errorString());
+}
+
+void openOrThrow(QFileDevice &file, QIODevice::OpenMode mode)
+{
+    if (!file.open(mode))
+        throw fileFailure(file, mode);
+}

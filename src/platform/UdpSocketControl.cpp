@@ -1,0 +1,162 @@
+#include "platform/UdpSocketControl.h"
+
+#include "app/Failure.h"
+
+#include <QNetworkDatagram>
+#include <QStringList>
+#include <QUdpSocket>
+
+QHostAddress parseDottedAddress(const QString &text)
+{
+    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return {};
+    quint32 value = 0;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const int octet = part.trimmed().toInt(&ok, 10);
+        if (!ok || octet < 0 || octet > 255)
+            return {};
+        value = (value << 8) | quint32(octet);
+    }
+    return QHostAddress(value);
+}
+
+UdpSocketControl::UdpSocketControl(QObject *parent) : QObject(parent) {}
+
+UdpSocketControl::~UdpSocketControl()
+{
+    close();
+}
+
+quint16 UdpSocketControl::localPort() const
+{
+    return m_socket ? m_socket->localPort() : 0;
+}
+
+void UdpSocketControl::connectSocket()
+{
+    if (m_family != 2 || m_type != 2 || m_protocol != 0)
+        throw Failure(FailureNumber::InvalidAddress,
+                      QStringLiteral("Only IPv4 datagram sockets are supported"));
+    const QHostAddress peer = parseDottedAddress(m_hostText);
+    if (peer.isNull())
+        throw Failure(FailureNumber::InvalidAddress,
+                      QStringLiteral("Invalid host address: ") + m_hostText);
+    if (m_socket)
+        close();
+
+    auto *socket = new QUdpSocket(this);
+    if (!socket->bind(QHostAddress::AnyIPv4, m_localPort)) {
+        const QString why = socket->errorString();
+        delete socket;
+        throw Failure(FailureNumber::SocketBindFailed,
+                      QStringLiteral("Could not open a UDP socket: ") + why);
+    }
+    m_socket = socket;
+    m_peer = peer;
+    m_peerPort = m_remotePort;
+    m_peerPortLocked = false;
+    m_state = 0;
+    connect(m_socket, &QUdpSocket::readyRead, this, &UdpSocketControl::onReadyRead);
+
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this, [this, generation] { raiseConnected(generation); }, Qt::QueuedConnection);
+}
+
+void UdpSocketControl::raiseConnected(quint64 generation)
+{
+    if (generation != m_generation || !m_socket)
+        return; // closed before the event could be raised
+    m_state = 1;
+    Q_EMIT connected();
+}
+
+qint64 UdpSocketControl::send(const QByteArray &bytes)
+{
+    if (!m_socket)
+        throw Failure(FailureNumber::SocketNotConnected, QStringLiteral("Socket is not connected"));
+    const qint64 sent = m_socket->writeDatagram(bytes, m_peer, m_peerPort);
+    if (sent < 0)
+        throw Failure(FailureNumber::SocketSendFailed,
+                      QStringLiteral("Could not send datagram: ") + m_socket->errorString());
+    return sent;
+}
+
+QByteArray UdpSocketControl::read(qint64 maxLength)
+{
+    QByteArray datagram;
+    if (m_haveCurrent) {
+        datagram = m_current;
+        m_haveCurrent = false;
+        m_current.clear();
+    } else if (!m_queue.isEmpty()) {
+        datagram = m_queue.takeFirst();
+    }
+    return maxLength >= 0 ? datagram.left(maxLength) : QByteArray();
+}
+
+void UdpSocketControl::close()
+{
+    ++m_generation;
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->close();
+        m_socket->deleteLater();
+        m_socket = nullptr;
+    }
+    m_state = 0;
+    m_queue.clear();
+    m_current.clear();
+    m_haveCurrent = false;
+    m_peerPortLocked = false;
+}
+
+bool UdpSocketControl::fromPeer(const QHostAddress &sender, quint16 senderPort)
+{
+    if (!sender.isEqual(m_peer, QHostAddress::TolerantConversion))
+        return false;
+    if (senderPort == m_peerPort)
+        return true;
+    if (m_acceptAnyPort && !m_peerPortLocked) {
+        m_peerPort = senderPort;
+        m_peerPortLocked = true;
+        return true;
+    }
+    return false;
+}
+
+void UdpSocketControl::onReadyRead()
+{
+    while (m_socket && m_socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = m_socket->receiveDatagram();
+        if (!datagram.isValid())
+            continue;
+        if (!fromPeer(datagram.senderAddress(), quint16(datagram.senderPort())))
+            continue;
+        if (m_acceptAnyPort)
+            m_peerPortLocked = true;
+        m_queue.append(datagram.data());
+    }
+    dispatchQueued();
+}
+
+void UdpSocketControl::dispatchQueued()
+{
+    // A handler may show a modal box (a nested event loop) or close the
+    // socket; datagrams are raised one at a time and never re-entrantly.
+    if (m_dispatching)
+        return;
+    m_dispatching = true;
+    const quint64 generation = m_generation;
+    while (generation == m_generation && !m_queue.isEmpty()) {
+        m_current = m_queue.takeFirst();
+        m_haveCurrent = true;
+        const int length = int(qMin<qsizetype>(m_current.size(), 65535));
+        Q_EMIT dataArrived(length);
+        m_haveCurrent = false;
+        m_current.clear();
+    }
+    m_dispatching = false;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ScriptedPrompts.h"
+#include "app/AppContext.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// A temporary program folder (removed with the object), scripted prompts and
+// short time values, wired into an AppContext. Each test makes its own, so
+// nothing carries over from one test to the next.
+class TestContext {
+public:
+    // Writes `ini` as ConfigUtility.ini first when given.
+    explicit TestContext(const QByteArray &ini = {});
+
+    AppContext context;
+    ScriptedPrompts prompts;
+
+    QString folder() const { return m_dir.path(); }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    void writeFile(const QString &name, const QByteArray &bytes) const;
+    QByteArray readFile(const QString &name) const;
+    // Reloads the settings record from the folder's ConfigUtility.ini.
+    void reloadSettings();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A program folder that cannot be written (the error log, a save): the
+// folder's write permission is taken away for the object's lifetime. Root
+// ignores permissions, so tests check usable() and skip otherwise.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(const QString &path);
+    ~ReadOnlyFolder();
+    bool usable() const { return m_usable; }
+
+private:
+    QString m_path;
+    bool m_usable = false;
+};
+
+// Path of a file that fails on write for every user, root included: a file
+// on /dev/full accepts open() and fails on every write.
+QString fileThatFailsOnWrite();
