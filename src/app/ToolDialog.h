@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+#include <QHash>
+#include <functional>
+
+struct AppContext;
+class Prompts;
+
+// Base of the modeless tool dialogs: window icon from the settings, the busy
+// pointer while network activity runs, and the Enter-key and any-key hooks
+// that the address boxes use.
+class ToolDialog : public QDialog {
+    Q_OBJECT
+public:
+    ToolDialog(AppContext &context, const QString &objectName, const QString &caption,
+               QWidget *parent = nullptr);
+
+protected:
+    AppContext &context() const { return m_context; }
+    Prompts &prompts() const;
+
+    // Hourglass over this dialog while network activity runs.
+    void setBusy(bool busy);
+    bool isBusy() const { return m_busy; }
+
+    // Runs `handler` when Enter is pressed in `widget`; the key is swallowed, so
+    // it never reaches the dialog's default button.
+    void onEnter(QWidget *widget, std::function<void()> handler);
+    // Runs `handler` for every key pressed in `widget`, before the key is handled.
+    void onAnyKey(QWidget *widget, std::function<void()> handler);
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    AppContext &m_context;
+    bool m_busy = false;
+    QHash<QObject *, std::function<void()>> m_enterHandlers;
+    QHash<QObject *, std::function<void()>> m_anyKeyHandlers;
+};
