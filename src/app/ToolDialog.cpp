@@ -1,9 +1,12 @@
 #include "app/ToolDialog.h"
 
 #include "app/AppContext.h"
+#include "app/AddressChecks.h"
+#include "app/SharedMessages.h"
 
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 ToolDialog::ToolDialog(AppContext &context, const QString &objectName, const QString &caption,
                        QWidget *parent)
@@ -44,6 +47,19 @@ void ToolDialog::onAnyKey(QWidget *widget, std::function<void()> handler)
 {
     m_anyKeyHandlers.insert(widget, std::move(handler));
     widget->installEventFilter(this);
+}
+
+bool ToolDialog::checkAddressBox(QLineEdit *box, bool storeAsCurrent)
+{
+    if (IsValidIPAddress(box->text())) {
+        if (storeAsCurrent)
+            m_context.currentDeviceAddress = box->text().trimmed();
+        return true;
+    }
+    ShowInvalidIPAddressMessage(prompts());
+    box->clear();
+    box->setFocus();
+    return false;
 }
 
 bool ToolDialog::eventFilter(QObject *watched, QEvent *event)

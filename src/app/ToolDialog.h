@@ -6,6 +6,7 @@
 
 struct AppContext;
 class Prompts;
+class QLineEdit;
 
 // Base of the modeless tool dialogs: window icon from the settings, the busy
 // pointer while network activity runs, and the Enter-key and any-key hooks
@@ -29,6 +30,12 @@ protected:
     void onEnter(QWidget *widget, std::function<void()> handler);
     // Runs `handler` for every key pressed in `widget`, before the key is handled.
     void onAnyKey(QWidget *widget, std::function<void()> handler);
+
+    // The address-box check: IsValidIPAddress on the text as typed. On success
+    // the trimmed text becomes the Current device address when `storeAsCurrent`;
+    // on failure the invalid-address message is shown and the box emptied and
+    // focused. Returns whether the address passed.
+    bool checkAddressBox(QLineEdit *box, bool storeAsCurrent = true);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 
