@@ -1,0 +1,5 @@
+#include "TestAppCore.h"
+
+#include <QTest>
+
+QTEST_GUILESS_MAIN(TestAppCore)
