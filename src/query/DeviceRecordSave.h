@@ -1,0 +1,12 @@
+#pragma once
+
+#include "query/DeviceRecord.h"
+
+struct AppContext;
+
+// The Query Device save: asks for the data file with a Save As dialog that
+// starts at the settings' data file, stores the record there and records the
+// location in the settings. A missing folder shows its message and asks
+// again; a cancel saves nothing. Other failures are thrown to the caller's
+// error trap. Returns true when the record was stored.
+bool saveRecordToChosenFile(AppContext &context, const DeviceRecord &record);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+// What a query reply says about the device. Texts stay empty when the reply
+// is too short to reach their bytes.
+struct DeviceIdentity {
+    QString hardwareAddress; // "02-00-00-12-34-5F", partial for a short reply
+    QString firmwareVersion; // "4.5"
+    QString firmwareType;    // two single-byte characters
+    QString deviceType;      // one of the device type texts
+};
+
+// The 4-byte request: 00 00 00 F6.
+QByteArray queryRequest();
+
+// Version number of one reply byte: its hexadecimal digits read back as a
+// decimal number up to the first letter (0x25 -> 25, 0x1A -> 1, 0xE5 -> 0).
+QString versionNumber(quint8 value);
+
+// Device type text for the low 4 bits of the fourth hardware-address byte.
+QString deviceTypeText(quint8 value);
+
+// Decodes a reply of any length; bytes from offset 30 on are ignored and
+// nothing is validated.
+DeviceIdentity decodeQueryReply(const QByteArray &reply);
