@@ -13,7 +13,9 @@ void reportFailure(AppContext &context, const QString &place, const Failure &fai
     QString text = QString::number(failure.number()) + QStringLiteral("\r\n") + failure.description();
     if (style == TrapStyle::Connecting)
         text.prepend(QStringLiteral("Failed in connecting socket\r\n"));
-    context.prompts->message(QStringLiteral("Error Condition"), text, PromptIcon::Critical);
+    const PromptIcon icon =
+        style == TrapStyle::PlainNoIcon ? PromptIcon::None : PromptIcon::Critical;
+    context.prompts->message(QStringLiteral("Error Condition"), text, icon);
 }
 
 bool runTrapped(AppContext &context, const QString &place, const std::function<void()> &body,

@@ -8,9 +8,10 @@
 struct AppContext;
 
 enum class TrapStyle {
-    Plain,      // "<number>\r\n<description>"
-    Connecting, // "Failed in connecting socket\r\n<number>\r\n<description>"
-    LogOnly,    // the failure is only logged
+    Plain,       // "<number>\r\n<description>"
+    PlainNoIcon, // as Plain, in a box without the critical icon
+    Connecting,  // "Failed in connecting socket\r\n<number>\r\n<description>"
+    LogOnly,     // the failure is only logged
 };
 
 // Reports a failure the way every guarded handler does: LogError with the

@@ -1,0 +1,114 @@
+#include "download/TftpTransfer.h"
+
+#include "app/AppContext.h"
+#include "download/TftpPackets.h"
+
+TftpTransfer::TftpTransfer(const AppContext &context, QObject *parent)
+    : QObject(parent), m_context(context), m_socket(this), tmrTFTP(this),
+      m_source([this](const QString &place, const Failure &failure) {
+          Q_EMIT failureTrapped(place, failure);
+      })
+{
+    m_socket.setAddressFamily(2);
+    m_socket.setProtocol(0);
+    m_socket.setSocketType(2);
+    m_socket.setBinary(true);
+    m_socket.setBlocking(false);
+    // A device may answer from a new port (its transfer id); keep talking to that one.
+    m_socket.setAcceptReplyFromAnyPort(true);
+    // One tick ends the transfer; a second one must not follow while its box is up.
+    tmrTFTP.setSingleShot(true);
+    tmrTFTP.setInterval(0);
+    connect(&m_socket, &UdpSocketControl::connected, this, &TftpTransfer::onConnected);
+    connect(&m_socket, &UdpSocketControl::dataArrived, this, &TftpTransfer::onDataArrived);
+    connect(&tmrTFTP, &QTimer::timeout, this, &TftpTransfer::onTimeout);
+}
+
+void TftpTransfer::start(const QString &deviceFileName, const QString &sourcePath,
+                         const QString &address)
+{
+    if (m_downloading)
+        return;
+    Q_EMIT busyChanged(true);
+    m_downloading = true;
+    Q_EMIT downloadStarted();
+    m_deviceFileName = deviceFileName;
+    m_source.open(sourcePath);
+    if (m_socket.isConnected())
+        m_socket.close();
+    m_socket.setHostAddress(address.trimmed());
+    m_socket.setRemotePort(m_context.ports.tftp);
+    m_socket.setBlocking(false);
+    m_socket.connectSocket();
+}
+
+void TftpTransfer::onConnected()
+{
+    if (m_cancelRequested) {
+        SocketCleanup();
+        return;
+    }
+    tmrTFTP.setInterval(m_context.intervals.tftpTimeoutMs);
+    tmrTFTP.start();
+    if (!m_source.UDP_WriteReq(m_deviceFileName, m_socket)) {
+        Q_EMIT writeRequestFailed();
+        SocketCleanup();
+    }
+}
+
+void TftpTransfer::onDataArrived(int byteCount)
+{
+    const QByteArray buffer = m_socket.read(byteCount);
+    // The time-out box is up: the transfer is over, whatever still arrives.
+    if (m_timingOut || !m_downloading)
+        return;
+    const Tftp::Ack ack = Tftp::readAck(buffer);
+    if (!ack.isAck) {
+        Q_EMIT notAcknowledged();
+        return;
+    }
+    const auto next = quint16(ack.block + 1);
+    if (!m_source.UDP_Data(next, m_socket)) {
+        Q_EMIT dataPacketFailed(next);
+        return;
+    }
+    if (m_source.TransferDone()) {
+        SocketCleanup();
+        Q_EMIT succeeded();
+        return;
+    }
+    Q_EMIT progressed(m_source.bytesRead(), m_source.size());
+}
+
+void TftpTransfer::onTimeout()
+{
+    if (!m_downloading)
+        return;
+    m_timingOut = true;
+    Q_EMIT timedOut();
+    SocketCleanup();
+}
+
+void TftpTransfer::stopDownload()
+{
+    if (!m_downloading)
+        return;
+    if (m_socket.state() != 0)
+        SocketCleanup();
+    else
+        m_cancelRequested = true;
+}
+
+void TftpTransfer::SocketCleanup()
+{
+    Q_EMIT busyChanged(false);
+    tmrTFTP.stop();
+    tmrTFTP.setInterval(0);
+    m_socket.close();
+    m_downloading = false;
+    m_cancelRequested = false;
+    m_timingOut = false;
+    Q_EMIT becameIdle();
+    if (m_source.isOpen())
+        m_source.close();
+}
