@@ -1,7 +1,11 @@
+#include "app/Startup.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    return 0;
+    Startup startup;
+    startup.Main();
+    return app.exec();
 }
