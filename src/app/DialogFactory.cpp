@@ -1,10 +1,15 @@
 #include "app/DialogFactory.h"
 
+#include "download/LoadFirmwareDialog.h"
+#include "download/LoadWebPagesDialog.h"
+
 #include <QWidget>
 
 QWidget *createToolDialog(DialogId id, AppContext &context, QWidget *parent)
 {
     switch (id) {
+    case DialogId::LoadFirmware: return new LoadFirmwareDialog(context, parent);
+    case DialogId::LoadWebPages: return new LoadWebPagesDialog(context, parent);
     default:
         break;
     }

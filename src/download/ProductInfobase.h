@@ -17,8 +17,8 @@ struct InfobaseEntry {
 // surrounding blanks.
 namespace ProductInfobase {
 
-QString defaultFileName();   // "ProductInfobase.txt"
-QByteArray defaultLine();    // "3Q","Standard" CR LF
+QString defaultFileName();    // "ProductInfobase.txt"
+QByteArray defaultLine();     // "3Q","Standard" CR LF
 QString defaultDisplayName(); // "Standard"
 
 // True when the setting (trimmed, any case) is "NONE".
