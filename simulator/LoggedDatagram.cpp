@@ -1,0 +1,12 @@
+#include "LoggedDatagram.h"
+
+QString formatLoggedDatagram(const LoggedDatagram &entry)
+{
+    const QString peer = entry.peer.toString() + QLatin1Char(':') + QString::number(entry.peerPort);
+    const QString local = QStringLiteral("port ") + QString::number(entry.localPort);
+    return entry.when.toString(Qt::ISODateWithMs) +
+           (entry.sent ? QStringLiteral(" SEND ") + local + QStringLiteral(" -> ") + peer
+                       : QStringLiteral(" RECV ") + peer + QStringLiteral(" -> ") + local) +
+           QStringLiteral(" (") + QString::number(entry.bytes.size()) + QStringLiteral(" bytes) ") +
+           QString::fromLatin1(entry.bytes.toHex(' ').toUpper());
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QString>
+
+// Who the simulated device claims to be.
+struct DeviceIdentity {
+    QByteArray hardwareAddress = QByteArray::fromHex("020000040b0c"); // 6 bytes
+    quint8 versionMajor = 0x04;
+    quint8 versionMinor = 0x10;
+    QByteArray firmwareType = QByteArrayLiteral("X1"); // 2 bytes
+    // Low nibble of reply byte 27; -1 leaves the byte as the address has it.
+    int deviceTypeCode = -1;
+};
+
+// How the query responder answers a query.
+enum class QueryReplyMode {
+    Normal, // the 30-byte reply
+    Short,  // the first shortReplyLength bytes of it
+    Long,   // the reply padded to longReplyLength bytes
+    None,   // no answer at all
+};
+
+// Misbehaviours of the TFTP write server, one at a time.
+enum class TftpFault {
+    None,
+    NeverAck,      // logs what arrives and never answers
+    ErrorPacket,   // answers the write request with an error packet
+    ShortDatagram, // answers with 3 bytes (00 04 00) instead of each acknowledgement
+    RepeatAck,     // sends each fresh acknowledgement twice
+    NewPort,       // answers from a new socket per transfer (RFC 1350 transfer ids)
+    DelayAck,      // holds each acknowledgement back by ackDelayMs
+};
+
+struct SimulatorOptions {
+    QHostAddress bindAddress{QHostAddress::LocalHost};
+    quint16 queryPort = 30718; // 0 = an ephemeral port
+    quint16 tftpPort = 69;     // 0 = an ephemeral port
+    DeviceIdentity identity;
+    QueryReplyMode replyMode = QueryReplyMode::Normal;
+    int shortReplyLength = 4;
+    int longReplyLength = 40;
+    TftpFault fault = TftpFault::None;
+    int ackDelayMs = 0;
+    QString storeFolder;   // received files land here (must exist)
+    QString interfaceName; // when set, assigned addresses are added to it
+};

@@ -1,0 +1,285 @@
+#include "TftpWriteServer.h"
+
+#include "TftpReceiveFile.h"
+
+#include <QDir>
+#include <QNetworkDatagram>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QtEndian>
+
+namespace {
+constexpr int IdleMs = 30000; // a transfer silent this long is forgotten
+
+QByteArray ackPacket(quint16 block)
+{
+    QByteArray packet(4, '\0');
+    packet[1] = 4;
+    qToBigEndian(block, packet.data() + 2);
+    return packet;
+}
+
+QByteArray errorPacket(quint16 code, const QByteArray &text)
+{
+    QByteArray packet(4, '\0');
+    packet[1] = 5;
+    qToBigEndian(code, packet.data() + 2);
+    return packet + text + '\0';
+}
+
+quint16 opcodeOf(const QByteArray &bytes)
+{
+    return bytes.size() < 2 ? 0 : qFromBigEndian<quint16>(bytes.constData());
+}
+} // namespace
+
+struct TftpWriteServer::Transfer {
+    QString name;
+    QHostAddress peer;
+    quint16 peerPort = 0;
+    QUdpSocket *socket = nullptr;
+    std::unique_ptr<QUdpSocket> ownSocket; // NewPort only
+    TftpReceiveFile file;
+    QObject guard; // context of delayed acknowledgements and the idle check
+    quint64 activity = 0;
+    bool dead = false;
+};
+
+TftpWriteServer::TftpWriteServer(QObject *parent) : QObject(parent) {}
+
+TftpWriteServer::~TftpWriteServer() = default;
+
+bool TftpWriteServer::start(const Settings &settings, QString *error)
+{
+    if (!QDir(settings.storeFolder).exists()) {
+        if (error)
+            *error = QStringLiteral("The store folder does not exist: ") + settings.storeFolder;
+        return false;
+    }
+    m_settings = settings;
+    m_listener = new QUdpSocket(this);
+    if (!m_listener->bind(settings.bindAddress, settings.port)) {
+        if (error)
+            *error = QStringLiteral("Cannot bind the TFTP port %1: %2")
+                         .arg(settings.port)
+                         .arg(m_listener->errorString());
+        delete m_listener;
+        m_listener = nullptr;
+        return false;
+    }
+    connect(m_listener, &QUdpSocket::readyRead, this, [this] { readAll(m_listener); });
+    return true;
+}
+
+quint16 TftpWriteServer::port() const
+{
+    return m_listener ? m_listener->localPort() : 0;
+}
+
+bool TftpWriteServer::isAcceptableName(const QString &name)
+{
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\')) ||
+        name.contains(QStringLiteral("..")))
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+void TftpWriteServer::readAll(QUdpSocket *socket)
+{
+    // Handling may drop a transfer and with it a socket: read first, then
+    // handle, looking every transfer up afresh.
+    QList<QNetworkDatagram> arrived;
+    while (socket->hasPendingDatagrams())
+        arrived.append(socket->receiveDatagram());
+    for (const QNetworkDatagram &datagram : arrived) {
+        if (!datagram.isValid())
+            continue;
+        Q_EMIT datagramLogged({QDateTime::currentDateTime(), false, datagram.senderAddress(),
+                               quint16(datagram.senderPort()), socket->localPort(),
+                               datagram.data()});
+        handle(socket, datagram);
+    }
+}
+
+void TftpWriteServer::handle(QUdpSocket *socket, const QNetworkDatagram &datagram)
+{
+    const QByteArray bytes = datagram.data();
+    const QHostAddress peer = datagram.senderAddress();
+    const quint16 peerPort = quint16(datagram.senderPort());
+    const quint16 opcode = opcodeOf(bytes);
+
+    if (m_settings.fault == TftpFault::NeverAck)
+        return;
+    if (socket == m_listener && (opcode == 1 || opcode == 2)) {
+        if (opcode == 1)
+            sendFrom(socket, errorPacket(4, "Only write requests are served"), peer, peerPort);
+        else
+            handleRequest(datagram);
+        return;
+    }
+    Transfer *transfer = find(socket, peer, peerPort);
+    if (opcode == 3 && bytes.size() >= 4) {
+        if (transfer)
+            handleData(transfer, bytes);
+        else
+            sendFrom(socket, errorPacket(5, "Unknown transfer ID"), peer, peerPort);
+    } else if (opcode == 5 && transfer) {
+        Q_EMIT notice(QStringLiteral("Transfer of %1 aborted by the writer").arg(transfer->name));
+        drop(transfer);
+    }
+    // Anything else (acknowledgements, fragments) is only logged.
+}
+
+void TftpWriteServer::handleRequest(const QNetworkDatagram &datagram)
+{
+    const QByteArray bytes = datagram.data();
+    const QHostAddress peer = datagram.senderAddress();
+    const quint16 peerPort = quint16(datagram.senderPort());
+    const QList<QByteArray> fields = bytes.mid(2).split('\0');
+    // name \0 mode \0 [options...]: the split leaves at least three parts.
+    if (fields.size() < 3) {
+        sendFrom(m_listener, errorPacket(4, "Malformed write request"), peer, peerPort);
+        return;
+    }
+    const QString name = QString::fromLatin1(fields.at(0));
+    if (m_settings.fault == TftpFault::ErrorPacket) {
+        sendFrom(m_listener, errorPacket(0, "Simulated fault"), peer, peerPort);
+        return;
+    }
+    if (fields.at(1).toLower() != "octet") {
+        sendFrom(m_listener, errorPacket(0, "Only octet mode is supported"), peer, peerPort);
+        return;
+    }
+    if (!isAcceptableName(name)) {
+        Q_EMIT notice(QStringLiteral("Refused the file name \"%1\"").arg(name));
+        sendFrom(m_listener, errorPacket(2, "Access violation"), peer, peerPort);
+        return;
+    }
+    if (Transfer *old = find(m_listener, peer, peerPort))
+        drop(old); // the writer started over
+
+    auto transfer = std::make_unique<Transfer>();
+    transfer->name = name;
+    transfer->peer = peer;
+    transfer->peerPort = peerPort;
+    transfer->socket = m_listener;
+    QString error;
+    if (!transfer->file.open(QDir(m_settings.storeFolder).filePath(name), &error)) {
+        Q_EMIT notice(QStringLiteral("Cannot store %1: %2").arg(name, error));
+        sendFrom(m_listener, errorPacket(2, "Access violation"), peer, peerPort);
+        return;
+    }
+    if (m_settings.fault == TftpFault::NewPort) {
+        transfer->ownSocket = std::make_unique<QUdpSocket>();
+        if (!transfer->ownSocket->bind(m_settings.bindAddress, 0)) {
+            Q_EMIT notice(QStringLiteral("Cannot open a transfer port: ") +
+                          transfer->ownSocket->errorString());
+            transfer->file.discard();
+            return;
+        }
+        QUdpSocket *own = transfer->ownSocket.get();
+        connect(own, &QUdpSocket::readyRead, this, [this, own] { readAll(own); });
+        transfer->socket = own;
+    }
+    Transfer *t = transfer.get();
+    m_transfers.push_back(std::move(transfer));
+    touch(t);
+    acknowledge(t, 0, true);
+}
+
+void TftpWriteServer::handleData(Transfer *transfer, const QByteArray &bytes)
+{
+    touch(transfer);
+    const TftpReceiveFile::Result result = transfer->file.accept(bytes);
+    switch (result.outcome) {
+    case TftpReceiveFile::Outcome::Stored:
+        acknowledge(transfer, result.block, true);
+        if (result.finished)
+            Q_EMIT fileStored(transfer->name, transfer->file.size());
+        break;
+    case TftpReceiveFile::Outcome::Duplicate:
+        // A repeated acknowledgement would be answered with another repeat
+        // block: under RepeatAck only fresh blocks are acknowledged.
+        if (m_settings.fault != TftpFault::RepeatAck)
+            acknowledge(transfer, result.block, false);
+        break;
+    case TftpReceiveFile::Outcome::OutOfOrder:
+        break;
+    case TftpReceiveFile::Outcome::Failed:
+        Q_EMIT notice(QStringLiteral("Transfer of %1 failed: %2")
+                          .arg(transfer->name, transfer->file.errorText()));
+        sendFrom(transfer->socket, errorPacket(3, transfer->file.errorText().toLatin1()),
+                 transfer->peer, transfer->peerPort);
+        transfer->file.discard();
+        drop(transfer);
+        break;
+    }
+}
+
+void TftpWriteServer::acknowledge(Transfer *transfer, quint16 block, bool fresh)
+{
+    const QByteArray packet = m_settings.fault == TftpFault::ShortDatagram
+                                  ? QByteArray::fromHex("000400")
+                                  : ackPacket(block);
+    const int copies = (fresh && m_settings.fault == TftpFault::RepeatAck) ? 2 : 1;
+    auto send = [this, transfer, packet, copies] {
+        for (int i = 0; i < copies; ++i)
+            sendFrom(transfer->socket, packet, transfer->peer, transfer->peerPort);
+    };
+    if (m_settings.fault == TftpFault::DelayAck && m_settings.ackDelayMs > 0)
+        QTimer::singleShot(m_settings.ackDelayMs, &transfer->guard, send);
+    else
+        send();
+}
+
+void TftpWriteServer::sendFrom(QUdpSocket *socket, const QByteArray &bytes,
+                               const QHostAddress &peer, quint16 peerPort)
+{
+    if (socket->writeDatagram(bytes, peer, peerPort) < 0) {
+        Q_EMIT notice(QStringLiteral("Send failed: ") + socket->errorString());
+        return;
+    }
+    Q_EMIT datagramLogged(
+        {QDateTime::currentDateTime(), true, peer, peerPort, socket->localPort(), bytes});
+}
+
+TftpWriteServer::Transfer *TftpWriteServer::find(QUdpSocket *socket, const QHostAddress &peer,
+                                                 quint16 peerPort) const
+{
+    for (const auto &t : m_transfers) {
+        if (!t->dead && t->socket == socket && t->peerPort == peerPort &&
+            t->peer.isEqual(peer, QHostAddress::TolerantConversion))
+            return t.get();
+    }
+    return nullptr;
+}
+
+void TftpWriteServer::touch(Transfer *transfer)
+{
+    const quint64 seen = ++transfer->activity;
+    QTimer::singleShot(IdleMs, &transfer->guard, [this, transfer, seen] {
+        if (transfer->activity == seen)
+            drop(transfer);
+    });
+}
+
+void TftpWriteServer::drop(Transfer *transfer)
+{
+    // Removal waits for the event loop: the caller may be inside a signal of
+    // the transfer's own socket or timer.
+    if (transfer->dead)
+        return;
+    transfer->dead = true;
+    if (transfer->ownSocket)
+        transfer->ownSocket->disconnect(this);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            std::erase_if(m_transfers, [](const std::unique_ptr<Transfer> &t) { return t->dead; });
+        },
+        Qt::QueuedConnection);
+}

@@ -1,0 +1,324 @@
+#include "DeviceDatagrams.h"
+#include "SimulatorFixture.h"
+#include "TftpTestClient.h"
+#include "TftpWriteServer.h"
+
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QUdpSocket>
+#include <QtTest>
+
+namespace {
+const QByteArray Query = QByteArray::fromHex("000000f6");
+
+// Sends one datagram to the simulator's port and waits for the answers.
+QList<QByteArray> exchange(quint16 port, const QByteArray &datagram, int expected = 1)
+{
+    QUdpSocket socket;
+    socket.bind(QHostAddress::LocalHost, 0);
+    socket.writeDatagram(datagram, QHostAddress::LocalHost, port);
+    QList<QByteArray> replies;
+    auto drain = [&] {
+        while (socket.hasPendingDatagrams())
+            replies.append(socket.receiveDatagram().data());
+        return expected > 0 && replies.size() >= expected;
+    };
+    // With no answer expected, wait out a short window to catch a wrong one.
+    if (!QTest::qWaitFor(drain, expected > 0 ? 2000 : 150))
+        drain();
+    return replies;
+}
+
+QByteArray ipSetupDatagram(const QByteArray &tail, const QByteArray &address)
+{
+    return QByteArray::fromHex("000000fc") + "IP-SETUP" + QByteArray(2, '\0') + tail + address;
+}
+
+QByteArray pattern(int size)
+{
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 7 + i / 251) & 0xFF);
+    return bytes;
+}
+} // namespace
+
+class SimulatorTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void queryReply_data();
+    void queryReply();
+    void otherDatagramsOnQueryPortGetNoReply();
+    void ipSetup_data();
+    void ipSetup();
+    void tftpStoresFiles_data();
+    void tftpStoresFiles();
+    void tftpRefusesUnsafeNames_data();
+    void tftpRefusesUnsafeNames();
+    void tftpFaults_data();
+    void tftpFaults();
+    void tftpDelayAck();
+    void tftpNewPortIgnoresOldPort();
+    void logRecordsBothDirections();
+    void startRefusesBadIdentity();
+};
+
+void SimulatorTest::queryReply_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("typeCode");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray base = QByteArray::fromHex("000000f7 0000 1004 5831"
+                                                "0000000000000000000000000000"
+                                                "020000040b0c");
+    QByteArray typed = base;
+    typed[27] = char(0x02); // code 2 replaces the low nibble of 0x04
+    QTest::newRow("normal") << int(QueryReplyMode::Normal) << -1 << base;
+    QTest::newRow("type code") << int(QueryReplyMode::Normal) << 2 << typed;
+    QTest::newRow("short") << int(QueryReplyMode::Short) << -1 << base.left(4);
+    QTest::newRow("long") << int(QueryReplyMode::Long) << -1 << base + QByteArray(10, char(0xEE));
+    QTest::newRow("none") << int(QueryReplyMode::None) << -1 << QByteArray();
+}
+
+void SimulatorTest::queryReply()
+{
+    QFETCH(int, mode);
+    QFETCH(int, typeCode);
+    QFETCH(QByteArray, expected);
+
+    SimulatorFixture sim;
+    sim.options.identity.hardwareAddress = QByteArray::fromHex("020000040b0c");
+    sim.options.identity.versionMajor = 0x04;
+    sim.options.identity.versionMinor = 0x10;
+    sim.options.identity.firmwareType = "X1";
+    sim.options.identity.deviceTypeCode = typeCode;
+    sim.options.replyMode = QueryReplyMode(mode);
+    QVERIFY(sim.start());
+
+    const QList<QByteArray> replies = exchange(sim.queryPort(), Query, expected.isEmpty() ? 0 : 1);
+    if (expected.isEmpty()) {
+        QVERIFY(replies.isEmpty());
+        QCOMPARE(sim.receivedBytes(), QList<QByteArray>{Query});
+        QVERIFY(sim.sentBytes().isEmpty());
+    } else {
+        QCOMPARE(replies, QList<QByteArray>{expected});
+        QCOMPARE(sim.sentBytes(), QList<QByteArray>{expected});
+    }
+}
+
+void SimulatorTest::otherDatagramsOnQueryPortGetNoReply()
+{
+    SimulatorFixture sim;
+    QVERIFY(sim.start());
+    for (const QByteArray &odd : {QByteArray(), QByteArray::fromHex("000000f6ff"),
+                                  QByteArray::fromHex("0000f6"), QByteArray(20, 'x')})
+        QVERIFY(exchange(sim.queryPort(), odd, 0).isEmpty());
+    QCOMPARE(sim.receivedBytes().size(), 4);
+    QVERIFY(sim.sentBytes().isEmpty());
+}
+
+void SimulatorTest::ipSetup_data()
+{
+    QTest::addColumn<QByteArray>("datagram");
+    QTest::addColumn<QString>("assigned"); // empty: not taken
+
+    const QByteArray address = QByteArray::fromHex("c612020a"); // 198.18.2.10
+    QTest::newRow("matching tail")
+        << ipSetupDatagram(QByteArray::fromHex("0b0c"), address) << QStringLiteral("198.18.2.10");
+    QTest::newRow("other tail") << ipSetupDatagram(QByteArray::fromHex("0b0d"), address)
+                                << QString();
+    QTest::newRow("tail reversed")
+        << ipSetupDatagram(QByteArray::fromHex("0c0b"), address) << QString();
+    QTest::newRow("too long") << ipSetupDatagram(QByteArray::fromHex("0b0c"), address) + '\0'
+                              << QString();
+    QTest::newRow("bad marker")
+        << QByteArray(ipSetupDatagram(QByteArray::fromHex("0b0c"), address)).replace(4, 2, "XX")
+        << QString();
+}
+
+void SimulatorTest::ipSetup()
+{
+    QFETCH(QByteArray, datagram);
+    QFETCH(QString, assigned);
+
+    SimulatorFixture sim;
+    QVERIFY(sim.start());
+    QSignalSpy spy(&sim.simulator(), &DeviceSimulator::addressAssigned);
+    QVERIFY(exchange(sim.queryPort(), datagram, 0).isEmpty()); // IP-SETUP is never answered
+    QTRY_COMPARE(sim.receivedBytes().size(), 1);
+    if (assigned.isEmpty()) {
+        QCOMPARE(spy.count(), 0);
+        QVERIFY(sim.simulator().assignedAddress().isNull());
+    } else {
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).value<QHostAddress>(), QHostAddress(assigned));
+        QCOMPARE(sim.simulator().assignedAddress(), QHostAddress(assigned));
+    }
+}
+
+void SimulatorTest::tftpStoresFiles_data()
+{
+    QTest::addColumn<int>("size");
+    for (int size : {0, 1, 511, 512, 513, 1024, 300000})
+        QTest::newRow(qPrintable(QString::number(size))) << size;
+}
+
+void SimulatorTest::tftpStoresFiles()
+{
+    QFETCH(int, size);
+    SimulatorFixture sim;
+    QVERIFY(sim.start());
+    QSignalSpy stored(&sim.simulator(), &DeviceSimulator::fileStored);
+
+    const QByteArray content = pattern(size);
+    TftpTestClient client;
+    client.write(QStringLiteral("ROM"), content, sim.tftpPort());
+    QTRY_VERIFY_WITH_TIMEOUT(client.finished(), 10000);
+    QCOMPARE(client.blocksSent(), size / 512 + 1);
+    QCOMPARE(sim.storedFile(QStringLiteral("ROM")), content);
+    QCOMPARE(stored.count(), 1);
+    QCOMPARE(stored.at(0).at(1).toLongLong(), qint64(size));
+    // Lock-step: one acknowledgement per datagram received, all from the server port.
+    QCOMPARE(sim.sentBytes().size(), sim.receivedBytes().size());
+    for (quint16 port : client.replyPorts())
+        QCOMPARE(port, sim.tftpPort());
+}
+
+void SimulatorTest::tftpRefusesUnsafeNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("slash") << QStringLiteral("sub/ROM");
+    QTest::newRow("absolute") << QStringLiteral("/tmp/ROM");
+    QTest::newRow("parent") << QStringLiteral("..");
+    QTest::newRow("parent prefix") << QStringLiteral("../ROM");
+    QTest::newRow("backslash") << QStringLiteral("..\\ROM");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("control char") << QStringLiteral("RO\nM");
+}
+
+void SimulatorTest::tftpRefusesUnsafeNames()
+{
+    QFETCH(QString, name);
+    SimulatorFixture sim;
+    QVERIFY(sim.start());
+    TftpTestClient client;
+    client.write(name, "data", sim.tftpPort());
+    QTRY_VERIFY(client.failed());
+    QCOMPARE(client.errorPacket(), QByteArray::fromHex("00050002") + "Access violation" + '\0');
+    QCOMPARE(QDir(sim.storeFolder()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList());
+    QVERIFY(!TftpWriteServer::isAcceptableName(name));
+}
+
+void SimulatorTest::tftpFaults_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QList<QByteArray>>("firstReplies"); // to the request, in a 150 ms window
+    const QByteArray ack0 = QByteArray::fromHex("00040000");
+    QTest::newRow("never ack") << int(TftpFault::NeverAck) << QList<QByteArray>{};
+    QTest::newRow("error packet") << int(TftpFault::ErrorPacket)
+                                  << QList<QByteArray>{QByteArray::fromHex("00050000") +
+                                                       "Simulated fault" + '\0'};
+    QTest::newRow("short datagram")
+        << int(TftpFault::ShortDatagram) << QList<QByteArray>{QByteArray::fromHex("000400")};
+    QTest::newRow("repeat ack") << int(TftpFault::RepeatAck) << QList<QByteArray>{ack0, ack0};
+    QTest::newRow("new port") << int(TftpFault::NewPort) << QList<QByteArray>{ack0};
+}
+
+void SimulatorTest::tftpFaults()
+{
+    QFETCH(int, fault);
+    QFETCH(QList<QByteArray>, firstReplies);
+    SimulatorFixture sim;
+    sim.options.fault = TftpFault(fault);
+    QVERIFY(sim.start());
+
+    TftpTestClient client;
+    client.write(QStringLiteral("WEB1"), pattern(1500), sim.tftpPort());
+    QTest::qWait(150);
+    QCOMPARE(client.received().mid(0, firstReplies.size()), firstReplies);
+    if (TftpFault(fault) == TftpFault::NewPort) {
+        QVERIFY(client.replyPorts().at(0) != sim.tftpPort());
+        QTRY_VERIFY(client.finished()); // a standard writer follows the new port
+        QCOMPARE(sim.storedFile(QStringLiteral("WEB1")), pattern(1500));
+    } else if (TftpFault(fault) == TftpFault::RepeatAck) {
+        QTRY_VERIFY(client.finished());
+        QCOMPARE(sim.storedFile(QStringLiteral("WEB1")), pattern(1500));
+        QCOMPARE(sim.sentBytes().size(), 2 * 4); // acks 0..3, each twice
+    } else {
+        QCOMPARE(client.received().size(), firstReplies.size());
+        QVERIFY(!client.finished());
+    }
+}
+
+void SimulatorTest::tftpDelayAck()
+{
+    SimulatorFixture sim;
+    sim.options.fault = TftpFault::DelayAck;
+    sim.options.ackDelayMs = 120;
+    QVERIFY(sim.start());
+    TftpTestClient client;
+    QElapsedTimer clock;
+    clock.start();
+    client.write(QStringLiteral("ROM"), pattern(600), sim.tftpPort());
+    QTRY_VERIFY(client.finished());
+    QVERIFY2(clock.elapsed() >= 3 * 120, qPrintable(QString::number(clock.elapsed())));
+    const QList<LoggedDatagram> log = sim.log();
+    QCOMPARE(log.size(), 6);
+    for (int i = 0; i < log.size(); i += 2) // each request/block, then its held-back ack
+        QVERIFY(log.at(i).when.msecsTo(log.at(i + 1).when) >= 110);
+    QCOMPARE(sim.storedFile(QStringLiteral("ROM")), pattern(600));
+}
+
+void SimulatorTest::tftpNewPortIgnoresOldPort()
+{
+    // A writer that keeps talking to the request port is not heard.
+    SimulatorFixture sim;
+    sim.options.fault = TftpFault::NewPort;
+    QVERIFY(sim.start());
+    QUdpSocket writer;
+    writer.bind(QHostAddress::LocalHost, 0);
+    writer.writeDatagram(QByteArray::fromHex("0002") + "ROM" + '\0' + "octet" + '\0',
+                         QHostAddress::LocalHost, sim.tftpPort());
+    QTRY_VERIFY(writer.hasPendingDatagrams());
+    writer.writeDatagram(QByteArray::fromHex("00030001") + "x", QHostAddress::LocalHost,
+                         sim.tftpPort());
+    QTRY_COMPARE(sim.sentBytes().size(), 2);
+    QCOMPARE(sim.sentBytes().at(1), QByteArray::fromHex("00050005") + "Unknown transfer ID" + '\0');
+    QCOMPARE(sim.storedFile(QStringLiteral("ROM")), QByteArray(""));
+}
+
+void SimulatorTest::logRecordsBothDirections()
+{
+    SimulatorFixture sim;
+    QVERIFY(sim.start());
+    QSignalSpy spy(&sim.simulator(), &DeviceSimulator::datagramLogged);
+    QUdpSocket socket;
+    socket.bind(QHostAddress::LocalHost, 0);
+    socket.writeDatagram(Query, QHostAddress::LocalHost, sim.queryPort());
+    QTRY_COMPARE(spy.count(), 2);
+    const QList<LoggedDatagram> log = sim.log();
+    QCOMPARE(log.at(0).sent, false);
+    QCOMPARE(log.at(0).peerPort, socket.localPort());
+    QCOMPARE(log.at(0).localPort, sim.queryPort());
+    QCOMPARE(log.at(1).sent, true);
+    QCOMPARE(log.at(1).bytes.size(), 30);
+    QVERIFY(formatLoggedDatagram(log.at(0)).endsWith(
+        QStringLiteral(" RECV 127.0.0.1:") + QString::number(socket.localPort()) +
+        QStringLiteral(" -> port ") + QString::number(sim.queryPort()) +
+        QStringLiteral(" (4 bytes) 00 00 00 F6")));
+}
+
+void SimulatorTest::startRefusesBadIdentity()
+{
+    SimulatorFixture sim;
+    sim.options.identity.hardwareAddress = QByteArray::fromHex("0200");
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("hardware address must have 6 bytes"));
+    QVERIFY(!sim.start());
+    QCOMPARE(sim.queryPort(), quint16(0));
+}
+
+QTEST_GUILESS_MAIN(SimulatorTest)
+#include "SimulatorTest.moc"
