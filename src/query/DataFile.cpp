@@ -40,7 +40,9 @@ void replaceFileContent(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     openOrThrow(file, QIODevice::WriteOnly);
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // A short write (disk full, size limit) is not always reported by the
+    // write or the commit, but the flush sees it; nothing is renamed then.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         throw fileFailure(file, QIODevice::WriteOnly);
 }
 

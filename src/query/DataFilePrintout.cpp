@@ -47,9 +47,9 @@ QStringList ColumnLines::takeLines()
 
 QStringList deviceGridHeaders()
 {
-    return {QStringLiteral("Device #"),   QStringLiteral("IP Address"),
+    return {QStringLiteral("Device #"),         QStringLiteral("IP Address"),
             QStringLiteral("Hardware Address"), QStringLiteral("FW Version"),
-            QStringLiteral("FW Type"),    QStringLiteral("Device Type")};
+            QStringLiteral("FW Type"),          QStringLiteral("Device Type")};
 }
 
 QList<QStringList> dataFilePrintout(const QString &path, const QList<QStringList> &rows)

@@ -32,10 +32,14 @@ QString versionNumber(quint8 value)
 QString deviceTypeText(quint8 value)
 {
     switch (value & 0x0F) {
-    case 4: return QStringLiteral("one port (NV30, Petite, Compact-Rev2)");
-    case 2: return QStringLiteral("two port (Q2, Q2R)");
-    case 1: return QStringLiteral("one port (Railpanel, Compact)");
-    default: return QStringLiteral("unknown device type");
+    case 4:
+        return QStringLiteral("one port (NV30, Petite, Compact-Rev2)");
+    case 2:
+        return QStringLiteral("two port (Q2, Q2R)");
+    case 1:
+        return QStringLiteral("one port (Railpanel, Compact)");
+    default:
+        return QStringLiteral("unknown device type");
     }
 }
 
@@ -55,7 +59,8 @@ DeviceIdentity decodeQueryReply(const QByteArray &reply)
         if (p == kDeviceTypeOffset)
             identity.deviceType = deviceTypeText(b);
         if (p >= kHardwareFirst && p <= kHardwareLast) {
-            identity.hardwareAddress += QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
+            identity.hardwareAddress +=
+                QStringLiteral("%1").arg(b, 2, 16, QLatin1Char('0')).toUpper();
             if (p < kHardwareLast)
                 identity.hardwareAddress += QLatin1Char('-');
         }

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QObject>
+
+class PrintoutTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void tabs_data();
+    void tabs();
+    void threeRecords();
+    void pageBreakAfterSixtyOneRecordLines();
+};
