@@ -44,7 +44,7 @@ QByteArray pattern(int size)
 }
 } // namespace
 
-class SimulatorTest : public QObject {
+class DeviceSimulatorTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void queryReply_data();
@@ -64,7 +64,7 @@ private Q_SLOTS:
     void startRefusesBadIdentity();
 };
 
-void SimulatorTest::queryReply_data()
+void DeviceSimulatorTest::queryReply_data()
 {
     QTest::addColumn<int>("mode");
     QTest::addColumn<int>("typeCode");
@@ -82,7 +82,7 @@ void SimulatorTest::queryReply_data()
     QTest::newRow("none") << int(QueryReplyMode::None) << -1 << QByteArray();
 }
 
-void SimulatorTest::queryReply()
+void DeviceSimulatorTest::queryReply()
 {
     QFETCH(int, mode);
     QFETCH(int, typeCode);
@@ -108,7 +108,7 @@ void SimulatorTest::queryReply()
     }
 }
 
-void SimulatorTest::otherDatagramsOnQueryPortGetNoReply()
+void DeviceSimulatorTest::otherDatagramsOnQueryPortGetNoReply()
 {
     SimulatorFixture sim;
     QVERIFY(sim.start());
@@ -119,7 +119,7 @@ void SimulatorTest::otherDatagramsOnQueryPortGetNoReply()
     QVERIFY(sim.sentBytes().isEmpty());
 }
 
-void SimulatorTest::ipSetup_data()
+void DeviceSimulatorTest::ipSetup_data()
 {
     QTest::addColumn<QByteArray>("datagram");
     QTest::addColumn<QString>("assigned"); // empty: not taken
@@ -138,7 +138,7 @@ void SimulatorTest::ipSetup_data()
         << QString();
 }
 
-void SimulatorTest::ipSetup()
+void DeviceSimulatorTest::ipSetup()
 {
     QFETCH(QByteArray, datagram);
     QFETCH(QString, assigned);
@@ -158,14 +158,14 @@ void SimulatorTest::ipSetup()
     }
 }
 
-void SimulatorTest::tftpStoresFiles_data()
+void DeviceSimulatorTest::tftpStoresFiles_data()
 {
     QTest::addColumn<int>("size");
     for (int size : {0, 1, 511, 512, 513, 1024, 300000})
         QTest::newRow(qPrintable(QString::number(size))) << size;
 }
 
-void SimulatorTest::tftpStoresFiles()
+void DeviceSimulatorTest::tftpStoresFiles()
 {
     QFETCH(int, size);
     SimulatorFixture sim;
@@ -186,7 +186,7 @@ void SimulatorTest::tftpStoresFiles()
         QCOMPARE(port, sim.tftpPort());
 }
 
-void SimulatorTest::tftpRefusesUnsafeNames_data()
+void DeviceSimulatorTest::tftpRefusesUnsafeNames_data()
 {
     QTest::addColumn<QString>("name");
     QTest::newRow("slash") << QStringLiteral("sub/ROM");
@@ -198,7 +198,7 @@ void SimulatorTest::tftpRefusesUnsafeNames_data()
     QTest::newRow("control char") << QStringLiteral("RO\nM");
 }
 
-void SimulatorTest::tftpRefusesUnsafeNames()
+void DeviceSimulatorTest::tftpRefusesUnsafeNames()
 {
     QFETCH(QString, name);
     SimulatorFixture sim;
@@ -212,7 +212,7 @@ void SimulatorTest::tftpRefusesUnsafeNames()
     QVERIFY(!TftpWriteServer::isAcceptableName(name));
 }
 
-void SimulatorTest::tftpFaults_data()
+void DeviceSimulatorTest::tftpFaults_data()
 {
     QTest::addColumn<int>("fault");
     QTest::addColumn<QList<QByteArray>>("firstReplies"); // to the request, in a 150 ms window
@@ -227,7 +227,7 @@ void SimulatorTest::tftpFaults_data()
     QTest::newRow("new port") << int(TftpFault::NewPort) << QList<QByteArray>{ack0};
 }
 
-void SimulatorTest::tftpFaults()
+void DeviceSimulatorTest::tftpFaults()
 {
     QFETCH(int, fault);
     QFETCH(QList<QByteArray>, firstReplies);
@@ -253,7 +253,7 @@ void SimulatorTest::tftpFaults()
     }
 }
 
-void SimulatorTest::tftpDelayAck()
+void DeviceSimulatorTest::tftpDelayAck()
 {
     SimulatorFixture sim;
     sim.options.fault = TftpFault::DelayAck;
@@ -272,7 +272,7 @@ void SimulatorTest::tftpDelayAck()
     QCOMPARE(sim.storedFile(QStringLiteral("ROM")), pattern(600));
 }
 
-void SimulatorTest::tftpNewPortIgnoresOldPort()
+void DeviceSimulatorTest::tftpNewPortIgnoresOldPort()
 {
     // A writer that keeps talking to the request port is not heard.
     SimulatorFixture sim;
@@ -290,7 +290,7 @@ void SimulatorTest::tftpNewPortIgnoresOldPort()
     QCOMPARE(sim.storedFile(QStringLiteral("ROM")), QByteArray(""));
 }
 
-void SimulatorTest::logRecordsBothDirections()
+void DeviceSimulatorTest::logRecordsBothDirections()
 {
     SimulatorFixture sim;
     QVERIFY(sim.start());
@@ -311,7 +311,7 @@ void SimulatorTest::logRecordsBothDirections()
         QStringLiteral(" (4 bytes) 00 00 00 F6")));
 }
 
-void SimulatorTest::startRefusesBadIdentity()
+void DeviceSimulatorTest::startRefusesBadIdentity()
 {
     SimulatorFixture sim;
     sim.options.identity.hardwareAddress = QByteArray::fromHex("0200");
@@ -320,5 +320,10 @@ void SimulatorTest::startRefusesBadIdentity()
     QCOMPARE(sim.queryPort(), quint16(0));
 }
 
-QTEST_GUILESS_MAIN(SimulatorTest)
-#include "SimulatorTest.moc"
+int runDeviceSimulatorTest(int argc, char **argv)
+{
+    DeviceSimulatorTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "DeviceSimulatorTest.moc"
