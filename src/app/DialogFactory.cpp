@@ -2,6 +2,8 @@
 
 #include "download/LoadFirmwareDialog.h"
 #include "download/LoadWebPagesDialog.h"
+#include "query/DataFileViewer.h"
+#include "query/QueryDeviceDialog.h"
 
 #include <QWidget>
 
@@ -10,6 +12,8 @@ QWidget *createToolDialog(DialogId id, AppContext &context, QWidget *parent)
     switch (id) {
     case DialogId::LoadFirmware: return new LoadFirmwareDialog(context, parent);
     case DialogId::LoadWebPages: return new LoadWebPagesDialog(context, parent);
+    case DialogId::QueryDevice: return new QueryDeviceDialog(context, parent);
+    case DialogId::DataFile: return new DataFileViewer(context, parent);
     default:
         break;
     }

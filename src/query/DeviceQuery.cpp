@@ -59,7 +59,7 @@ void DeviceQuery::onConnected()
 void DeviceQuery::onDataArrived(int byteCount)
 {
     const QByteArray reply = sckSocket->read(byteCount);
-    const DeviceIdentity identity = decodeQueryReply(reply);
+    const DecodedReply identity = decodeQueryReply(reply);
     SocketCleanup();
     Q_EMIT replyReceived(identity);
 }

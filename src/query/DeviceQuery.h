@@ -34,7 +34,7 @@ public:
 
 Q_SIGNALS:
     void busyChanged(bool busy);
-    void replyReceived(const DeviceIdentity &identity);
+    void replyReceived(const DecodedReply &identity);
     void timedOut();
 
 private:

@@ -43,9 +43,9 @@ QString deviceTypeText(quint8 value)
     }
 }
 
-DeviceIdentity decodeQueryReply(const QByteArray &reply)
+DecodedReply decodeQueryReply(const QByteArray &reply)
 {
-    DeviceIdentity identity;
+    DecodedReply identity;
     quint8 minor = 0;
     const qsizetype used = qMin<qsizetype>(reply.size(), kHardwareLast + 1);
     for (qsizetype p = 0; p < used; ++p) {

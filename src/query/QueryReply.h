@@ -6,7 +6,7 @@
 
 // What a query reply says about the device. Texts stay empty when the reply
 // is too short to reach their bytes.
-struct DeviceIdentity {
+struct DecodedReply {
     QString hardwareAddress; // "02-00-00-12-34-5F", partial for a short reply
     QString firmwareVersion; // "4.5"
     QString firmwareType;    // two single-byte characters
@@ -25,4 +25,4 @@ QString deviceTypeText(quint8 value);
 
 // Decodes a reply of any length; bytes from offset 30 on are ignored and
 // nothing is validated.
-DeviceIdentity decodeQueryReply(const QByteArray &reply);
+DecodedReply decodeQueryReply(const QByteArray &reply);
