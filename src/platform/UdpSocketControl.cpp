@@ -57,7 +57,7 @@ void UdpSocketControl::connectSocket()
     m_peer = peer;
     m_peerPort = m_remotePort;
     m_peerPortLocked = false;
-    m_state = 0;
+    m_state = 1;
     connect(m_socket, &QUdpSocket::readyRead, this, &UdpSocketControl::onReadyRead);
 
     const quint64 generation = m_generation;
@@ -69,7 +69,7 @@ void UdpSocketControl::raiseConnected(quint64 generation)
 {
     if (generation != m_generation || !m_socket)
         return; // closed before the event could be raised
-    m_state = 1;
+    m_state = 2;
     Q_EMIT connected();
 }
 
@@ -139,18 +139,31 @@ void UdpSocketControl::onReadyRead()
             m_peerPortLocked = true;
         m_queue.append(datagram.data());
     }
-    dispatchQueued();
+    // Raised from the event loop, not from inside the socket's own signal:
+    // a handler may close the control (deleting the socket) and then wait in
+    // a modal box.
+    if (!m_queue.isEmpty() && !m_dispatchPending) {
+        m_dispatchPending = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_dispatchPending = false;
+                dispatchQueued();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void UdpSocketControl::dispatchQueued()
 {
     // A handler may show a modal box (a nested event loop) or close the
     // socket; datagrams are raised one at a time and never re-entrantly.
+    // close() empties the queue, so whatever is queued after a handler
+    // returns belongs to the socket as it is now (possibly reconnected).
     if (m_dispatching)
         return;
     m_dispatching = true;
-    const quint64 generation = m_generation;
-    while (generation == m_generation && !m_queue.isEmpty()) {
+    while (!m_queue.isEmpty()) {
         m_current = m_queue.takeFirst();
         m_haveCurrent = true;
         const int length = int(qMin<qsizetype>(m_current.size(), 65535));

@@ -40,7 +40,8 @@ public:
     void setAcceptReplyFromAnyPort(bool on) { m_acceptAnyPort = on; }
 
     bool isConnected() const { return m_socket != nullptr; }
-    // Zero until the connection event has been raised, non-zero afterwards.
+    // 0 closed; 1 associated with the peer, connection event still to come;
+    // 2 once the connection event has been raised.
     int state() const { return m_state; }
     quint16 localPort() const;
     quint16 peerPort() const { return m_peerPort; }
@@ -84,6 +85,7 @@ private:
     QByteArray m_current;
     bool m_haveCurrent = false;
     bool m_dispatching = false;
+    bool m_dispatchPending = false;
 };
 
 // Reads a dotted IPv4 text leniently (blanks, signs and leading zeros inside
