@@ -9,8 +9,9 @@ QWidget *DialogRegistry::show(DialogId id)
 {
     QPointer<QWidget> &slot = m_dialogs[std::size_t(id)];
     // A self-deleting dialog that is hidden has been closed and waits for its
-    // deferred deletion: it counts as gone.
-    if (slot && slot->testAttribute(Qt::WA_DeleteOnClose) && slot->isHidden())
+    // deferred deletion (closing clears the attribute, hence the remembered
+    // flag): it counts as gone.
+    if (slot && m_deletesOnClose[std::size_t(id)] && slot->isHidden())
         slot = nullptr;
     if (!slot) {
         if (!m_factory)
@@ -19,6 +20,7 @@ QWidget *DialogRegistry::show(DialogId id)
         if (!slot)
             return nullptr;
     }
+    m_deletesOnClose[std::size_t(id)] = slot->testAttribute(Qt::WA_DeleteOnClose);
     slot->show();
     slot->raise();
     slot->activateWindow();
@@ -28,6 +30,7 @@ QWidget *DialogRegistry::show(DialogId id)
 void DialogRegistry::adopt(DialogId id, QWidget *dialog)
 {
     m_dialogs[std::size_t(id)] = dialog;
+    m_deletesOnClose[std::size_t(id)] = dialog && dialog->testAttribute(Qt::WA_DeleteOnClose);
 }
 
 QWidget *DialogRegistry::dialog(DialogId id) const

@@ -47,4 +47,5 @@ private:
     QWidget *m_parent;
     DialogFactoryFunction m_factory;
     std::array<QPointer<QWidget>, kCount> m_dialogs;
+    std::array<bool, kCount> m_deletesOnClose{};
 };

@@ -1,0 +1,5 @@
+#include "test_app_windows.h"
+
+#include <QTest>
+
+QTEST_MAIN(TestAppWindows)

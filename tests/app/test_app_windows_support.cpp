@@ -1,0 +1,74 @@
+#include "test_app_windows_support.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+const ExpectedTool kExpectedTools[8] = {
+    {"AssignIP", "mnuToolsAssignIP", "Assign IP", DialogId::AssignIP},
+    {"PingDevice", "mnuToolsPingDevice", "Ping", DialogId::PingDevice},
+    {"QueryDevice", "mnuToolsQueryDevice", "Query", DialogId::QueryDevice},
+    {"LoadFirmware", "mnuToolsLoadFirmware", "Load FW", DialogId::LoadFirmware},
+    {"LoadWebpages", "mnuToolsLoadWebPages", "Load Web", DialogId::LoadWebPages},
+    {"TelnetDevice", "mnuToolsTelnetDevice", "Telnet", DialogId::TelnetDevice},
+    {"WebConfiguration", "mnuToolsWebConfiguration", "Web Config", DialogId::WebConfig},
+    {"ViewDataFile", "mnuViewDataFile", "View File", DialogId::DataFile},
+};
+
+QString keyOf(DialogId id)
+{
+    for (const ExpectedTool &t : kExpectedTools)
+        if (t.dialog == id)
+            return QString::fromLatin1(t.key);
+    return {};
+}
+
+QAction *item(const QWidget *window, const QString &name)
+{
+    return window->findChild<QAction *>(name);
+}
+
+QAction *button(const QWidget *window, const QString &key)
+{
+    const auto *bar = window->findChild<QToolBar *>(QStringLiteral("tbrCustomTools"));
+    for (QAction *a : bar->actions())
+        if (a->data().toString() == key)
+            return a;
+    return nullptr;
+}
+
+QString label(const QWidget *box, const char *name)
+{
+    const auto *l = box->findChild<QLabel *>(QString::fromLatin1(name));
+    return l ? l->text() : QStringLiteral("<no %1>").arg(QString::fromLatin1(name));
+}
+
+QByteArray png(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+void whileModalIsUp(std::function<void(QDialog *)> inside)
+{
+    QTimer::singleShot(0, [inside] {
+        auto *box = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!box) {
+            QTest::qFail("no modal box is up", __FILE__, __LINE__);
+            return;
+        }
+        inside(box);
+        if (auto *ok = box->findChild<QPushButton *>(QStringLiteral("cmdOK")))
+            ok->click();
+    });
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "app/DialogRegistry.h"
+#include "app/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QEvent>
+#include <QList>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+
+class QLabel;
+class QToolBar;
+
+// The form names in the order the program closes them.
+inline QString formName(DialogId id)
+{
+    static const char *const names[] = {"frmAbout",        "frmAssignIP",     "frmDataFile",
+                                        "frmLoadFirmware", "frmLoadWebPages", "frmPingDevice",
+                                        "frmQueryDevice",  "frmTelnetDevice", "frmWebConfig"};
+    return QString::fromLatin1(names[int(id)]);
+}
+
+// Stands in for a tool dialog: records when it really closes. A hiding one only
+// hides on a user close, as a dialog that keeps its session does, and closes for
+// good once the program is ending.
+class StandInDialog : public QDialog {
+public:
+    StandInDialog(DialogId id, QStringList *closed, bool hides, QWidget *parent)
+        : QDialog(parent), m_closed(closed), m_hides(hides)
+    {
+        setObjectName(formName(id));
+        if (!hides)
+            setAttribute(Qt::WA_DeleteOnClose);
+    }
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (m_hides && !property(kProgramEndingProperty).toBool()) {
+            hide();
+            event->ignore();
+            return;
+        }
+        m_closed->append(objectName());
+        event->accept();
+    }
+
+private:
+    QStringList *m_closed;
+    bool m_hides;
+};
+
+// Records when a window that is no stand-in (main window, About) goes off the
+// screen, which is after its close handler has run.
+class CloseRecorder : public QObject {
+public:
+    explicit CloseRecorder(QStringList *closed) : m_closed(closed) {}
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Hide)
+            m_closed->append(watched->objectName());
+        return false;
+    }
+
+private:
+    QStringList *m_closed;
+};
+
+// A factory of stand-ins that counts what it makes.
+struct StandIns {
+    QStringList closed;
+    QList<DialogId> made;
+    QList<DialogId> hiding;  // these hide on a user close
+    QList<DialogId> missing; // these have no dialog yet
+
+    DialogFactoryFunction factory()
+    {
+        return [this](DialogId id, AppContext &, QWidget *parent) -> QWidget * {
+            if (missing.contains(id))
+                return nullptr;
+            made.append(id);
+            return new StandInDialog(id, &closed, hiding.contains(id), parent);
+        };
+    }
+};
+
+// Deletes the main window at the end of a test unless it is already gone.
+struct WindowGuard {
+    QPointer<MainWindow> window;
+    ~WindowGuard() { delete window.data(); }
+    MainWindow *operator->() const { return window.data(); }
+};
+
+// option key, menu item, button key, dialog: written out here rather than
+// taken from the program, so that a wrong row there shows up.
+struct ExpectedTool {
+    const char *option;
+    const char *item;
+    const char *key;
+    DialogId dialog;
+};
+extern const ExpectedTool kExpectedTools[8];
+
+QString keyOf(DialogId id);
+QAction *item(const QWidget *window, const QString &name);
+QAction *button(const QWidget *window, const QString &key);
+QString label(const QWidget *box, const char *name);
+QByteArray png(int width, int height);
+// Runs `inside` once the next modal box is up, then presses its cmdOK if any.
+void whileModalIsUp(std::function<void(QDialog *)> inside);
