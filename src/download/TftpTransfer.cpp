@@ -50,6 +50,7 @@ void TftpTransfer::onConnected()
     }
     tmrTFTP.setInterval(m_context.intervals.tftpTimeoutMs);
     tmrTFTP.start();
+    m_lastSent = 0;
     if (!m_source.UDP_WriteReq(m_deviceFileName, m_socket)) {
         Q_EMIT writeRequestFailed();
         SocketCleanup();
@@ -67,11 +68,17 @@ void TftpTransfer::onDataArrived(int byteCount)
         Q_EMIT notAcknowledged();
         return;
     }
+    // A repeated or stray acknowledgement would otherwise pull the next
+    // piece of the file under an old block number and shift the device's
+    // copy; only the block last sent moves the transfer on.
+    if (ack.block != m_lastSent)
+        return;
     const auto next = quint16(ack.block + 1);
     if (!m_source.UDP_Data(next, m_socket)) {
         Q_EMIT dataPacketFailed(next);
         return;
     }
+    m_lastSent = next;
     if (m_source.TransferDone()) {
         SocketCleanup();
         Q_EMIT succeeded();

@@ -16,7 +16,8 @@ struct AppContext;
 // owner turns the signals into the pointer, the buttons and the messages.
 //
 // Block numbers are unsigned 16-bit and wrap from 65535 to 0, the way
-// standard servers expect, so files past 32 MiB still go through.
+// standard servers expect, so files past 32 MiB still go through. Only the
+// acknowledgement of the block last sent is answered; repeats are ignored.
 class TftpTransfer : public QObject {
     Q_OBJECT
 public:
@@ -66,4 +67,5 @@ private:
     bool m_downloading = false;
     bool m_cancelRequested = false;
     bool m_timingOut = false;
+    quint16 m_lastSent = 0; // block number of the last data packet (0: the write request)
 };

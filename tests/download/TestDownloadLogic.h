@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+
+// Logic of the download subsystem, no widgets: packet bytes, the product
+// infobase, transfers against the simulated device and against tftpd-hpa.
+class TestDownloadLogic : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // TftpPacketTests.cpp
+    void writeRequestBytes_data();
+    void writeRequestBytes();
+    void writeRequestRefusesUnsendableNames_data();
+    void writeRequestRefusesUnsendableNames();
+    void dataHeaderBytes_data();
+    void dataHeaderBytes();
+    void payloadIsReadInTwoPieces_data();
+    void payloadIsReadInTwoPieces();
+    void acknowledgement_data();
+    void acknowledgement();
+
+    // InfobaseTests.cpp
+    void infobaseLine_data();
+    void infobaseLine();
+    void shownMissingName_data();
+    void shownMissingName();
+    void standsForDefault_data();
+    void standsForDefault();
+    void readsEntriesInFileOrder();
+    void emptyOrMissingInfobaseFails();
+    void defaultLineAppendedEachTime();
+    void lookUpIsExactAndCaseSensitive();
+
+    // TransferTests.cpp
+    void transferStoresTheFile_data();
+    void transferStoresTheFile();
+    void emptyFileSendsOnlyTheWriteRequest();
+    void notAcknowledgedThenTimeout_data();
+    void notAcknowledgedThenTimeout();
+    void timeoutCoversTheWholeTransfer();
+    void stopBeforeConnectionSendsNothing();
+    void stopAfterConnectionEndsAtOnce();
+    void startFailuresAreThrown_data();
+    void startFailuresAreThrown();
+    void unsendableNameEndsTheTransfer();
+
+    // TftpdTests.cpp
+    void uploadToTftpdHpa_data();
+    void uploadToTftpdHpa();
+};

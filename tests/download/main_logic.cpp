@@ -1,0 +1,5 @@
+#include "TestDownloadLogic.h"
+
+#include <QTest>
+
+QTEST_GUILESS_MAIN(TestDownloadLogic)
