@@ -45,7 +45,7 @@ private:
     QPushButton *cmdSaveDataFile = nullptr;
     std::unique_ptr<LinePrinter> m_printer;
 
-    QString m_folder;      // keeps its trailing '/'
+    QString m_folder; // keeps its trailing '/'
     QString m_fileName;
     QString m_currentPath; // the path the printout names: set by load and import
     int m_recordCount = 0;

@@ -125,7 +125,7 @@ void QueryReplyTest::decode_data()
 void QueryReplyTest::decode()
 {
     QFETCH(QByteArray, bytes);
-    const DeviceIdentity identity = decodeQueryReply(bytes);
+    const DecodedReply identity = decodeQueryReply(bytes);
     QTEST(identity.firmwareVersion, "version");
     QTEST(identity.firmwareType, "type");
     QTEST(identity.hardwareAddress, "hardware");

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QObject>
+
+class QueryDialogTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initialState();
+    void queryShowsReply();
+    void shortReplyStillEndsQuery();
+    void timeoutShownOnce();
+    void secondPressRestartsTimeout();
+    void closingWhileWaitingIsSilent();
+    void escapeAlsoEndsQuery();
+    void typingClearsResults();
+    void enterWithBadAddress();
+    void enterWithGoodAddressSendsNothing();
+    void socketFailureThenTimeout();
+    void saveStoresRecord();
+    void saveFailureIsTrapped();
+    void factoryReopensWithCurrentAddress();
+};
