@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QHash>
+#include <QVariant>
 #include <functional>
 
 struct AppContext;
@@ -16,6 +17,11 @@ class ToolDialog : public QDialog {
 public:
     ToolDialog(AppContext &context, const QString &objectName, const QString &caption,
                QWidget *parent = nullptr);
+
+    // True once the main window is closing this dialog for good at program end
+    // (dynamic property "programEnding"). A dialog that only hides itself on a
+    // user close must really close when this is set.
+    bool programEnding() const { return property("programEnding").toBool(); }
 
 protected:
     AppContext &context() const { return m_context; }
