@@ -79,8 +79,8 @@ AboutDialog::AboutDialog(const AppContext &context, QWidget *parent) : QDialog(p
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(disclaimer, 1);
     bottom->addWidget(cmdOK, 0, Qt::AlignBottom);
-    layout->addLayout(bottom);
     layout->addStretch();
+    layout->addLayout(bottom);
 
     setMinimumSize(500, 300);
     resize(minimumSizeHint().expandedTo(QSize(500, 300)));

@@ -20,7 +20,8 @@ MainWindow::MainWindow(AppContext &context, DialogFactoryFunction factory, QWidg
     buildMenus();
     buildToolbar();
     setCentralWidget(new QWidget);
-    resize(560, 120);
+    // A launcher strip: wide enough for the menus and buttons, no empty field.
+    resize(560, menuBar()->sizeHint().height() + m_toolbar->sizeHint().height() + 8);
 
     // Load. The task-bar owner needs no icon of its own here: the window
     // system takes the task-bar icon from the window icon. There is no help

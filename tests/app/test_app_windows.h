@@ -20,6 +20,7 @@ private Q_SLOTS:
     void closedDialogIsMadeAgainOrShownAgain();
     void unloadAllForms_data();
     void unloadAllForms();
+    void realDialogsOpenOnceAndCloseAtEnd();
 
     // About box, Help, pictures, start-up
     void aboutWithDefaults();

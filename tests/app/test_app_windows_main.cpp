@@ -335,3 +335,28 @@ void TestAppWindows::unloadAllForms()
     for (QWidget *w : QApplication::topLevelWidgets())
         QVERIFY2(!w->isVisible(), qPrintable(w->objectName()));
 }
+
+void TestAppWindows::realDialogsOpenOnceAndCloseAtEnd()
+{
+    // The program's own factory: every dialog plugged in so far carries its
+    // form name, opens once, and is gone after the program end.
+    TestContext tc;
+    WindowGuard window{new MainWindow(tc.context)};
+    window->show();
+    QList<QPointer<QWidget>> dialogs;
+    for (const ExpectedTool &tool : kExpectedTools) {
+        window->tbrCustomTools_ButtonClick(QString::fromLatin1(tool.key));
+        item(window.window, QString::fromLatin1(tool.item))->trigger();
+        QWidget *dialog = window->dialogs().dialog(tool.dialog);
+        if (!dialog)
+            continue; // that tool has no dialog yet
+        QCOMPARE(dialog->objectName(), formName(tool.dialog));
+        QVERIFY(dialog->isWindow());
+        QCOMPARE(windowsNamed(formName(tool.dialog)), 1);
+        dialogs << dialog;
+    }
+    item(window.window, QStringLiteral("mnuFileExit"))->trigger();
+    for (const QPointer<QWidget> &d : dialogs)
+        QTRY_VERIFY(d.isNull());
+    QTRY_VERIFY(window.window.isNull());
+}
