@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+
+// The Load Firmware and Load WebPages dialogs, driven the way a user does,
+// against the simulated device.
+class TestDownloadDialogs : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // CommonDialogTests.cpp: both dialogs
+    void controlsAndCaptions_data();
+    void controlsAndCaptions();
+    void inputChecks_data();
+    void inputChecks();
+    void enterKeyMovesFocus_data();
+    void enterKeyMovesFocus();
+    void invalidAddressOnEnter_data();
+    void invalidAddressOnEnter();
+    void selectFileDialog_data();
+    void selectFileDialog();
+    void activationShowsCurrentAddress_data();
+    void activationShowsCurrentAddress();
+    void missingSourceFile_data();
+    void missingSourceFile();
+    void blankAddressIsReportedByTheTrap_data();
+    void blankAddressIsReportedByTheTrap();
+    void cancelWhileIdleHides_data();
+    void cancelWhileIdleHides();
+    void stopDownloadEndsTheTransfer_data();
+    void stopDownloadEndsTheTransfer();
+    void closingEndsTheTransfer();
+    void errorPacketThenTimeout_data();
+    void errorPacketThenTimeout();
+    void progressWhileRunning_data();
+    void progressWhileRunning();
+
+    // FirmwareDialogTests.cpp
+    void successIsShownWhenIdle();
+    void reopeningShowsLastChoices();
+    void noneInfobaseAppendsDefaultEachOpening();
+    void typedDestinationNotInInfobase();
+    void fixedDestinationForKvr();
+    void missingInfobase_data();
+    void missingInfobase();
+    void emptyInfobaseReportedAtLoad();
+
+    // WebPagesDialogTests.cpp
+    void webDirectoryIsTheDeviceFileName_data();
+    void webDirectoryIsTheDeviceFileName();
+    void webDirectoryRemembered();
+    void unsendableDirectoryName();
+};

@@ -1,0 +1,5 @@
+#include "TestDownloadDialogs.h"
+
+#include <QTest>
+
+QTEST_MAIN(TestDownloadDialogs)
