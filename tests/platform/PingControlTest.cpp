@@ -356,10 +356,9 @@ void PingControlTest::badTargetFails()
     QVERIFY(!ping.isEnabled());
 }
 
-int runPingControlTest(int argc, char **argv)
+QObject *createPingControlTest()
 {
-    PingControlTest test;
-    return QTest::qExec(&test, argc, argv);
+    return new PingControlTest;
 }
 
 #include "PingControlTest.moc"

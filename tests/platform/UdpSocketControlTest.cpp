@@ -293,10 +293,9 @@ void UdpSocketControlTest::refusesWhatItCannotDo()
     }
 }
 
-int runUdpSocketControlTest(int argc, char **argv)
+QObject *createUdpSocketControlTest()
 {
-    UdpSocketControlTest test;
-    return QTest::qExec(&test, argc, argv);
+    return new UdpSocketControlTest;
 }
 
 #include "UdpSocketControlTest.moc"

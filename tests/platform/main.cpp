@@ -1,13 +1,13 @@
 // One executable for the platform area: the UDP socket control, then the ping control.
+#include "TestClassRunner.h"
+
 #include <QCoreApplication>
 
-int runUdpSocketControlTest(int argc, char **argv);
-int runPingControlTest(int argc, char **argv);
+QObject *createUdpSocketControlTest();
+QObject *createPingControlTest();
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    int failures = runUdpSocketControlTest(argc, argv);
-    failures += runPingControlTest(argc, argv);
-    return failures;
+    return runTestClasses(argc, argv, {createUdpSocketControlTest, createPingControlTest});
 }

@@ -320,10 +320,9 @@ void DeviceSimulatorTest::startRefusesBadIdentity()
     QCOMPARE(sim.queryPort(), quint16(0));
 }
 
-int runDeviceSimulatorTest(int argc, char **argv)
+QObject *createDeviceSimulatorTest()
 {
-    DeviceSimulatorTest test;
-    return QTest::qExec(&test, argc, argv);
+    return new DeviceSimulatorTest;
 }
 
 #include "DeviceSimulatorTest.moc"

@@ -123,10 +123,9 @@ void DevsimProgramTest::answersAndLogsThenStopsOnSignal()
     QVERIFY(log.contains(QStringLiteral("NOTE Stopped")));
 }
 
-int runDevsimProgramTest(int argc, char **argv)
+QObject *createDevsimProgramTest()
 {
-    DevsimProgramTest test;
-    return QTest::qExec(&test, argc, argv);
+    return new DevsimProgramTest;
 }
 
 #include "DevsimProgramTest.moc"

@@ -3,9 +3,10 @@
 #include <QNetworkDatagram>
 #include <QtEndian>
 
-TftpTestClient::TftpTestClient(QObject *parent) : QObject(parent)
+TftpTestClient::TftpTestClient(const QHostAddress &server, QObject *parent)
+    : QObject(parent), m_server(server)
 {
-    m_socket.bind(QHostAddress::LocalHost, 0);
+    m_socket.bind(server.isLoopback() ? server : QHostAddress(QHostAddress::AnyIPv4), 0);
     connect(&m_socket, &QUdpSocket::readyRead, this, &TftpTestClient::onReadyRead);
 }
 
@@ -15,7 +16,7 @@ void TftpTestClient::write(const QString &name, const QByteArray &content, quint
     m_content = content;
     m_serverPort = serverPort;
     const QByteArray request = QByteArray::fromHex("0002") + name.toLatin1() + '\0' + mode + '\0';
-    m_socket.writeDatagram(request, QHostAddress::LocalHost, serverPort);
+    m_socket.writeDatagram(request, m_server, serverPort);
 }
 
 void TftpTestClient::sendBlock(quint16 block)
@@ -25,7 +26,7 @@ void TftpTestClient::sendBlock(quint16 block)
     QByteArray packet(4, '\0');
     packet[1] = 3;
     qToBigEndian(block, packet.data() + 2);
-    m_socket.writeDatagram(packet + payload, QHostAddress::LocalHost, m_serverPort);
+    m_socket.writeDatagram(packet + payload, m_server, m_serverPort);
     m_lastSent = block;
     m_lastWasFinal = payload.size() < 512;
     ++m_blocksSent;

@@ -12,7 +12,8 @@
 class TftpTestClient : public QObject {
     Q_OBJECT
 public:
-    explicit TftpTestClient(QObject *parent = nullptr);
+    explicit TftpTestClient(const QHostAddress &server = QHostAddress(QHostAddress::LocalHost),
+                            QObject *parent = nullptr);
 
     // Starts the transfer; watch finished() / failed().
     void write(const QString &name, const QByteArray &content, quint16 serverPort,
@@ -30,6 +31,7 @@ private:
     void onReadyRead();
     void sendBlock(quint16 block);
 
+    QHostAddress m_server;
     QUdpSocket m_socket;
     QByteArray m_content;
     quint16 m_serverPort = 0;

@@ -1,13 +1,17 @@
-// One executable for the simulator area: the engine in-process, then the program.
+// One executable for the simulator area: the engine in-process, the program,
+// and the program inside a network namespace.
+#include "TestClassRunner.h"
+
 #include <QCoreApplication>
 
-int runDeviceSimulatorTest(int argc, char **argv);
-int runDevsimProgramTest(int argc, char **argv);
+QObject *createDeviceSimulatorTest();
+QObject *createDevsimProgramTest();
+QObject *createNamespaceSimulatorTest();
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    int failures = runDeviceSimulatorTest(argc, argv);
-    failures += runDevsimProgramTest(argc, argv);
-    return failures;
+    return runTestClasses(
+        argc, argv,
+        {createDeviceSimulatorTest, createDevsimProgramTest, createNamespaceSimulatorTest});
 }
