@@ -114,15 +114,48 @@ void QueryDialogTest::queryShowsReply()
     QCOMPARE(s.t.prompts.count(), 0);
 }
 
-void QueryDialogTest::shortReplyStillEndsQuery()
+void QueryDialogTest::replyOfAnyLength_data()
 {
-    Setup s(QueryReplyMode::Short);
-    QVERIFY(s.started);
-    s.click("cmdGetDeviceInfo");
-    QTRY_VERIFY(s.resultsEnabled());
-    QVERIFY(s.box("txtMacAddress")->text().isEmpty());
-    QVERIFY(s.box("txtFwVersion")->text().isEmpty());
-    QVERIFY(!s.dialog->query().awaitingReply());
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("hardware");
+    QTest::addColumn<QString>("version");
+    QTest::newRow("0 bytes") << int(QueryReplyMode::Short) << 0 << ""
+                             << "";
+    QTest::newRow("4 bytes") << int(QueryReplyMode::Short) << 4 << ""
+                             << "";
+    QTest::newRow("28 bytes") << int(QueryReplyMode::Short) << 28 << "02-00-00-04-"
+                              << "4.10";
+    QTest::newRow("40 bytes") << int(QueryReplyMode::Long) << 40 << "02-00-00-04-0B-0C"
+                              << "4.10";
+    QTest::newRow("65507 bytes") << int(QueryReplyMode::Long) << 65507 << "02-00-00-04-0B-0C"
+                                 << "4.10";
+}
+
+void QueryDialogTest::replyOfAnyLength()
+{
+    QFETCH(int, mode);
+    QFETCH(int, length);
+    TestContext t;
+    SimulatorFixture sim;
+    sim.options.replyMode = QueryReplyMode(mode);
+    sim.options.shortReplyLength = length;
+    sim.options.longReplyLength = length;
+    QVERIFY(sim.start());
+    sim.pointAt(t.context);
+    t.context.currentDeviceAddress = QStringLiteral("127.0.0.1");
+    QueryDeviceDialog dialog(t.context);
+    dialog.setAttribute(Qt::WA_DeleteOnClose, false);
+    dialog.show();
+    QTest::mouseClick(dialog.findChild<QPushButton *>("cmdGetDeviceInfo"), Qt::LeftButton);
+    auto *save = dialog.findChild<QPushButton *>("cmdSaveDeviceInfo");
+    QTRY_VERIFY(save->isEnabled()); // every reply ends the query, however short
+    QTRY_COMPARE(sim.sentBytes().size(), 1);
+    QCOMPARE(sim.sentBytes().first().size(), length);
+    QTEST(dialog.findChild<QLineEdit *>("txtMacAddress")->text(), "hardware");
+    QTEST(dialog.findChild<QLineEdit *>("txtFwVersion")->text(), "version");
+    QVERIFY(!dialog.query().awaitingReply());
+    QVERIFY(!dialog.query().socket().isConnected());
 }
 
 void QueryDialogTest::timeoutShownOnce()

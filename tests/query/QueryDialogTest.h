@@ -7,7 +7,8 @@ class QueryDialogTest : public QObject {
 private Q_SLOTS:
     void initialState();
     void queryShowsReply();
-    void shortReplyStillEndsQuery();
+    void replyOfAnyLength_data();
+    void replyOfAnyLength();
     void timeoutShownOnce();
     void secondPressRestartsTimeout();
     void closingWhileWaitingIsSilent();

@@ -24,6 +24,17 @@ void ViewerTest::loadShowsRecords()
     QCOMPARE(s.viewer->currentPath(), s.t.path("devices.txt"));
     QCOMPARE(s.viewer->currentFolder(), s.t.folder() + "/");
     QCOMPARE(s.t.prompts.count(), 0);
+    // Each activation puts the focus on the import button, wherever it was.
+    s.viewer->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.viewer));
+    s.grid()->setFocus();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    s.viewer->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.viewer));
+    QCOMPARE(s.viewer->focusWidget()->objectName(), QStringLiteral("cmdImportDataFile"));
 }
 
 void ViewerTest::gridLayout()
