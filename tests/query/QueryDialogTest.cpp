@@ -1,5 +1,7 @@
 #include "QueryDialogTest.h"
 
+#include "QuerySetup.h"
+
 #include "SimulatorFixture.h"
 #include "TestContext.h"
 #include "app/DialogFactory.h"
@@ -17,52 +19,9 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
-
-const QString kTimeout = QStringLiteral(
-    "Query timeout to the device!\r\nVerify the address or the\r\nconnection and try again.");
-const QByteArray kRequest = QByteArray::fromHex("000000F6");
-
-// A shown dialog on a test context, pointed at a started simulator.
-struct Setup {
-    explicit Setup(QueryReplyMode mode = QueryReplyMode::Normal)
-    {
-        sim.options.replyMode = mode;
-        started = sim.start();
-        sim.pointAt(t.context);
-        t.context.currentDeviceAddress = QStringLiteral("127.0.0.1");
-        dialog = new QueryDeviceDialog(t.context);
-        dialog->show();
-        dialog->activateWindow();
-        (void)QTest::qWaitForWindowActive(dialog);
-    }
-    ~Setup() { delete dialog.data(); }
-    template <typename T> T *find(const char *name) const
-    {
-        return dialog->findChild<T *>(QString::fromLatin1(name));
-    }
-    QLineEdit *box(const char *name) const { return find<QLineEdit>(name); }
-    QPushButton *button(const char *name) const { return find<QPushButton>(name); }
-    bool resultsEnabled() const
-    {
-        return find<QLabel>("lblMacAddress")->isEnabled() &&
-               find<QLabel>("lblDeviceName")->isEnabled() &&
-               button("cmdSaveDeviceInfo")->isEnabled();
-    }
-    int timeouts() const { return int(t.prompts.messageTexts().count(kTimeout)); }
-    void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
-
-    TestContext t;
-    SimulatorFixture sim;
-    bool started = false;
-    QPointer<QueryDeviceDialog> dialog;
-};
-
-} // namespace
-
 void QueryDialogTest::initialState()
 {
-    Setup s;
+    QuerySetup s;
     QCOMPARE(s.dialog->objectName(), QStringLiteral("frmQueryDevice"));
     QCOMPARE(s.dialog->windowTitle(), QStringLiteral("Query Device"));
     QCOMPARE(s.box("txtIPAddress")->text(), QStringLiteral("127.0.0.1"));
@@ -93,7 +52,7 @@ void QueryDialogTest::initialState()
 
 void QueryDialogTest::queryShowsReply()
 {
-    Setup s;
+    QuerySetup s;
     QVERIFY(s.started);
     s.box("txtIPAddress")->setText(QStringLiteral(" 127.0.0.1 "));
     s.click("cmdGetDeviceInfo");
@@ -160,7 +119,7 @@ void QueryDialogTest::replyOfAnyLength()
 
 void QueryDialogTest::timeoutShownOnce()
 {
-    Setup s(QueryReplyMode::None);
+    QuerySetup s(QueryReplyMode::None);
     QVERIFY(s.started);
     QSignalSpy busy(&s.dialog->query(), &DeviceQuery::busyChanged);
     s.click("cmdGetDeviceInfo");
@@ -181,7 +140,7 @@ void QueryDialogTest::timeoutShownOnce()
 
 void QueryDialogTest::secondPressRestartsTimeout()
 {
-    Setup s(QueryReplyMode::None);
+    QuerySetup s(QueryReplyMode::None);
     QVERIFY(s.started);
     const int interval = s.t.context.intervals.queryTimeoutMs;
     s.click("cmdGetDeviceInfo");
@@ -199,31 +158,31 @@ void QueryDialogTest::secondPressRestartsTimeout()
     QVERIFY(log[0].peerPort != log[1].peerPort);
 }
 
-void QueryDialogTest::closingWhileWaitingIsSilent()
+void QueryDialogTest::closingWhileWaitingIsSilent_data()
 {
-    Setup s(QueryReplyMode::None);
-    QVERIFY(s.started);
-    s.click("cmdGetDeviceInfo");
-    s.dialog->close();
-    QTRY_VERIFY(s.dialog.isNull()); // closed dialogs are deleted
-    QTest::qWait(2 * s.t.context.intervals.queryTimeoutMs);
-    QCOMPARE(s.t.prompts.count(), 0);
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("close") << false;
+    QTest::newRow("Escape key") << true;
 }
 
-void QueryDialogTest::escapeAlsoEndsQuery()
+void QueryDialogTest::closingWhileWaitingIsSilent()
 {
-    Setup s(QueryReplyMode::None);
+    QFETCH(bool, escape);
+    QuerySetup s(QueryReplyMode::None);
     QVERIFY(s.started);
     s.click("cmdGetDeviceInfo");
-    QTest::keyClick(s.dialog, Qt::Key_Escape);
-    QTRY_VERIFY(s.dialog.isNull());
+    if (escape)
+        QTest::keyClick(s.dialog, Qt::Key_Escape);
+    else
+        s.dialog->close();
+    QTRY_VERIFY(s.dialog.isNull()); // closed dialogs are deleted
     QTest::qWait(2 * s.t.context.intervals.queryTimeoutMs);
     QCOMPARE(s.t.prompts.count(), 0);
 }
 
 void QueryDialogTest::typingClearsResults()
 {
-    Setup s;
+    QuerySetup s;
     QVERIFY(s.started);
     s.click("cmdGetDeviceInfo");
     QTRY_VERIFY(s.resultsEnabled());
@@ -236,7 +195,7 @@ void QueryDialogTest::typingClearsResults()
 
 void QueryDialogTest::enterWithBadAddress()
 {
-    Setup s;
+    QuerySetup s;
     s.box("txtIPAddress")->setText(QStringLiteral("240.0.0.1"));
     QTest::keyClick(s.box("txtIPAddress"), Qt::Key_Return);
     QCOMPARE(
@@ -250,7 +209,7 @@ void QueryDialogTest::enterWithBadAddress()
 
 void QueryDialogTest::enterWithGoodAddressSendsNothing()
 {
-    Setup s;
+    QuerySetup s;
     QVERIFY(s.started);
     s.box("txtIPAddress")->setText(QStringLiteral(" 127.0.0.2 "));
     QTest::keyClick(s.box("txtIPAddress"), Qt::Key_Return);
@@ -264,7 +223,7 @@ void QueryDialogTest::enterWithGoodAddressSendsNothing()
 
 void QueryDialogTest::socketFailureThenTimeout()
 {
-    Setup s;
+    QuerySetup s;
     // Passes the address check, but is no address the socket can use.
     s.box("txtIPAddress")->setText(QStringLiteral("10.-1.0.1"));
     s.click("cmdGetDeviceInfo");
@@ -281,7 +240,7 @@ void QueryDialogTest::socketFailureThenTimeout()
 
 void QueryDialogTest::saveStoresRecord()
 {
-    Setup s;
+    QuerySetup s;
     QVERIFY(s.started);
     s.click("cmdGetDeviceInfo");
     QTRY_VERIFY(s.resultsEnabled());
@@ -299,7 +258,7 @@ void QueryDialogTest::saveStoresRecord()
 
 void QueryDialogTest::saveFailureIsTrapped()
 {
-    Setup s;
+    QuerySetup s;
     QVERIFY(s.started);
     s.click("cmdGetDeviceInfo");
     QTRY_VERIFY(s.resultsEnabled());

@@ -11,8 +11,8 @@ private Q_SLOTS:
     void replyOfAnyLength();
     void timeoutShownOnce();
     void secondPressRestartsTimeout();
+    void closingWhileWaitingIsSilent_data();
     void closingWhileWaitingIsSilent();
-    void escapeAlsoEndsQuery();
     void typingClearsResults();
     void enterWithBadAddress();
     void enterWithGoodAddressSendsNothing();
