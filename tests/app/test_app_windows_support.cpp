@@ -72,3 +72,12 @@ void whileModalIsUp(std::function<void(QDialog *)> inside)
             ok->click();
     });
 }
+
+int windowsNamed(const QString &name)
+{
+    int count = 0;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible())
+            ++count;
+    return count;
+}

@@ -111,5 +111,7 @@ QAction *item(const QWidget *window, const QString &name);
 QAction *button(const QWidget *window, const QString &key);
 QString label(const QWidget *box, const char *name);
 QByteArray png(int width, int height);
+// How many visible top-level windows bear this name.
+int windowsNamed(const QString &name);
 // Runs `inside` once the next modal box is up, then presses its cmdOK if any.
 void whileModalIsUp(std::function<void(QDialog *)> inside);
