@@ -55,8 +55,13 @@ bool keyMatches(const QByteArray &line, const QString &key, QByteArray *value)
         return false;
     if (QString::fromLatin1(t.left(eq)).trimmed().compare(key, Qt::CaseInsensitive) != 0)
         return false;
-    if (value)
-        *value = t.mid(eq + 1).trimmed();
+    if (value) {
+        QByteArray v = t.mid(eq + 1).trimmed();
+        // A value in matching quotes keeps the blanks inside them.
+        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+            v = v.mid(1, v.size() - 2);
+        *value = v;
+    }
     return true;
 }
 

@@ -15,7 +15,8 @@ struct ProfileValue {
 // - the value is the text after the first "=", surrounding blanks removed;
 // - lines starting with ";" are comments; the first of duplicate keys wins;
 // - a write replaces the key in its section and keeps every other line of the
-//   file byte for byte, adding the key, the section or the file when missing.
+//   file byte for byte, adding the key, the section or the file when missing;
+// - a value enclosed in matching quotes is read without them (blanks inside kept).
 // Files are single-byte text (Latin-1).
 class IniFile {
 public:

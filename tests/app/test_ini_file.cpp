@@ -11,6 +11,8 @@ const QByteArray kSample = "; comment line\r\n"
                            "Empty=\r\n"
                            "Equals=a=b = c\r\n"
                            "Dup=first\r\n"
+                           "Quoted= \"  padded \" \r\n"
+                           "Lone=\"\r\n"
                            "dup=second\r\n"
                            "\r\n"
                            "[Database]\r\n"
@@ -28,6 +30,8 @@ void TestAppCore::iniRead_data()
     QTest::newRow("key case ignored") << "application" << "APPNAME" << "Field Tool" << 10;
     QTest::newRow("empty value is not the default") << "Application" << "Empty" << "" << 0;
     QTest::newRow("text after the first =") << "Application" << "Equals" << "a=b = c" << 7;
+    QTest::newRow("quotes keep inner blanks") << "Application" << "Quoted" << "  padded " << 9;
+    QTest::newRow("a lone quote stays") << "Application" << "Lone" << "\"" << 1;
     QTest::newRow("first of duplicates") << "Application" << "dup" << "first" << 5;
     QTest::newRow("missing key gives default") << "Application" << "Nope" << "dflt" << 4;
     QTest::newRow("missing section gives default") << "Images" << "AppName" << "dflt" << 4;
