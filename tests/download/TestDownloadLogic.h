@@ -34,6 +34,7 @@ private Q_SLOTS:
     // TransferTests.cpp
     void transferStoresTheFile_data();
     void transferStoresTheFile();
+    void blockNumberWrapsAfter65535();
     void emptyFileSendsOnlyTheWriteRequest();
     void notAcknowledgedThenTimeout_data();
     void notAcknowledgedThenTimeout();

@@ -6,6 +6,7 @@
 #include "download/TftpTransfer.h"
 
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -112,6 +113,27 @@ void TestDownloadLogic::transferStoresTheFile()
     }
     QCOMPARE(run.progress.size(), blocks);
     QCOMPARE(run.progress.last(), qint64(size));
+}
+
+void TestDownloadLogic::blockNumberWrapsAfter65535()
+{
+    // A file of more than 65535 blocks goes on with block 0, as standard
+    // servers expect, instead of stopping at the counter's end.
+    TransferRun run;
+    QVERIFY(run.simStarted);
+    run.tc.context.intervals.tftpTimeoutMs = 60000;
+    const int size = 65536 * 512 + 300;
+    const QByteArray bytes = pattern(size);
+    run.transfer.start("BIG.ROM", run.source(bytes), "127.0.0.1");
+    QSignalSpy idle(&run.transfer, &TftpTransfer::becameIdle);
+    QVERIFY(idle.wait(60000));
+    QCOMPARE(run.events, QStringList({"started", "idle", "success"}));
+    const QList<QByteArray> data = run.dataPackets();
+    QCOMPARE(data.size(), 65537);
+    QCOMPARE(data[65534].left(4), Tftp::dataHeader(65535));
+    QCOMPARE(data[65535].left(4), QByteArray::fromHex("00030000"));
+    QCOMPARE(data[65536].left(4), QByteArray::fromHex("00030001"));
+    QCOMPARE(run.sim.storedFile("BIG.ROM"), bytes);
 }
 
 void TestDownloadLogic::emptyFileSendsOnlyTheWriteRequest()
