@@ -22,7 +22,11 @@ struct AppContext;
 //     // ...type "127.0.0.1" into the dialog's address box and go.
 //
 // Then assert on storedFile(name) and on log() / sentBytes() / receivedBytes()
-// for the exact bytes on the wire.
+// for the exact bytes on the wire. The stored file holds every block received
+// so far; DeviceSimulator::fileStored is only emitted when a block shorter
+// than 512 bytes ends the file, which a writer that sends no empty closing
+// block (a file of a multiple of 512 bytes, or an empty one) never does; so
+// check storedFile() rather than wait for that signal.
 class SimulatorFixture {
 public:
     SimulatorFixture();
