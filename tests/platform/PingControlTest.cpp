@@ -97,6 +97,8 @@ private Q_SLOTS:
     void twoControlsNeverTakeEachOthersReplies();
     void stopSilencesTheControl();
     void noEventInsideTheStartCall();
+    void startOptionTimesTheFirstRequest_data();
+    void startOptionTimesTheFirstRequest();
     void unansweredAddressTimesOut();
     void refusedSocketsFailClearly();
     void badTargetFails();
@@ -289,6 +291,34 @@ void PingControlTest::noEventInsideTheStartCall()
     QCOMPARE(recorder.events, QStringList{});
     QCOMPARE(ping.echoCount(), 0u);
     QTRY_COMPARE(recorder.events.value(0), QStringLiteral("sent 1"));
+}
+
+void PingControlTest::startOptionTimesTheFirstRequest_data()
+{
+    QTest::addColumn<bool>("startOption");
+    QTest::newRow("at once") << true;
+    QTest::newRow("after a pause") << false;
+}
+
+void PingControlTest::startOptionTimesTheFirstRequest()
+{
+    QFETCH(bool, startOption);
+    PingControl ping;
+    prepare(ping, QStringLiteral("127.0.0.1"), 300, 400);
+    ping.setStartOption(startOption);
+    QSignalSpy sent(&ping, &PingControl::echoRequestSent);
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        ping.setEnabled(true);
+    } catch (const Failure &failure) {
+        QSKIP(qPrintable(failure.description()));
+    }
+    QTRY_COMPARE(sent.count(), 1);
+    if (startOption)
+        QVERIFY2(clock.elapsed() < 300, qPrintable(QString::number(clock.elapsed())));
+    else
+        QVERIFY2(clock.elapsed() >= 390, qPrintable(QString::number(clock.elapsed())));
 }
 
 void PingControlTest::unansweredAddressTimesOut()
