@@ -171,6 +171,11 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write(out);
+    // A short write or a failed flush must not install a truncated file.
+    if (file.write(out) != out.size() || !file.flush()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
     return file.commit();
 }
