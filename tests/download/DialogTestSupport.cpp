@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 const DownloadNames &namesOf(DownloadKind kind)
 {
@@ -104,4 +106,28 @@ QByteArray testBytes(int size)
     for (int i = 0; i < size; ++i)
         bytes[i] = char((i * 31 + i / 997) & 0xFF);
     return bytes;
+}
+
+void addKindRows()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("firmware") << int(DownloadKind::Firmware);
+    QTest::newRow("web") << int(DownloadKind::WebPages);
+}
+
+void fillIn(DialogRun &run)
+{
+    run.address()->setText(QStringLiteral("127.0.0.1"));
+    run.destination()->setCurrentIndex(0);
+    run.fileBox()->setText(run.source(QStringLiteral("source.bin"), testBytes(1500)));
+}
+
+void verifyDialogIdle(DialogRun &run)
+{
+    QCOMPARE(run.cancel()->text(), QStringLiteral("Cancel"));
+    QVERIFY(run.download()->isEnabled());
+    QCOMPARE(run.dialog->cursor().shape(), Qt::ArrowCursor);
+    auto *timer = run.dialog->findChild<QTimer *>(QStringLiteral("tmrTFTP"));
+    QVERIFY(timer && !timer->isActive());
+    QCOMPARE(timer->interval(), 0);
 }

@@ -49,3 +49,10 @@ struct DialogRun {
 };
 
 QByteArray testBytes(int size);
+
+// A "kind" column with one row per dialog.
+void addKindRows();
+// Address, destination and source filled in so that a download would start.
+void fillIn(DialogRun &run);
+// Cancel caption, download button, pointer and timer as they are when idle.
+void verifyDialogIdle(DialogRun &run);

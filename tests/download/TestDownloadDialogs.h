@@ -7,7 +7,7 @@
 class TestDownloadDialogs : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // CommonDialogTests.cpp: both dialogs
+    // DialogInputTests.cpp and DialogTransferTests.cpp: both dialogs
     void controlsAndCaptions_data();
     void controlsAndCaptions();
     void inputChecks_data();
@@ -28,7 +28,6 @@ private Q_SLOTS:
     void cancelWhileIdleHides();
     void stopDownloadEndsTheTransfer_data();
     void stopDownloadEndsTheTransfer();
-    void closingEndsTheTransfer();
     void errorPacketThenTimeout_data();
     void errorPacketThenTimeout();
     void progressWhileRunning_data();
