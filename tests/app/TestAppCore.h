@@ -14,6 +14,7 @@ private Q_SLOTS:
     void iniWrite_data();
     void iniWrite();
     void iniWriteToMissingFolderFails();
+    void iniWriteFailureKeepsFile();
 
     // Settings record
     void settingsDefaultsWithoutFile();

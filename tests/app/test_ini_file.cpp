@@ -1,7 +1,9 @@
 #include "TestAppCore.h"
+#include "FileSizeLimit.h"
 #include "TestContext.h"
 #include "app/IniFile.h"
 
+#include <QDir>
 #include <QTest>
 
 namespace {
@@ -108,4 +110,19 @@ void TestAppCore::iniWriteToMissingFolderFails()
     TestContext t;
     IniFile ini(t.path(QStringLiteral("no/such/folder/a.ini")));
     QVERIFY(!ini.write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v")));
+}
+
+void TestAppCore::iniWriteFailureKeepsFile()
+{
+    TestContext t;
+    const QByteArray before = "[database]\r\nDatabaseFileDir=/old/\r\n" + QByteArray(2000, ';') + "\r\n";
+    t.writeFile(QStringLiteral("a.ini"), before);
+    IniFile ini(t.path(QStringLiteral("a.ini")));
+    {
+        FileSizeLimit limit(1024); // every write past 1 KiB fails, root included
+        QVERIFY(limit.active());
+        QVERIFY(!ini.write(QStringLiteral("database"), QStringLiteral("DatabaseFileDir"), QStringLiteral("/new/")));
+    }
+    QCOMPARE(t.readFile(QStringLiteral("a.ini")), before);
+    QCOMPARE(QDir(t.folder()).entryList(QDir::Files), QStringList{QStringLiteral("a.ini")});
 }

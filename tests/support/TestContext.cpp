@@ -52,8 +52,3 @@ ReadOnlyFolder::~ReadOnlyFolder()
     QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                       QFileDevice::ExeOwner);
 }
-
-QString fileThatFailsOnWrite()
-{
-    return QStringLiteral("/dev/full");
-}

@@ -42,7 +42,3 @@ private:
     QString m_path;
     bool m_usable = false;
 };
-
-// Path of a file that fails on write for every user, root included: a file
-// on /dev/full accepts open() and fails on every write.
-QString fileThatFailsOnWrite();
