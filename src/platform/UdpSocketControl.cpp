@@ -6,6 +6,11 @@
 #include <QStringList>
 #include <QUdpSocket>
 
+namespace {
+// Larger than any IPv4 datagram, so no size peek is needed before a read.
+constexpr qint64 kMaxDatagram = 65536;
+} // namespace
+
 QHostAddress parseDottedAddress(const QString &text)
 {
     const QStringList parts = text.trimmed().split(QLatin1Char('.'));
@@ -57,7 +62,7 @@ void UdpSocketControl::connectSocket()
     m_peer = peer;
     m_peerPort = m_remotePort;
     m_peerPortLocked = false;
-    m_state = 1;
+    m_state = 0; // non-zero only once the connection event has been raised
     connect(m_socket, &QUdpSocket::readyRead, this, &UdpSocketControl::onReadyRead);
 
     const quint64 generation = m_generation;
@@ -69,7 +74,7 @@ void UdpSocketControl::raiseConnected(quint64 generation)
 {
     if (generation != m_generation || !m_socket)
         return; // closed before the event could be raised
-    m_state = 2;
+    m_state = 1;
     Q_EMIT connected();
 }
 
@@ -103,7 +108,10 @@ void UdpSocketControl::close()
     if (m_socket) {
         m_socket->disconnect(this);
         m_socket->close();
-        m_socket->deleteLater();
+        if (m_readDepth > 0)
+            m_retired.append(m_socket); // deleted when the read frame ends
+        else
+            m_socket->deleteLater();
         m_socket = nullptr;
     }
     m_state = 0;
@@ -129,8 +137,11 @@ bool UdpSocketControl::fromPeer(const QHostAddress &sender, quint16 senderPort)
 
 void UdpSocketControl::onReadyRead()
 {
+    // The socket stays alive until this frame ends, even when a handler closes
+    // the control and then waits in a nested event loop (a modal box).
+    ++m_readDepth;
     while (m_socket && m_socket->hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_socket->receiveDatagram();
+        const QNetworkDatagram datagram = m_socket->receiveDatagram(kMaxDatagram);
         if (!datagram.isValid())
             continue;
         if (!fromPeer(datagram.senderAddress(), quint16(datagram.senderPort())))
@@ -138,28 +149,21 @@ void UdpSocketControl::onReadyRead()
         if (m_acceptAnyPort)
             m_peerPortLocked = true;
         m_queue.append(datagram.data());
+        dispatchQueued();
     }
-    // Raised from the event loop, not from inside the socket's own signal:
-    // a handler may close the control (deleting the socket) and then wait in
-    // a modal box.
-    if (!m_queue.isEmpty() && !m_dispatchPending) {
-        m_dispatchPending = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_dispatchPending = false;
-                dispatchQueued();
-            },
-            Qt::QueuedConnection);
+    if (--m_readDepth == 0) {
+        for (QUdpSocket *retired : std::as_const(m_retired))
+            retired->deleteLater();
+        m_retired.clear();
     }
 }
 
 void UdpSocketControl::dispatchQueued()
 {
-    // A handler may show a modal box (a nested event loop) or close the
-    // socket; datagrams are raised one at a time and never re-entrantly.
-    // close() empties the queue, so whatever is queued after a handler
-    // returns belongs to the socket as it is now (possibly reconnected).
+    // Datagrams are raised one at a time and never re-entrantly: one that
+    // arrives while a handler waits in a nested loop is raised when that
+    // handler returns. close() empties the queue, so whatever is queued then
+    // belongs to the socket as it is now (possibly reconnected).
     if (m_dispatching)
         return;
     m_dispatching = true;

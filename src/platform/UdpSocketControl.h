@@ -40,8 +40,9 @@ public:
     void setAcceptReplyFromAnyPort(bool on) { m_acceptAnyPort = on; }
 
     bool isConnected() const { return m_socket != nullptr; }
-    // 0 closed; 1 associated with the peer, connection event still to come;
-    // 2 once the connection event has been raised.
+    // Zero while closed and until the connection event has been raised (the
+    // association is then established), non-zero afterwards. Stop Download
+    // relies on it: a zero state defers the cancel to the connection event.
     int state() const { return m_state; }
     quint16 localPort() const;
     quint16 peerPort() const { return m_peerPort; }
@@ -85,7 +86,8 @@ private:
     QByteArray m_current;
     bool m_haveCurrent = false;
     bool m_dispatching = false;
-    bool m_dispatchPending = false;
+    int m_readDepth = 0;
+    QList<QUdpSocket *> m_retired;
 };
 
 // Reads a dotted IPv4 text leniently (blanks, signs and leading zeros inside

