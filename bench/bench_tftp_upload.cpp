@@ -78,7 +78,13 @@ int main(int argc, char **argv)
     context.ports.tftp = server.port();
 
     QTemporaryDir sources;
-    const QList<qint64> sizes = {1024 * 1024 + 123, 8 * 1024 * 1024 + 123};
+    // Sizes in bytes may be given on the command line; the defaults are 1 MiB and 8 MiB.
+    QList<qint64> sizes = {1024 * 1024 + 123, 8 * 1024 * 1024 + 123};
+    if (argc > 1) {
+        sizes.clear();
+        for (int i = 1; i < argc; ++i)
+            sizes.append(QByteArray(argv[i]).toLongLong());
+    }
     bool allGood = true;
     std::printf("%-12s %8s %14s %14s %8s\n", "size", "blocks", "ours blk/s", "tftp-hpa blk/s",
                 "ratio");

@@ -139,13 +139,11 @@ void UdpSocketControl::onReadyRead()
 {
     // The socket stays alive until this frame ends, even when a handler closes
     // the control and then waits in a nested event loop (a modal box).
+    // One datagram per notification: the socket notifies again while more
+    // are waiting, and no extra look-ahead call is spent per datagram.
     ++m_readDepth;
-    while (m_socket && m_socket->hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = m_socket->receiveDatagram(kMaxDatagram);
-        if (!datagram.isValid())
-            continue;
-        if (!fromPeer(datagram.senderAddress(), quint16(datagram.senderPort())))
-            continue;
+    const QNetworkDatagram datagram = m_socket->receiveDatagram(kMaxDatagram);
+    if (datagram.isValid() && fromPeer(datagram.senderAddress(), quint16(datagram.senderPort()))) {
         if (m_acceptAnyPort)
             m_peerPortLocked = true;
         m_queue.append(datagram.data());
