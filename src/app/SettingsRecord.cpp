@@ -9,7 +9,7 @@ namespace {
 constexpr int kReadBuffer = 64; // the reader returns at most 63 characters
 constexpr int kFree = -1;
 
-struct KeySpec {
+struct SettingKey {
     const char *section;
     const char *key;
     const char *defaultValue; // nullptr: the program folder
@@ -18,7 +18,7 @@ struct KeySpec {
 };
 
 // Table order is the read order.
-const KeySpec kKeys[] = {
+const SettingKey kKeys[] = {
     {"Application", "AppName", "Configuration Utility", 32, &SettingsRecord::AppName},
     {"Application", "ProductName", "Device Server", kFree, &SettingsRecord::ProductName},
     {"Application", "TitleBarName", "Configuration Utility", 32, &SettingsRecord::TitleBarName},
@@ -59,16 +59,16 @@ SettingsRecord LoadSettings(const QString &programFolder)
     record.SettingsFilePath = programFolder + QStringLiteral("/ConfigUtility.ini");
     const IniFile ini(record.SettingsFilePath);
 
-    for (const KeySpec &spec : kKeys) {
+    for (const SettingKey &row : kKeys) {
         const QString fallback =
-            spec.defaultValue ? QString::fromLatin1(spec.defaultValue) : programFolder;
-        const ProfileValue read = ini.read(QString::fromLatin1(spec.section),
-                                           QString::fromLatin1(spec.key), fallback, kReadBuffer);
+            row.defaultValue ? QString::fromLatin1(row.defaultValue) : programFolder;
+        const ProfileValue read = ini.read(QString::fromLatin1(row.section),
+                                           QString::fromLatin1(row.key), fallback, kReadBuffer);
         QString value = read.value;
         // A present but empty folder key means the program folder, not "nothing".
-        if (spec.field == &SettingsRecord::DatabaseFileDir && read.count == 0)
+        if (row.field == &SettingsRecord::DatabaseFileDir && read.count == 0)
             value = programFolder;
-        record.*spec.field = assignWidth(value, spec.width);
+        record.*row.field = assignWidth(value, row.width);
     }
     return record;
 }

@@ -1,16 +1,14 @@
+// One executable for the query dialogs: Query Device, then the data file viewer.
 #include "QueryDialogTest.h"
+#include "TestClassRunner.h"
 #include "ViewerTest.h"
 
 #include <QApplication>
-#include <QTest>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    int failed = 0;
-    QueryDialogTest query;
-    failed += QTest::qExec(&query, argc, argv);
-    ViewerTest viewer;
-    failed += QTest::qExec(&viewer, argc, argv);
-    return failed;
+    return runTestClasses(argc, argv,
+                          {[]() -> QObject * { return new QueryDialogTest; },
+                           []() -> QObject * { return new ViewerTest; }});
 }

@@ -1,22 +1,18 @@
+// One executable for the query logic: reply decoding, data file, record save, printout.
 #include "DataFileTest.h"
 #include "PrintoutTest.h"
 #include "QueryReplyTest.h"
 #include "RecordSaveTest.h"
+#include "TestClassRunner.h"
 
 #include <QCoreApplication>
-#include <QTest>
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    int failed = 0;
-    QueryReplyTest reply;
-    failed += QTest::qExec(&reply, argc, argv);
-    DataFileTest dataFile;
-    failed += QTest::qExec(&dataFile, argc, argv);
-    RecordSaveTest recordSave;
-    failed += QTest::qExec(&recordSave, argc, argv);
-    PrintoutTest printout;
-    failed += QTest::qExec(&printout, argc, argv);
-    return failed;
+    return runTestClasses(argc, argv,
+                          {[]() -> QObject * { return new QueryReplyTest; },
+                           []() -> QObject * { return new DataFileTest; },
+                           []() -> QObject * { return new RecordSaveTest; },
+                           []() -> QObject * { return new PrintoutTest; }});
 }
