@@ -8,6 +8,7 @@ namespace {
 
 constexpr int kColumns = 6;
 constexpr int kTwipsPerPixel = 15;
+constexpr int kCellMargin = 6; // room for the cell's frame and padding
 const int kColumnTwips[] = {1500, 1580, 1020, 980, 2800}; // columns 1 to 5
 
 } // namespace
@@ -21,8 +22,13 @@ DeviceGrid::DeviceGrid(QWidget *parent) : QTableWidget(MinimumRows, kColumns, pa
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The widths are for a small 8-point face; a wider desktop font scales
+    // them all alike, so a hardware address still fits its column.
+    const int addressTextWidth =
+        fontMetrics().horizontalAdvance(QStringLiteral("00-00-00-00-00-00")) + 2 * kCellMargin;
+    const double scale = qMax(1.0, double(addressTextWidth) * kTwipsPerPixel / kColumnTwips[1]);
     for (int c = 1; c < kColumns; ++c)
-        setColumnWidth(c, kColumnTwips[c - 1] / kTwipsPerPixel);
+        setColumnWidth(c, qRound(kColumnTwips[c - 1] * scale / kTwipsPerPixel));
 
     // The header cells carry the 3-D light colour of the palette.
     const QColor light = palette().color(QPalette::Light);
