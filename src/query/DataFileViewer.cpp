@@ -69,7 +69,8 @@ void DataFileViewer::buildControls()
     setTabOrder(cmdImportDataFile, cmdPrintDataFile);
     setTabOrder(cmdPrintDataFile, cmdSaveDataFile);
     setTabOrder(cmdSaveDataFile, grdDeviceData);
-    resize(720, 480);
+    // The grid's columns decide the width, so no record is cut off at the right.
+    resize(qMax(720, sizeHint().width()), 480);
 }
 
 bool DataFileViewer::event(QEvent *event)

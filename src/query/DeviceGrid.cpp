@@ -3,12 +3,13 @@
 #include "query/DataFilePrintout.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 
 namespace {
 
 constexpr int kColumns = 6;
 constexpr int kTwipsPerPixel = 15;
-constexpr int kCellMargin = 6; // room for the cell's frame and padding
+constexpr int kCellMargin = 6;                            // room for the cell's frame and padding
 const int kColumnTwips[] = {1500, 1580, 1020, 980, 2800}; // columns 1 to 5
 
 } // namespace
@@ -36,6 +37,14 @@ DeviceGrid::DeviceGrid(QWidget *parent) : QTableWidget(MinimumRows, kColumns, pa
         horizontalHeaderItem(c)->setBackground(light);
     horizontalHeader()->setStyleSheet(
         QStringLiteral("QHeaderView::section { background-color: %1; }").arg(light.name()));
+}
+
+QSize DeviceGrid::sizeHint() const
+{
+    QSize hint = QTableWidget::sizeHint();
+    hint.setWidth(horizontalHeader()->length() + verticalScrollBar()->sizeHint().width() +
+                  2 * frameWidth());
+    return hint;
 }
 
 QString DeviceGrid::text(int row, int column) const

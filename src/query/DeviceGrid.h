@@ -16,6 +16,9 @@ public:
 
     explicit DeviceGrid(QWidget *parent = nullptr);
 
+    // Wide enough for every column beside the vertical scroll bar.
+    QSize sizeHint() const override;
+
     // Empties every cell; the number of rows stays.
     void clearTexts();
     // Writes records into rows 1, 2, 3... with their numbers, adding rows

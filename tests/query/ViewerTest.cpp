@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QPalette>
+#include <QScrollBar>
 
 void ViewerTest::loadShowsRecords()
 {
@@ -57,6 +58,10 @@ void ViewerTest::gridLayout()
         QVERIFY(qAbs(grid->columnWidth(c) - twips[c - 1] / 15.0 * scale) <= 1.0);
     QVERIFY(grid->columnWidth(2) >
             grid->fontMetrics().horizontalAdvance(QStringLiteral("02-00-00-12-34-5F")));
+    // The window opens wide enough for all six columns: nothing is cut off
+    // behind a sideways scroll bar.
+    QTRY_VERIFY(grid->horizontalHeader()->length() <= grid->viewport()->width());
+    QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
     QCOMPARE(grid->horizontalHeaderItem(3)->background().color(),
              grid->palette().color(QPalette::Light));
     QCOMPARE(grid->item(0, 2)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
