@@ -1,9 +1,12 @@
 #include "query/DeviceGrid.h"
 
 #include "query/DataFilePrintout.h"
+#include "query/QueryReply.h"
 
 #include <QHeaderView>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,10 +27,17 @@ DeviceGrid::DeviceGrid(QWidget *parent) : QTableWidget(MinimumRows, kColumns, pa
     setWordWrap(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The widths are for a small 8-point face; a wider desktop font scales
-    // them all alike, so a hardware address still fits its column.
+    // them all alike, so a hardware address and every device type text still
+    // fit their columns.
     const int addressTextWidth =
         fontMetrics().horizontalAdvance(QStringLiteral("00-00-00-00-00-00")) + 2 * kCellMargin;
-    const double scale = qMax(1.0, double(addressTextWidth) * kTwipsPerPixel / kColumnTwips[1]);
+    int typeTextWidth = 0;
+    for (int code = 0; code < 16; ++code)
+        typeTextWidth =
+            qMax(typeTextWidth,
+                 fontMetrics().horizontalAdvance(deviceTypeText(quint8(code))) + 2 * kCellMargin);
+    const double scale = std::max({1.0, double(addressTextWidth) * kTwipsPerPixel / kColumnTwips[1],
+                                   double(typeTextWidth) * kTwipsPerPixel / kColumnTwips[4]});
     for (int c = 1; c < kColumns; ++c)
         setColumnWidth(c, qRound(kColumnTwips[c - 1] * scale / kTwipsPerPixel));
 

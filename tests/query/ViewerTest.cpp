@@ -50,7 +50,7 @@ void ViewerTest::gridLayout()
                                    "FW Type", "Device Type"}));
     // Widths keep the proportions 1500:1580:1020:980:2800 (twips at 15 per
     // pixel, scaled up together when the font needs it), and a hardware
-    // address fits its column.
+    // address and the longest device type fit their columns.
     const int twips[] = {1500, 1580, 1020, 980, 2800};
     const double scale = grid->columnWidth(2) / (1580.0 / 15);
     QVERIFY(scale >= 1.0);
@@ -58,6 +58,8 @@ void ViewerTest::gridLayout()
         QVERIFY(qAbs(grid->columnWidth(c) - twips[c - 1] / 15.0 * scale) <= 1.0);
     QVERIFY(grid->columnWidth(2) >
             grid->fontMetrics().horizontalAdvance(QStringLiteral("02-00-00-12-34-5F")));
+    QVERIFY(grid->columnWidth(5) > grid->fontMetrics().horizontalAdvance(
+                                       QStringLiteral("one port (NV30, Petite, Compact-Rev2)")));
     // The window opens wide enough for all six columns: nothing is cut off
     // behind a sideways scroll bar.
     QTRY_VERIFY(grid->horizontalHeader()->length() <= grid->viewport()->width());
