@@ -31,6 +31,7 @@ constexpr int DialogCancelled = 32755;
 constexpr int BadFileNameOrNumber = 52;
 constexpr int InputPastEndOfFile = 62;
 constexpr int PermissionDenied = 70;
+constexpr int PathFileAccessError = 75;
 constexpr int DeviceIOError = 57;
 constexpr int SubscriptOutOfRange = 9;
 

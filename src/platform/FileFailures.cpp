@@ -21,6 +21,13 @@ Failure fileFailure(const QFileDevice &file, QIODevice::OpenMode mode)
 
 void openOrThrow(QFileDevice &file, QIODevice::OpenMode mode)
 {
+    // Opening a FIFO blocks until its other end shows up, and a device or a
+    // folder is no data file: only regular files (or links to one) are opened.
+    const QFileInfo info(file.fileName());
+    if (info.exists() && !info.isFile())
+        throw Failure(FailureNumber::PathFileAccessError,
+                      QStringLiteral("Path/File access error: ") + file.fileName() +
+                          QStringLiteral(" is not a regular file"));
     if (!file.open(mode))
         throw fileFailure(file, mode);
 }

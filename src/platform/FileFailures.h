@@ -10,5 +10,6 @@
 // to be read is missing, 70 when access is denied, 57 for any other I/O error.
 Failure fileFailure(const QFileDevice &file, QIODevice::OpenMode mode);
 
-// Opens the file with the mode given, or throws the matching failure.
+// Opens the file with the mode given, or throws the matching failure; a path
+// that names a folder, a FIFO or a device fails with 75 without being opened.
 void openOrThrow(QFileDevice &file, QIODevice::OpenMode mode);
