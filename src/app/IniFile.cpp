@@ -1,6 +1,7 @@
 #include "app/IniFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
 
@@ -70,11 +71,16 @@ bool sameName(const QString &a, const QString &b)
     return !a.isNull() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// Only a regular file is opened: a FIFO would block the open until a writer
+// shows up, and a device could be read without end.
 QByteArray readAll(const QString &path, bool *ok)
 {
     QFile file(path);
-    *ok = file.open(QIODevice::ReadOnly);
-    return *ok ? file.readAll() : QByteArray();
+    *ok = QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
+    QByteArray data = *ok ? file.readAll() : QByteArray();
+    if (*ok && file.error() != QFileDevice::NoError)
+        *ok = false;
+    return data;
 }
 
 } // namespace
@@ -111,8 +117,12 @@ ProfileValue IniFile::read(const QString &section, const QString &key,
 
 bool IniFile::write(const QString &section, const QString &key, const QString &value)
 {
-    bool existed = false;
-    const QByteArray data = readAll(m_path, &existed);
+    bool readable = false;
+    const QByteArray data = readAll(m_path, &readable);
+    // A file that is there but cannot be read (no permission, a FIFO) must not
+    // be replaced by the one new key.
+    if (!readable && QFileInfo::exists(m_path))
+        return false;
     QList<Line> lines = splitLines(data);
 
     // New lines follow the file's own line ends; a new file gets CR LF.
