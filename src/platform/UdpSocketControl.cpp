@@ -140,15 +140,23 @@ void UdpSocketControl::onReadyRead()
     // The socket stays alive until this frame ends, even when a handler closes
     // the control and then waits in a nested event loop (a modal box).
     // One datagram per notification: the socket notifies again while more
-    // are waiting, and no extra look-ahead call is spent per datagram.
+    // are waiting. Not so while a handler of ours waits in a nested loop: the
+    // socket does not notify inside its own notification and then stops
+    // notifying, so after a raised event whatever came meanwhile is read here.
     ++m_readDepth;
-    const QNetworkDatagram datagram = m_socket->receiveDatagram(kMaxDatagram);
-    if (datagram.isValid() && fromPeer(datagram.senderAddress(), quint16(datagram.senderPort()))) {
-        if (m_acceptAnyPort)
-            m_peerPortLocked = true;
-        m_queue.append(datagram.data());
-        dispatchQueued();
-    }
+    QUdpSocket *const socket = m_socket;
+    bool raised = false;
+    do {
+        const QNetworkDatagram datagram = socket->receiveDatagram(kMaxDatagram);
+        raised = datagram.isValid() &&
+                 fromPeer(datagram.senderAddress(), quint16(datagram.senderPort()));
+        if (raised) {
+            if (m_acceptAnyPort)
+                m_peerPortLocked = true;
+            m_queue.append(datagram.data());
+            dispatchQueued();
+        }
+    } while (raised && m_socket == socket && socket->hasPendingDatagrams());
     if (--m_readDepth == 0) {
         for (QUdpSocket *retired : std::as_const(m_retired))
             retired->deleteLater();
