@@ -1,6 +1,7 @@
 #include "app/ErrorLog.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 QByteArray errorLogLine(const QDateTime &when, const QString &place, const Failure &failure)
 {
@@ -18,7 +19,9 @@ void LogError(const QString &programFolder, const QString &place, const Failure 
               const QDateTime &when)
 {
     QFile log(programFolder + QStringLiteral("/ErrorLog.txt"));
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
+    // A FIFO in its place would block the open until a reader shows up.
+    const QFileInfo info(log.fileName());
+    if ((info.exists() && !info.isFile()) || !log.open(QIODevice::WriteOnly | QIODevice::Append))
         return;
     log.write(errorLogLine(when, place, failure));
 }
