@@ -1,5 +1,13 @@
+#include "HostileFilesTest.h"
 #include "TestAppCore.h"
+#include "TestClassRunner.h"
 
-#include <QTest>
+#include <QCoreApplication>
 
-QTEST_GUILESS_MAIN(TestAppCore)
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    return runTestClasses(argc, argv,
+                          {[]() -> QObject * { return new TestAppCore; },
+                           []() -> QObject * { return new HostileFilesTest; }});
+}

@@ -1,5 +1,13 @@
+#include "HostileTransferTest.h"
+#include "TestClassRunner.h"
 #include "TestDownloadLogic.h"
 
-#include <QTest>
+#include <QCoreApplication>
 
-QTEST_GUILESS_MAIN(TestDownloadLogic)
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    return runTestClasses(argc, argv,
+                          {[]() -> QObject * { return new TestDownloadLogic; },
+                           []() -> QObject * { return new HostileTransferTest; }});
+}

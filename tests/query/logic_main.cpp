@@ -1,5 +1,6 @@
 // One executable for the query logic: reply decoding, data file, record save, printout.
 #include "DataFileTest.h"
+#include "HostileInputTest.h"
 #include "PrintoutTest.h"
 #include "QueryReplyTest.h"
 #include "RecordSaveTest.h"
@@ -14,5 +15,6 @@ int main(int argc, char **argv)
                           {[]() -> QObject * { return new QueryReplyTest; },
                            []() -> QObject * { return new DataFileTest; },
                            []() -> QObject * { return new RecordSaveTest; },
-                           []() -> QObject * { return new PrintoutTest; }});
+                           []() -> QObject * { return new PrintoutTest; },
+                           []() -> QObject * { return new HostileInputTest; }});
 }

@@ -1,0 +1,277 @@
+#include "HostileInputTest.h"
+
+#include "TestContext.h"
+#include "app/Failure.h"
+#include "platform/UdpSocketControl.h"
+#include "query/DataFile.h"
+#include "query/DataFileFormat.h"
+#include "query/DeviceQuery.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkDatagram>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUdpSocket>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray randomBytes(qsizetype size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &b : bytes)
+        b = char(random.bounded(256));
+    return bytes;
+}
+
+int failureOf(const std::function<void()> &body)
+{
+    try {
+        body();
+    } catch (const Failure &failure) {
+        return failure.number();
+    }
+    return 0;
+}
+
+// A device on 127.0.0.1 that notes the query's port from its request.
+struct FakeDevice {
+    FakeDevice()
+    {
+        bound = socket.bind(QHostAddress::LocalHost, 0);
+        QObject::connect(&socket, &QUdpSocket::readyRead, [this] {
+            while (socket.hasPendingDatagrams()) {
+                const QNetworkDatagram d = socket.receiveDatagram();
+                requests << d.data();
+                queryPort = quint16(d.senderPort());
+            }
+        });
+    }
+    void reply(const QByteArray &bytes)
+    {
+        socket.writeDatagram(bytes, QHostAddress::LocalHost, queryPort);
+    }
+
+    QUdpSocket socket;
+    bool bound = false;
+    QByteArrayList requests;
+    quint16 queryPort = 0;
+};
+
+} // namespace
+
+void HostileInputTest::replyOfAnyLength_data()
+{
+    QTest::addColumn<int>("length");
+    for (int length : {0, 1, 6, 7, 8, 9, 10, 24, 27, 28, 29, 30, 31, 1500, 65507})
+        QTest::addRow("%d bytes", length) << length;
+}
+
+void HostileInputTest::replyOfAnyLength()
+{
+    // Only what lies within the reply is decoded; anything past byte 29 is ignored.
+    QFETCH(int, length);
+    const QByteArray reply = randomBytes(length, quint32(length) + 7);
+    const DecodedReply identity = decodeQueryReply(reply);
+    const auto within = [length](int from, int count) { return qBound(0, length - from, count); };
+    QCOMPARE(identity.firmwareType.size(), within(8, 2));
+    QCOMPARE(identity.firmwareVersion.isEmpty(), length < 8);
+    QCOMPARE(identity.deviceType.isEmpty(), length < 28);
+    const int hw = within(24, 6);
+    QCOMPARE(identity.hardwareAddress.size(), hw == 0 ? 0 : hw * 3 - (hw == 6 ? 1 : 0));
+    if (length > 30) {
+        const DecodedReply head = decodeQueryReply(reply.left(30));
+        QCOMPARE(identity.hardwareAddress, head.hardwareAddress);
+        QCOMPARE(identity.firmwareVersion, head.firmwareVersion);
+        QCOMPARE(identity.firmwareType, head.firmwareType);
+        QCOMPARE(identity.deviceType, head.deviceType);
+    }
+}
+
+void HostileInputTest::onlyTheDevicesFirstReplyIsTaken()
+{
+    // Strangers (another port, another loopback address on the device's port)
+    // are not the device; of the device's burst only the first one counts.
+    TestContext tc;
+    FakeDevice device;
+    QVERIFY(device.bound);
+    QUdpSocket otherPort;
+    QVERIFY(otherPort.bind(QHostAddress::LocalHost, 0));
+    QUdpSocket otherHost;
+    const bool haveOtherHost =
+        otherHost.bind(QHostAddress(QStringLiteral("127.0.0.2")), device.socket.localPort());
+    tc.context.ports.query = device.socket.localPort();
+    DeviceQuery query(tc.context);
+    query.prepareSocket();
+    QList<DecodedReply> replies;
+    QObject::connect(&query, &DeviceQuery::replyReceived,
+                     [&replies](const DecodedReply &identity) { replies << identity; });
+    QSignalSpy timeouts(&query, &DeviceQuery::timedOut);
+    query.startQuery(QStringLiteral(" 127.0.0.1 "));
+    QTRY_COMPARE(device.requests.size(), 1);
+    QCOMPARE(device.requests.first(), queryRequest());
+
+    const QByteArray stranger(30, '\x11');
+    otherPort.writeDatagram(stranger, QHostAddress::LocalHost, device.queryPort);
+    if (haveOtherHost)
+        otherHost.writeDatagram(stranger, QHostAddress::LocalHost, device.queryPort);
+    QTest::qWait(50);
+    QCOMPARE(replies.size(), 0);
+
+    QByteArray genuine(30, '\0');
+    genuine[7] = '\x04';
+    genuine[6] = '\x05';
+    device.reply(genuine);
+    for (int i = 0; i < 200; ++i)
+        device.reply(randomBytes(i * 300, quint32(i)));
+    QTRY_COMPARE(replies.size(), 1);
+    QTest::qWait(tc.context.intervals.queryTimeoutMs + 100);
+    QCOMPARE(replies.size(), 1);
+    QCOMPARE(timeouts.size(), 0);
+    QCOMPARE(replies.first().firmwareVersion, QStringLiteral("4.5"));
+    QVERIFY(!query.socket().isConnected());
+    QVERIFY(!query.awaitingReply());
+}
+
+void HostileInputTest::replyAfterTheTimeoutIsNotSeen()
+{
+    TestContext tc;
+    FakeDevice device;
+    QVERIFY(device.bound);
+    tc.context.ports.query = device.socket.localPort();
+    DeviceQuery query(tc.context);
+    query.prepareSocket();
+    int replies = 0;
+    QObject::connect(&query, &DeviceQuery::replyReceived, [&replies] { ++replies; });
+    QSignalSpy timeouts(&query, &DeviceQuery::timedOut);
+    query.startQuery(QStringLiteral("127.0.0.1"));
+    QTRY_COMPARE(timeouts.size(), 1);
+    device.reply(QByteArray(30, '\x01'));
+    QTest::qWait(100);
+    QCOMPARE(replies, 0);
+    QCOMPARE(timeouts.size(), 1);
+}
+
+void HostileInputTest::oddDataFileContent_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("fields");
+    QTest::newRow("NUL inside a field")
+        << QByteArray("\"a\0b\",\"c\"\r\n", 11) << QStringList{QString::fromLatin1("a\0b", 3), "c"};
+    QTest::newRow("lone CR ends a line") << QByteArray("\"a\"\r\"b\"") << QStringList{"a", "b"};
+    QTest::newRow("CR CR LF is one line end")
+        << QByteArray("a\r\r\nb\r\r\n") << QStringList{"a", "b"};
+    QTest::newRow("unclosed quote runs to its line end")
+        << QByteArray("\"ab,c\r\nd") << QStringList{"ab,c", "d"};
+    QTest::newRow("text after a closing quote is skipped")
+        << QByteArray("\"a\"xx\"y,b") << QStringList{"a", "b"};
+    QTest::newRow("quote inside an unquoted field stays")
+        << QByteArray("a\"b,c") << QStringList{"a\"b", "c"};
+    QTest::newRow("lone quote") << QByteArray("\"") << QStringList{""};
+    QTest::newRow("trailing comma gives an empty field")
+        << QByteArray("a,") << QStringList{"a", ""};
+    QTest::newRow("bytes 0x80 to 0xFF")
+        << QByteArray("\"\x80\xE9\xFF\"") << QStringList{QString::fromLatin1("\x80\xE9\xFF")};
+}
+
+void HostileInputTest::oddDataFileContent()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, fields);
+    QCOMPARE(readFieldStream(bytes), fields);
+}
+
+void HostileInputTest::randomBytesReadWithoutHarm()
+{
+    // Whatever the bytes, every field is single-line text and the records
+    // written from them read back as the same records once no field holds a
+    // quote or a comma (which the format cannot carry).
+    for (quint32 seed = 1; seed <= 20; ++seed) {
+        const QByteArray bytes = randomBytes(4096 * seed, seed);
+        const QList<DeviceRecord> records = parseRecords(bytes);
+        for (const DeviceRecord &record : records) {
+            for (const QString &field : record.fields)
+                QVERIFY(!field.contains(QLatin1Char('\r')) && !field.contains(QLatin1Char('\n')));
+        }
+        QList<DeviceRecord> clean = records;
+        for (DeviceRecord &record : clean)
+            for (QString &field : record.fields)
+                field = field.remove(QLatin1Char('"')).remove(QLatin1Char(',')).trimmed();
+        const QList<DeviceRecord> again = parseRecords(formatRecords(clean));
+        QCOMPARE(again.size(), clean.size());
+        for (qsizetype i = 0; i < clean.size(); ++i)
+            QVERIFY(again[i].fields == clean[i].fields);
+    }
+}
+
+void HostileInputTest::hugeInputsReadInLinearTime_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("records");
+    const QByteArray longText(10 * 1024 * 1024, 'x');
+    QTest::newRow("10 MB quoted field") << ('"' + longText + "\",b,c,d,e\r\n") << 1;
+    QTest::newRow("10 MB unquoted line") << (longText + ",b,c,d,e") << 1;
+    QTest::newRow("10 MB unclosed quote") << ('"' + longText) << 1;
+    QByteArray tiny;
+    tiny.reserve(2'000'000);
+    for (int i = 0; i < 1'000'000; ++i)
+        tiny += i % 5 == 4 ? "a\n" : "a,";
+    QTest::newRow("a million tiny fields") << tiny << 200'000;
+}
+
+void HostileInputTest::hugeInputsReadInLinearTime()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, records);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(parseRecords(bytes).size(), records);
+    // Generous for sanitizer builds; a quadratic reader takes minutes here.
+    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+}
+
+void HostileInputTest::specialFilesFailAtOnce_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("failure");
+    QTest::newRow("FIFO") << "fifo" << FailureNumber::PathFileAccessError;
+    QTest::newRow("folder") << "folder" << FailureNumber::PathFileAccessError;
+    QTest::newRow("link to a device") << "device" << FailureNumber::PathFileAccessError;
+    QTest::newRow("dangling link") << "dangling" << FailureNumber::FileNotFound;
+    QTest::newRow("link to a data file") << "link" << 0;
+}
+
+void HostileInputTest::specialFilesFailAtOnce()
+{
+    // A FIFO would block the open until a writer appears; nothing may hang
+    // and nothing but a regular file is read or replaced.
+    QFETCH(QString, kind);
+    QFETCH(int, failure);
+    TestContext t;
+    const QString path = t.path("d.txt");
+    const QByteArray line("\"10.0.0.1\",\"a\",\"b\",\"c\",\"d\"\r\n");
+    t.writeFile("real.txt", line);
+    if (kind == "fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == "folder")
+        QVERIFY(QDir(t.folder()).mkdir("d.txt"));
+    else if (kind == "device")
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    else if (kind == "dangling")
+        QVERIFY(QFile::link(t.path("gone.txt"), path));
+    else
+        QVERIFY(QFile::link(t.path("real.txt"), path));
+
+    QCOMPARE(failureOf([&] { readAllRecords(path); }), failure);
+    if (failure == FailureNumber::PathFileAccessError) {
+        DeviceRecord record;
+        record.fields[0] = QStringLiteral("10.0.0.2");
+        QCOMPARE(failureOf([&] { saveDeviceRecord(path, record); }), failure);
+        QVERIFY(!QFileInfo(path).isFile());
+    }
+}
