@@ -59,16 +59,27 @@ QString takeField(const QString &line, qsizetype &pos, bool &comma)
     return value;
 }
 
+// Lines end with CR LF, LF or a lone CR (as the data file reader takes them),
+// so a file written with bare CRs is not read as one long line.
 QList<QString> readLines(const QString &path)
 {
     QFile file(path);
     openOrThrow(file, QIODevice::ReadOnly);
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw fileFailure(file, QIODevice::ReadOnly);
     QList<QString> lines;
-    while (!file.atEnd()) {
-        QByteArray raw = file.readLine();
-        while (raw.endsWith('\n') || raw.endsWith('\r'))
-            raw.chop(1);
-        lines.append(QString::fromLatin1(raw));
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        lines.append(QString::fromLatin1(bytes.constData() + start, end - start));
+        if (end < bytes.size() && bytes[end] == '\r')
+            ++end;
+        if (end < bytes.size() && bytes[end] == '\n')
+            ++end;
+        start = end;
     }
     return lines;
 }

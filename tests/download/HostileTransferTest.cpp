@@ -320,3 +320,33 @@ void HostileTransferTest::specialInfobaseFailsAtOnce()
     QCOMPARE(failureOf([&] { ProductInfobase::lookUp(path, "Standard"); }), number);
     QCOMPARE(failureOf([&] { ProductInfobase::appendDefault(path); }), number);
 }
+
+void HostileTransferTest::oddInfobaseContent_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("lone CR line ends")
+        << QByteArray("\"A\",\"One\"\r\"B\",\"Two\"\r") << QStringList{"One", "Two"};
+    QTest::newRow("CR CR LF line ends")
+        << QByteArray("A,One\r\r\nB,Two\r\r\n") << QStringList{"One", "Two"};
+    QTest::newRow("LF only, no last line end")
+        << QByteArray("A,One\nB,Two") << QStringList{"One", "Two"};
+    QTest::newRow("binary junk line skipped")
+        << QByteArray("\0\xFF\x80\r\nA,One\r\n", 12) << QStringList{"One"};
+    QTest::newRow("NUL and high bytes kept")
+        << QByteArray("A,O\0\xE9\r\n", 7) << QStringList{QString::fromLatin1("O\0\xE9", 3)};
+    QTest::newRow("unclosed quote") << QByteArray("\"A,One\r\nB,\"Two") << QStringList{"Two"};
+}
+
+void HostileTransferTest::oddInfobaseContent()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, names);
+    TestContext t;
+    t.writeFile("ib.txt", bytes);
+    QStringList read;
+    for (const InfobaseEntry &entry : ProductInfobase::read(t.path("ib.txt")))
+        read << entry.displayName;
+    QCOMPARE(read, names);
+    QVERIFY(ProductInfobase::lookUp(t.path("ib.txt"), names.last()).has_value());
+}

@@ -18,4 +18,6 @@ private Q_SLOTS:
     void specialSourceFailsAtOnce_data();
     void specialSourceFailsAtOnce();
     void specialInfobaseFailsAtOnce();
+    void oddInfobaseContent_data();
+    void oddInfobaseContent();
 };
