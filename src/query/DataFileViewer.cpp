@@ -13,6 +13,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace {
@@ -69,8 +70,12 @@ void DataFileViewer::buildControls()
     setTabOrder(cmdImportDataFile, cmdPrintDataFile);
     setTabOrder(cmdPrintDataFile, cmdSaveDataFile);
     setTabOrder(cmdSaveDataFile, grdDeviceData);
-    // The grid's columns decide the width, so no record is cut off at the right.
-    resize(qMax(720, sizeHint().width()), 480);
+    // The grid's columns decide the width, so no record is cut off at the
+    // right, yet the window never starts wider than the screen.
+    int width = qMax(720, sizeHint().width());
+    if (const QScreen *desktop = screen())
+        width = qMin(width, desktop->availableGeometry().width());
+    resize(width, 480);
 }
 
 bool DataFileViewer::event(QEvent *event)
