@@ -1,5 +1,6 @@
 #include "HostileTransferTest.h"
 
+#include "LoopbackPeer.h"
 #include "TestContext.h"
 #include "app/Failure.h"
 #include "download/ProductInfobase.h"
@@ -30,36 +31,15 @@ QByteArray ack(quint16 block)
     return QByteArray("\0\4", 2) + char(block >> 8) + char(block & 0xFF);
 }
 
-// A socket on 127.0.0.1 that keeps what it receives and answers the transfer.
-struct Peer {
-    Peer()
-    {
-        bound = socket.bind(QHostAddress::LocalHost, 0);
-        QObject::connect(&socket, &QUdpSocket::readyRead, [this] {
-            while (socket.hasPendingDatagrams()) {
-                const QNetworkDatagram d = socket.receiveDatagram();
-                received << d.data();
-                clientPort = quint16(d.senderPort());
-            }
-        });
-    }
-    void send(const QByteArray &bytes, quint16 toPort)
-    {
-        socket.writeDatagram(bytes, QHostAddress::LocalHost, toPort);
-    }
-    QList<QByteArray> data() const
-    {
-        QList<QByteArray> packets;
-        for (const QByteArray &d : received)
-            if (d.size() >= 4 && d.at(1) == Tftp::OpData)
-                packets << d;
-        return packets;
-    }
-    QUdpSocket socket;
-    bool bound = false;
-    QList<QByteArray> received;
-    quint16 clientPort = 0;
-};
+// The data packets among what a peer received.
+QList<QByteArray> dataPackets(const LoopbackPeer &peer)
+{
+    QList<QByteArray> packets;
+    for (const QByteArray &d : peer.received)
+        if (d.size() >= 4 && d.at(1) == Tftp::OpData)
+            packets << d;
+    return packets;
+}
 
 // One transfer whose device is `device`, with its signals counted.
 struct HostileRun {
@@ -86,21 +66,21 @@ struct HostileRun {
     // (or the success) has happened.
     bool step(quint16 block)
     {
-        const qsizetype before = device.data().size();
+        const qsizetype before = dataPackets(device).size();
         const int done = successes;
-        device.send(ack(block), device.clientPort);
-        return QTest::qWaitFor([&] { return device.data().size() > before || successes > done; },
+        device.send(ack(block), device.lastSenderPort);
+        return QTest::qWaitFor([&] { return dataPackets(device).size() > before || successes > done; },
                                2000);
     }
     QByteArray stored() const
     {
         QByteArray bytes;
-        for (const QByteArray &d : device.data())
+        for (const QByteArray &d : dataPackets(device))
             bytes += d.mid(4);
         return bytes;
     }
 
-    Peer device;
+    LoopbackPeer device;
     TestContext tc;
     TftpTransfer transfer{tc.context};
     int noAcks = 0;
@@ -129,14 +109,14 @@ void HostileTransferTest::strayAcknowledgementsAreIgnored()
     QVERIFY(run.device.bound);
     const QByteArray bytes = pattern(1300);
     QVERIFY(run.started(bytes));
-    run.device.send(ack(5), run.device.clientPort);
+    run.device.send(ack(5), run.device.lastSenderPort);
     QVERIFY(run.step(0));
     for (int i = 0; i < 20; ++i)
-        run.device.send(ack(0), run.device.clientPort);
-    run.device.send(ack(7), run.device.clientPort);
-    run.device.send(ack(65535), run.device.clientPort);
+        run.device.send(ack(0), run.device.lastSenderPort);
+    run.device.send(ack(7), run.device.lastSenderPort);
+    run.device.send(ack(65535), run.device.lastSenderPort);
     QTest::qWait(60);
-    QCOMPARE(run.device.data().size(), 1);
+    QCOMPARE(dataPackets(run.device).size(), 1);
     QVERIFY(run.step(1));
     QVERIFY(run.step(2));
     QVERIFY(run.step(3));
@@ -171,9 +151,9 @@ void HostileTransferTest::junkDatagrams()
     HostileRun run;
     QVERIFY(run.device.bound);
     QVERIFY(run.started(pattern(600)));
-    run.device.send(datagram, run.device.clientPort);
+    run.device.send(datagram, run.device.lastSenderPort);
     if (isAck) {
-        QTRY_COMPARE(run.device.data().size(), 1);
+        QTRY_COMPARE(dataPackets(run.device).size(), 1);
         QCOMPARE(run.noAcks, 0);
     } else {
         QTRY_COMPARE(run.noAcks, 1);
@@ -200,21 +180,21 @@ void HostileTransferTest::arrivalsWhileAHandlerWaitsAreNotLost()
         if (waited)
             return;
         waited = true;
-        run.device.send(ack(0), run.device.clientPort);
+        run.device.send(ack(0), run.device.lastSenderPort);
         QEventLoop box;
         QTimer pump;
         QObject::connect(&pump, &QTimer::timeout, [&] {
             for (int i = 0; i < 100 && sent < 10'000; ++i, ++sent)
-                run.device.send(junk, run.device.clientPort);
+                run.device.send(junk, run.device.lastSenderPort);
             if (sent == 10'000)
                 box.quit();
         });
         pump.start(1);
         box.exec();
     });
-    run.device.send(junk, run.device.clientPort);
+    run.device.send(junk, run.device.lastSenderPort);
     QTRY_VERIFY(waited && sent == 10'000);
-    QTRY_COMPARE(run.device.data().size(), 1);
+    QTRY_COMPARE(dataPackets(run.device).size(), 1);
     QVERIFY(run.step(1));
     QVERIFY(run.step(2));
     QCOMPARE(run.successes, 1);
@@ -228,25 +208,25 @@ void HostileTransferTest::secondNewPortIsIgnored()
     // party on yet another port cannot steer the transfer.
     HostileRun run;
     QVERIFY(run.device.bound);
-    Peer first;
-    Peer second;
+    LoopbackPeer first;
+    LoopbackPeer second;
     QVERIFY(first.bound && second.bound);
     const QByteArray bytes = pattern(700);
     QVERIFY(run.started(bytes));
-    const quint16 client = run.device.clientPort;
+    const quint16 client = run.device.lastSenderPort;
     first.send(ack(0), client);
-    QTRY_COMPARE(first.data().size(), 1);
+    QTRY_COMPARE(dataPackets(first).size(), 1);
     second.send(ack(1), client);
     second.send(ack(0), client);
     QTest::qWait(60);
-    QCOMPARE(first.data().size(), 1);
+    QCOMPARE(dataPackets(first).size(), 1);
     first.send(ack(1), client);
-    QTRY_COMPARE(first.data().size(), 2);
+    QTRY_COMPARE(dataPackets(first).size(), 2);
     first.send(ack(2), client);
     QTRY_COMPARE(run.successes, 1);
     QVERIFY(second.received.isEmpty());
     QCOMPARE(run.device.received.size(), 1); // the write request only
-    QCOMPARE(first.data().at(0).mid(4) + first.data().at(1).mid(4), bytes);
+    QCOMPARE(dataPackets(first).at(0).mid(4) + dataPackets(first).at(1).mid(4), bytes);
 }
 
 void HostileTransferTest::sourceChangesDuringTheTransfer_data()

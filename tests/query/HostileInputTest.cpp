@@ -1,5 +1,6 @@
 #include "HostileInputTest.h"
 
+#include "LoopbackPeer.h"
 #include "TestContext.h"
 #include "app/Failure.h"
 #include "platform/UdpSocketControl.h"
@@ -39,29 +40,6 @@ int failureOf(const std::function<void()> &body)
     return 0;
 }
 
-// A device on 127.0.0.1 that notes the query's port from its request.
-struct FakeDevice {
-    FakeDevice()
-    {
-        bound = socket.bind(QHostAddress::LocalHost, 0);
-        QObject::connect(&socket, &QUdpSocket::readyRead, [this] {
-            while (socket.hasPendingDatagrams()) {
-                const QNetworkDatagram d = socket.receiveDatagram();
-                requests << d.data();
-                queryPort = quint16(d.senderPort());
-            }
-        });
-    }
-    void reply(const QByteArray &bytes)
-    {
-        socket.writeDatagram(bytes, QHostAddress::LocalHost, queryPort);
-    }
-
-    QUdpSocket socket;
-    bool bound = false;
-    QByteArrayList requests;
-    quint16 queryPort = 0;
-};
 
 } // namespace
 
@@ -98,7 +76,7 @@ void HostileInputTest::onlyTheDevicesFirstReplyIsTaken()
     // Strangers (another port, another loopback address on the device's port)
     // are not the device; of the device's burst only the first one counts.
     TestContext tc;
-    FakeDevice device;
+    LoopbackPeer device;
     QVERIFY(device.bound);
     QUdpSocket otherPort;
     QVERIFY(otherPort.bind(QHostAddress::LocalHost, 0));
@@ -113,13 +91,13 @@ void HostileInputTest::onlyTheDevicesFirstReplyIsTaken()
                      [&replies](const DecodedReply &identity) { replies << identity; });
     QSignalSpy timeouts(&query, &DeviceQuery::timedOut);
     query.startQuery(QStringLiteral(" 127.0.0.1 "));
-    QTRY_COMPARE(device.requests.size(), 1);
-    QCOMPARE(device.requests.first(), queryRequest());
+    QTRY_COMPARE(device.received.size(), 1);
+    QCOMPARE(device.received.first(), queryRequest());
 
     const QByteArray stranger(30, '\x11');
-    otherPort.writeDatagram(stranger, QHostAddress::LocalHost, device.queryPort);
+    otherPort.writeDatagram(stranger, QHostAddress::LocalHost, device.lastSenderPort);
     if (haveOtherHost)
-        otherHost.writeDatagram(stranger, QHostAddress::LocalHost, device.queryPort);
+        otherHost.writeDatagram(stranger, QHostAddress::LocalHost, device.lastSenderPort);
     QTest::qWait(50);
     QCOMPARE(replies.size(), 0);
 
@@ -141,7 +119,7 @@ void HostileInputTest::onlyTheDevicesFirstReplyIsTaken()
 void HostileInputTest::replyAfterTheTimeoutIsNotSeen()
 {
     TestContext tc;
-    FakeDevice device;
+    LoopbackPeer device;
     QVERIFY(device.bound);
     tc.context.ports.query = device.socket.localPort();
     DeviceQuery query(tc.context);
