@@ -14,7 +14,7 @@ run_suite() {
 
 run_suite "$root/build"
 if [ "${1:-}" = "--sanitize" ]; then
-  export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   BUILD_TYPE=Debug run_suite "$root/build-sanitize" -DCFG_SANITIZE=ON -DCFG_BUILD_BENCH=OFF
 fi
