@@ -1,5 +1,6 @@
 #include "HostileTransferTest.h"
 
+#include "FailureOf.h"
 #include "LoopbackPeer.h"
 #include "TestContext.h"
 #include "app/Failure.h"
@@ -88,16 +89,6 @@ struct HostileRun {
     int timeouts = 0;
     int dataFailures = 0;
 };
-
-int failureOf(const std::function<void()> &body)
-{
-    try {
-        body();
-    } catch (const Failure &failure) {
-        return failure.number();
-    }
-    return 0;
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "HostileInputTest.h"
 
+#include "FailureOf.h"
 #include "LoopbackPeer.h"
 #include "TestContext.h"
 #include "app/Failure.h"
@@ -28,16 +29,6 @@ QByteArray randomBytes(qsizetype size, quint32 seed)
     for (char &b : bytes)
         b = char(random.bounded(256));
     return bytes;
-}
-
-int failureOf(const std::function<void()> &body)
-{
-    try {
-        body();
-    } catch (const Failure &failure) {
-        return failure.number();
-    }
-    return 0;
 }
 
 
