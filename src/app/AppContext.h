@@ -14,6 +14,9 @@ struct Intervals {
     int tftpTimeoutMs = 10000;
     int pingFirstMs = 1000;
     int pingSecondMs = 2000;
+    // How long a transfer looks for an acknowledgement before it sleeps in
+    // the event loop (zero: it never looks); see QuickReplyWait.
+    int tftpQuickAckUs = 200;
 };
 
 // Device ports; tests and the simulator use unprivileged ones.

