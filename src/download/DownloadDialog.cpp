@@ -4,6 +4,7 @@
 #include "app/ErrorTrap.h"
 #include "app/FileDialogLoop.h"
 #include "app/SharedMessages.h"
+#include "download/TransferProgressBar.h"
 #include "platform/Prompts.h"
 
 #include <QCloseEvent>
@@ -15,7 +16,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -109,11 +109,8 @@ void DownloadDialog::buildControls()
     targetGrid->addWidget(destinationLabel, 1, 0);
     targetGrid->addWidget(m_destination, 1, 1);
 
-    m_progress = new QProgressBar(this);
+    m_progress = new TransferProgressBar(this);
     m_progress->setObjectName(QStringLiteral("prgDownload"));
-    m_progress->setRange(0, 1000);
-    m_progress->setValue(0);
-    m_progress->setFormat(QString());
 
     m_download = new QPushButton(m_texts.downloadCaption, this);
     m_download->setObjectName(m_texts.downloadName);
@@ -141,8 +138,7 @@ void DownloadDialog::connectTransfer()
     connect(&m_transfer, &TftpTransfer::becameIdle, this, [this] {
         m_cancel->setText(QStringLiteral("Cancel"));
         m_download->setEnabled(true);
-        m_progress->setValue(0);
-        m_progress->setFormat(QString());
+        m_progress->clear();
     });
     connect(&m_transfer, &TftpTransfer::failureTrapped, this,
             [this](const QString &place, const Failure &failure) {
@@ -175,14 +171,7 @@ void DownloadDialog::connectTransfer()
         prompts().message(QStringLiteral("Information"),
                           QStringLiteral("File download successful!"), PromptIcon::None);
     });
-    connect(&m_transfer, &TftpTransfer::progressed, this, &DownloadDialog::showProgress);
-}
-
-void DownloadDialog::showProgress(qint64 sent, qint64 total)
-{
-    const qint64 permille = total > 0 ? sent * 1000 / total : 1000;
-    m_progress->setValue(int(permille));
-    m_progress->setFormat(QStringLiteral("%1 of %2 bytes").arg(sent).arg(total));
+    connect(&m_transfer, &TftpTransfer::progressed, m_progress, &TransferProgressBar::showSent);
 }
 
 void DownloadDialog::formLoad()

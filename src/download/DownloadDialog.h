@@ -9,7 +9,7 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
+class TransferProgressBar;
 class QPushButton;
 
 // What tells the two download dialogs apart: names, captions, messages and
@@ -64,7 +64,6 @@ private:
     void downloadClicked();
     void cancelClicked();
     bool checkFilled(QWidget *field, bool filled, const QString &message);
-    void showProgress(qint64 sent, qint64 total);
 
     DownloadDialogTexts m_texts;
     TftpTransfer m_transfer;
@@ -75,5 +74,5 @@ private:
     QComboBox *m_destination = nullptr;
     QPushButton *m_download = nullptr;
     QPushButton *m_cancel = nullptr;
-    QProgressBar *m_progress = nullptr;
+    TransferProgressBar *m_progress = nullptr;
 };

@@ -34,6 +34,10 @@ private Q_SLOTS:
     void progressWhileRunning_data();
     void progressWhileRunning();
 
+    // ProgressBarTests.cpp
+    void floodOfFiguresIsShownAtDisplayRate();
+    void clearDropsFiguresNotYetShown();
+
     // FirmwareDialogTests.cpp
     void successIsShownWhenIdle();
     void reopeningShowsLastChoices();
