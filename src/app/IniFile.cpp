@@ -9,27 +9,26 @@ namespace {
 
 struct Line {
     QByteArray text;   // without its line end
-    QByteArray ending; // "\r\n", "\n" or "" for a last line without one
+    QByteArray ending; // "\r\n", "\n", "\r" or "" for a last line without one
 };
 
+// Lines end at CR LF, LF or a lone CR (files saved by old editors).
 QList<Line> splitLines(const QByteArray &data)
 {
     QList<Line> lines;
     qsizetype start = 0;
     while (start < data.size()) {
-        const qsizetype nl = data.indexOf('\n', start);
-        if (nl < 0) {
+        qsizetype end = start;
+        while (end < data.size() && data.at(end) != '\n' && data.at(end) != '\r')
+            ++end;
+        if (end == data.size()) {
             lines.append({data.mid(start), {}});
             break;
         }
-        qsizetype end = nl;
-        QByteArray ending("\n");
-        if (end > start && data.at(end - 1) == '\r') {
-            --end;
-            ending = "\r\n";
-        }
-        lines.append({data.mid(start, end - start), ending});
-        start = nl + 1;
+        const bool crlf = data.at(end) == '\r' && end + 1 < data.size() && data.at(end + 1) == '\n';
+        const qsizetype endingLength = crlf ? 2 : 1;
+        lines.append({data.mid(start, end - start), data.mid(end, endingLength)});
+        start = end + endingLength;
     }
     return lines;
 }

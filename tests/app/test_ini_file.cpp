@@ -88,6 +88,12 @@ void TestAppCore::iniWrite_data()
     QTest::newRow("key of the same name in another section untouched")
         << QByteArray("[a]\r\nK=1\r\n[database]\r\nK=2\r\n") << "database" << "k"
         << QByteArray("[a]\r\nK=1\r\n[database]\r\nk=NEW\r\n");
+    QTest::newRow("lone CR line ends, replaced and kept")
+        << QByteArray("[a]\rK=1\r[database]\rK=2\rL=3") << "database" << "K"
+        << QByteArray("[a]\rK=1\r[database]\rK=NEW\rL=3");
+    QTest::newRow("lone CR line ends, key added")
+        << QByteArray("[database]\rA=1\r\r[b]\r") << "database" << "K"
+        << QByteArray("[database]\rA=1\rK=NEW\r\r[b]\r");
 }
 
 void TestAppCore::iniWrite()
