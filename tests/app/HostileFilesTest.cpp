@@ -29,7 +29,7 @@ void HostileFilesTest::oddContent_data()
                                 << QString::fromLatin1("\xE9\xFF")
                                 << QByteArray("[Database]\nKey=new\n");
     QTest::newRow("CR CR LF line ends") << QByteArray("[Database]\r\r\nKey=a\r\r\n") << "a"
-                                        << QByteArray("[Database]\r\r\nKey=new\r\n");
+                                        << QByteArray("[Database]\r\r\nKey=new\r\r\n");
     QTest::newRow("empty brackets") << QByteArray("[]\nKey=b\n[Database]\nKey=a\n") << "a"
                                     << QByteArray("[]\nKey=b\n[Database]\nKey=new\n");
     QTest::newRow("only an opening bracket") << QByteArray("[") << "-"
