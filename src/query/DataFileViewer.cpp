@@ -185,6 +185,10 @@ void DataFileViewer::onSelectionChanged()
     const int row = selected.last().row();
     grdDeviceData->normalColours(m_recordCount);
     grdDeviceData->highlightRow(row);
+    // Without the selection the number cell shows the row's highlight too,
+    // not the style's selection colour; a later click on it asks again.
+    grdDeviceData->clearSelection();
+    grdDeviceData->setCurrentIndex(QModelIndex());
     const PromptAnswer answer =
         prompts().message(QStringLiteral("Response Required"),
                           QStringLiteral("Do you want to delete this\r\nrecord from the screen?"),
@@ -195,8 +199,5 @@ void DataFileViewer::onSelectionChanged()
     } else {
         grdDeviceData->normalRow(row);
     }
-    // A later click on the same cell asks again.
-    grdDeviceData->clearSelection();
-    grdDeviceData->setCurrentIndex(QModelIndex());
     m_inSelection = false;
 }

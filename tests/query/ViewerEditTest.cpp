@@ -78,14 +78,20 @@ void ViewerTest::removeYesRenumbers()
 {
     ViewerSetup s("devices.txt", recordLines(3));
     s.open();
-    QBrush background, foreground;
+    QBrush background, foreground, numberBackground;
+    bool numberCellSelected = true;
     s.t.prompts.duringNextPrompt([&] {
         background = s.grid()->item(1, 3)->background();
         foreground = s.grid()->item(1, 3)->foreground();
+        // The whole row, number cell included, shows the highlight.
+        numberBackground = s.grid()->item(1, 0)->background();
+        numberCellSelected = s.grid()->item(1, 0)->isSelected();
     });
     s.grid()->setCurrentCell(1, 0);
     QCOMPARE(background.color(), QColor(0, 0, 255));
     QCOMPARE(foreground.color(), QColor(255, 255, 255));
+    QCOMPARE(numberBackground.color(), QColor(0, 0, 255));
+    QVERIFY(!numberCellSelected);
     const auto asked = s.t.prompts.shown().first();
     QCOMPARE(asked.text, kQuestion);
     QCOMPARE(asked.title, QStringLiteral("Response Required"));
