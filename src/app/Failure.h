@@ -42,4 +42,5 @@ constexpr int SocketSendFailed = 10003;
 constexpr int SocketNotConnected = 10004;
 constexpr int IcmpUnavailable = 10005;
 constexpr int FileTooLarge = 10006;
+constexpr int SourceFileChanged = 10007;
 } // namespace FailureNumber

@@ -35,7 +35,7 @@ bool TftpSource::UDP_WriteReq(const QString &deviceFileName, UdpSocketControl &s
 
 bool TftpSource::UDP_Data(quint16 block, UdpSocketControl &socket)
 {
-    return trapped(QStringLiteral("UDP_Data function in TFTP"), [&] {
+    return trapped(dataPlace(), [&] {
         QByteArray packet = Tftp::dataHeader(block);
         if (!SourceFile.isOpen() || SourceFile.atEnd()) {
             SourceFile.close();

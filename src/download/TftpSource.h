@@ -32,6 +32,9 @@ public:
 
     // Clears TransferDone and sends the write request as one datagram.
     bool UDP_WriteReq(const QString &deviceFileName, UdpSocketControl &socket);
+    // The label of UDP_Data's failures, and of everything that goes wrong
+    // with reading the file onward.
+    static QString dataPlace() { return QStringLiteral("UDP_Data function in TFTP"); }
     // At the end of the file: closes it, sets TransferDone, sends nothing.
     // Otherwise sends the next payload as data packet `block`.
     bool UDP_Data(quint16 block, UdpSocketControl &socket);

@@ -85,7 +85,18 @@ void TftpTransfer::onDataArrived(int byteCount)
     m_lastSent = next;
     if (m_source.TransferDone()) {
         SocketCleanup();
-        Q_EMIT succeeded();
+        // A file cut short or grown while it was read did not reach the
+        // device as the file that was chosen: that is no success.
+        if (m_source.bytesRead() != m_source.size())
+            Q_EMIT failureTrapped(
+                TftpSource::dataPlace(),
+                Failure(FailureNumber::SourceFileChanged,
+                        QStringLiteral("The file changed while it was being sent: %1 bytes "
+                                       "were sent of the %2 it had at the start")
+                            .arg(m_source.bytesRead())
+                            .arg(m_source.size())));
+        else
+            Q_EMIT succeeded();
         return;
     }
     Q_EMIT progressed(m_source.bytesRead(), m_source.size());

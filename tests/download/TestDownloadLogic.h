@@ -44,6 +44,8 @@ private Q_SLOTS:
     void startFailuresAreThrown_data();
     void startFailuresAreThrown();
     void unsendableNameEndsTheTransfer();
+    void fileChangedWhileSentIsNoSuccess_data();
+    void fileChangedWhileSentIsNoSuccess();
 
     // TftpdTests.cpp
     void uploadToTftpdHpa_data();

@@ -258,3 +258,45 @@ void TestDownloadLogic::unsendableNameEndsTheTransfer()
                                       "writeRequestFailed", "idle"}));
     verifyIdle(run.transfer);
 }
+
+void TestDownloadLogic::fileChangedWhileSentIsNoSuccess_data()
+{
+    QTest::addColumn<int>("newSize");
+    QTest::newRow("cut short") << 1500;
+    QTest::newRow("cut to a block boundary") << 1024;
+    QTest::newRow("grown") << 70000;
+}
+
+void TestDownloadLogic::fileChangedWhileSentIsNoSuccess()
+{
+    // The device got something other than the file that was chosen; the
+    // transfer must end without claiming success, and say why. The file is
+    // larger than what the reader buffers, so the change is seen.
+    QFETCH(int, newSize);
+    const int size = 40000;
+    TransferRun run(TftpFault::DelayAck, 2);
+    QVERIFY(run.simStarted);
+    const QString path = run.source(pattern(size));
+    int failureNumber = 0;
+    QString description;
+    connect(&run.transfer, &TftpTransfer::failureTrapped, this,
+            [&](const QString &, const Failure &failure) {
+                failureNumber = failure.number();
+                description = failure.description();
+            });
+    bool changed = false;
+    connect(&run.transfer, &TftpTransfer::progressed, this, [&] {
+        if (!changed)
+            run.tc.writeFile("source.bin", pattern(newSize)); // in place, after block 1
+        changed = true;
+    });
+    run.transfer.start("FW.ROM", path, "127.0.0.1");
+    QTRY_VERIFY_WITH_TIMEOUT(run.events.contains("idle"), 10000);
+    QCOMPARE(run.events, QStringList({"started", "idle", "UDP_Data function in TFTP"}));
+    QCOMPARE(failureNumber, FailureNumber::SourceFileChanged);
+    QVERIFY2(description.contains(QStringLiteral("of the 40000")), qPrintable(description));
+    verifyIdle(run.transfer);
+    const QByteArray stored = run.sim.storedFile("FW.ROM");
+    QVERIFY(stored.size() != size);
+    QVERIFY(pattern(qMax(newSize, size)).startsWith(stored));
+}
