@@ -1,12 +1,12 @@
 #pragma once
 
+#include "platform/QuickReplyWait.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QString>
-
-#include "platform/QuickReplyWait.h"
 
 class QUdpSocket;
 
