@@ -1,10 +1,10 @@
 // Times the device data file at scale: loading into the viewer's grid and
 // storing one record (replace and append), for growing file sizes.
-#include "app/AppContext.h"
-#include "platform/Prompts.h"
-#include "query/DataFile.h"
-#include "query/DataFileFormat.h"
-#include "query/DataFileViewer.h"
+#include "core/datafile/DataFile.h"
+#include "core/datafile/DataFileFormat.h"
+#include "core/session/AppContext.h"
+#include "core/support/Prompts.h"
+#include "gui/query/DataFileViewer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,8 +2,9 @@
 // tftp-hpa client, both writing to the same tftpd-hpa server in one run.
 // Needs root (the server chroots and changes user) and both packages.
 #include "TftpdServer.h"
-#include "app/AppContext.h"
-#include "download/TftpTransfer.h"
+#include "core/session/AppContext.h"
+#include "core/session/EngineOptions.h"
+#include "core/tftp/TftpTransfer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -30,7 +31,7 @@ bool sameFile(const QString &a, const QString &b)
 // Seconds for one upload with our transfer, or a negative value on failure.
 double uploadWithTransfer(AppContext &context, const QString &path, const QString &name)
 {
-    TftpTransfer transfer(context);
+    TftpTransfer transfer(tftpTransferOptions(context));
     QEventLoop loop;
     bool ok = false;
     QObject::connect(&transfer, &TftpTransfer::succeeded, [&] { ok = true; });

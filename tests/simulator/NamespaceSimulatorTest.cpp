@@ -1,7 +1,7 @@
 #include "NetnsFixture.h"
 #include "TftpTestClient.h"
-#include "app/Failure.h"
-#include "platform/PingControl.h"
+#include "core/net/PingControl.h"
+#include "core/support/Failure.h"
 
 #include <QNetworkDatagram>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Prompts.h"
+#include "core/support/Prompts.h"
 
 #include <QList>
 #include <QString>

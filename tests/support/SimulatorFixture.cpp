@@ -1,6 +1,6 @@
 #include "SimulatorFixture.h"
 
-#include "app/AppContext.h"
+#include "core/session/AppContext.h"
 
 #include <QDir>
 #include <QFile>

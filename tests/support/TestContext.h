@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ScriptedPrompts.h"
-#include "app/AppContext.h"
+#include "core/session/AppContext.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,0 +1,45 @@
+# cmake -DROOT=<src folder> -DFILES=<files relative to ROOT, |-separated> -P CheckLayers.cmake
+#
+# Fails when a file includes a project header from a layer it may not see:
+#   core/...        core/ only
+#   cli/...         core/ and cli/
+#   gui/shell/...   core/ and gui/shell/
+#   gui/<tool>/...  core/, gui/shell/ and its own gui/<tool>/
+#   gui/<file>      anything (the tool table, where the shell meets the tools)
+string(REPLACE "|" ";" FILES "${FILES}")
+set(bad "")
+foreach(file IN LISTS FILES)
+  if(NOT file MATCHES "\\.(h|cpp)$")
+    continue()
+  endif()
+  if(file MATCHES "^core/")
+    set(allowed "core/")
+  elseif(file MATCHES "^cli/")
+    set(allowed "core/;cli/")
+  elseif(file MATCHES "^gui/([^/]+)/")
+    set(allowed "core/;gui/shell/;gui/${CMAKE_MATCH_1}/")
+  else()
+    continue()
+  endif()
+  file(STRINGS "${ROOT}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line IN LISTS includes)
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" header "${line}")
+    # Only the project's own layer folders are judged.
+    if(NOT header MATCHES "^(core|gui|cli)/")
+      continue()
+    endif()
+    set(ok FALSE)
+    foreach(prefix IN LISTS allowed)
+      string(FIND "${header}" "${prefix}" at)
+      if(at EQUAL 0)
+        set(ok TRUE)
+      endif()
+    endforeach()
+    if(NOT ok)
+      string(APPEND bad "\n  ${file} includes \"${header}\"")
+    endif()
+  endforeach()
+endforeach()
+if(bad)
+  message(FATAL_ERROR "Include reaches a layer it may not see:${bad}")
+endif()

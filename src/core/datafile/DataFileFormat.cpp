@@ -1,0 +1,111 @@
+#include "core/datafile/DataFileFormat.h"
+
+#include <cstring>
+
+namespace {
+
+// Position of `c` in [from, end), or `end` when it is not there.
+qsizetype findIn(const QByteArray &bytes, char c, qsizetype from, qsizetype end)
+{
+    const void *hit = std::memchr(bytes.constData() + from, c, size_t(end - from));
+    return hit ? static_cast<const char *>(hit) - bytes.constData() : end;
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool isLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+// Reads fields of one line, [begin, end) free of line-end bytes.
+void readLineFields(const QByteArray &bytes, qsizetype begin, qsizetype end, QStringList &out)
+{
+    qsizetype i = begin;
+    for (;;) {
+        while (i < end && isBlank(bytes[i]))
+            ++i;
+        qsizetype fieldEnd = i;
+        QString field;
+        if (i < end && bytes[i] == '"') {
+            const qsizetype stop = findIn(bytes, '"', i + 1, end);
+            field = QString::fromLatin1(bytes.constData() + i + 1, stop - i - 1);
+            fieldEnd = stop;
+        } else {
+            fieldEnd = findIn(bytes, ',', i, end);
+            field = QString::fromLatin1(bytes.constData() + i, fieldEnd - i);
+        }
+        out.append(field);
+        const qsizetype comma = findIn(bytes, ',', fieldEnd, end);
+        if (comma == end)
+            return;
+        i = comma + 1;
+    }
+}
+
+bool blankOnly(const QByteArray &bytes, qsizetype begin, qsizetype end)
+{
+    for (qsizetype i = begin; i < end; ++i)
+        if (!isBlank(bytes[i]))
+            return false;
+    return true;
+}
+
+} // namespace
+
+QByteArray recordLine(const DeviceRecord &record)
+{
+    QByteArray line;
+    for (int i = 0; i < DeviceRecord::FieldCount; ++i) {
+        if (i > 0)
+            line += ',';
+        line += '"' + record.fields[size_t(i)].toLatin1() + '"';
+    }
+    return line + "\r\n";
+}
+
+QByteArray formatRecords(const QList<DeviceRecord> &records)
+{
+    QByteArray bytes;
+    bytes.reserve(records.size() * 80);
+    for (const DeviceRecord &record : records)
+        bytes += recordLine(record);
+    return bytes;
+}
+
+QStringList readFieldStream(const QByteArray &bytes)
+{
+    QStringList fields;
+    qsizetype i = 0;
+    const qsizetype size = bytes.size();
+    while (i < size) {
+        qsizetype lineEnd = i;
+        while (lineEnd < size && !isLineEnd(bytes[lineEnd]))
+            ++lineEnd;
+        if (!blankOnly(bytes, i, lineEnd))
+            readLineFields(bytes, i, lineEnd, fields);
+        i = lineEnd;
+        if (i < size && bytes[i] == '\r')
+            ++i;
+        if (i < size && bytes[i] == '\n')
+            ++i;
+    }
+    return fields;
+}
+
+QList<DeviceRecord> parseRecords(const QByteArray &bytes)
+{
+    const QStringList fields = readFieldStream(bytes);
+    QList<DeviceRecord> records;
+    records.reserve(fields.size() / DeviceRecord::FieldCount + 1);
+    for (qsizetype at = 0; at < fields.size(); at += DeviceRecord::FieldCount) {
+        DeviceRecord record;
+        for (int f = 0; f < DeviceRecord::FieldCount && at + f < fields.size(); ++f)
+            record.fields[size_t(f)] = fields[at + f];
+        records.append(record);
+    }
+    return records;
+}

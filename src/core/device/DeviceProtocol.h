@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+#include <array>
+
+// Every datagram the device speaks, as bytes: the query request and its
+// reply (UDP 30718), and the IP-SETUP datagram that gives a device its
+// address (a broadcast to UDP 30718).
+namespace DeviceProtocol {
+
+constexpr quint16 Port = 30718;
+constexpr int QueryReplySize = 30; // bytes the decoder looks at
+constexpr int IpSetupSize = 20;
+
+} // namespace DeviceProtocol
+
+// What a query reply says about the device. Texts stay empty when the reply
+// is too short to reach their bytes.
+struct DecodedReply {
+    QString hardwareAddress; // "02-00-00-12-34-5F", partial for a short reply
+    QString firmwareVersion; // "4.5"
+    QString firmwareType;    // two single-byte characters
+    QString deviceType;      // one of the device type texts
+};
+
+// The 4-byte request: 00 00 00 F6.
+QByteArray queryRequest();
+
+// Version number of one reply byte: its hexadecimal digits read back as a
+// decimal number up to the first letter (0x25 -> 25, 0x1A -> 1, 0xE5 -> 0).
+QString versionNumber(quint8 value);
+
+// Device type text for the low 4 bits of the fourth hardware-address byte.
+QString deviceTypeText(quint8 value);
+
+// Decodes a reply of any length; bytes from offset 30 on are ignored and
+// nothing is validated.
+DecodedReply decodeQueryReply(const QByteArray &reply);
+
+// The 20-byte IP-SETUP datagram: 00 00 00 FC, "IP-SETUP", 00 00, the last two
+// bytes of the device's hardware address, then the new address, first octet
+// first. The first four hardware-address bytes are not sent.
+QByteArray ipSetupDatagram(const std::array<quint8, 2> &hardwareTail,
+                           const std::array<quint8, 4> &newAddress);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/session/SessionMemory.h"
+#include "core/settings/SettingsRecord.h"
+
+#include <QString>
+#include <QtGlobal>
+
+class Prompts;
+
+// Time values of the program; tests construct the context with shorter ones.
+struct Intervals {
+    int splashMs = 2000;
+    int queryTimeoutMs = 10000;
+    int tftpTimeoutMs = 10000;
+    int pingFirstMs = 1000;
+    int pingSecondMs = 2000;
+    // How long a transfer looks for an acknowledgement before it sleeps in
+    // the event loop (zero: it never looks); see QuickReplyWait.
+    int tftpQuickAckUs = 200;
+};
+
+// Device ports; tests and the simulator use unprivileged ones.
+struct DevicePorts {
+    quint16 query = 30718;
+    quint16 tftp = 69;
+};
+
+// The configuration and the state that the front ends share for the whole
+// run: the settings, time values and ports, the Current device address and
+// the prompts seam. One instance is made at start-up; each test makes its
+// own, so nothing carries over between tests.
+struct AppContext {
+    QString programFolder;
+    SettingsRecord settings;
+    QString currentDeviceAddress;
+    Prompts *prompts = nullptr;
+    Intervals intervals;
+    DevicePorts ports;
+    // What single tools remember for the rest of the run; each tool keeps
+    // its own type here, next to its code.
+    SessionMemory memory;
+};

@@ -1,0 +1,190 @@
+#include "core/settings/IniFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
+#include <QSaveFile>
+
+namespace {
+
+struct Line {
+    QByteArray text;   // without its line end
+    QByteArray ending; // "\r\n", "\n", "\r" or "" for a last line without one
+};
+
+// Lines end at CR LF, LF or a lone CR (files saved by old editors).
+QList<Line> splitLines(const QByteArray &data)
+{
+    QList<Line> lines;
+    qsizetype start = 0;
+    while (start < data.size()) {
+        qsizetype end = start;
+        while (end < data.size() && data.at(end) != '\n' && data.at(end) != '\r')
+            ++end;
+        if (end == data.size()) {
+            lines.append({data.mid(start), {}});
+            break;
+        }
+        const bool crlf = data.at(end) == '\r' && end + 1 < data.size() && data.at(end + 1) == '\n';
+        const qsizetype endingLength = crlf ? 2 : 1;
+        lines.append({data.mid(start, end - start), data.mid(end, endingLength)});
+        start = end + endingLength;
+    }
+    return lines;
+}
+
+// The section name of a "[name]" line, or a null string for other lines.
+QString sectionName(const QByteArray &line)
+{
+    const QByteArray t = line.trimmed();
+    if (t.size() < 2 || t.front() != '[')
+        return {};
+    const qsizetype close = t.indexOf(']');
+    if (close < 0)
+        return {};
+    return QString::fromLatin1(t.mid(1, close - 1)).trimmed();
+}
+
+bool keyMatches(const QByteArray &line, const QString &key, QByteArray *value)
+{
+    const QByteArray t = line.trimmed();
+    if (t.isEmpty() || t.front() == ';')
+        return false;
+    const qsizetype eq = t.indexOf('=');
+    if (eq < 0)
+        return false;
+    if (QString::fromLatin1(t.left(eq)).trimmed().compare(key, Qt::CaseInsensitive) != 0)
+        return false;
+    if (value) {
+        QByteArray v = t.mid(eq + 1).trimmed();
+        // A value in matching quotes keeps the blanks inside them.
+        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+            v = v.mid(1, v.size() - 2);
+        *value = v;
+    }
+    return true;
+}
+
+bool sameName(const QString &a, const QString &b)
+{
+    return !a.isNull() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Only a regular file is opened: a FIFO would block the open until a writer
+// shows up, and a device could be read without end.
+QByteArray readAll(const QString &path, bool *ok)
+{
+    QFile file(path);
+    *ok = QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
+    QByteArray data = *ok ? file.readAll() : QByteArray();
+    if (*ok && file.error() != QFileDevice::NoError)
+        *ok = false;
+    return data;
+}
+
+} // namespace
+
+IniFile::IniFile(QString path) : m_path(std::move(path)) {}
+
+ProfileValue IniFile::read(const QString &section, const QString &key, const QString &defaultValue,
+                           int bufferSize) const
+{
+    const int limit = qMax(0, bufferSize - 1);
+    auto result = [limit](const QString &v) {
+        const QString cut = v.left(limit);
+        return ProfileValue{cut, int(cut.size())};
+    };
+
+    bool ok = false;
+    const QByteArray data = readAll(m_path, &ok);
+    if (!ok)
+        return result(defaultValue);
+
+    bool inSection = false;
+    for (const Line &line : splitLines(data)) {
+        const QString name = sectionName(line.text);
+        if (!name.isNull()) {
+            inSection = sameName(name, section);
+            continue;
+        }
+        QByteArray value;
+        if (inSection && keyMatches(line.text, key, &value))
+            return result(QString::fromLatin1(value));
+    }
+    return result(defaultValue);
+}
+
+bool IniFile::write(const QString &section, const QString &key, const QString &value)
+{
+    bool readable = false;
+    const QByteArray data = readAll(m_path, &readable);
+    // A file that is there but cannot be read (no permission, a FIFO) must not
+    // be replaced by the one new key.
+    if (!readable && QFileInfo::exists(m_path))
+        return false;
+    QList<Line> lines = splitLines(data);
+
+    // New lines follow the file's own line ends; a new file gets CR LF.
+    QByteArray eol("\r\n");
+    for (const Line &line : lines) {
+        if (!line.ending.isEmpty()) {
+            eol = line.ending;
+            break;
+        }
+    }
+    const QByteArray keyLine = key.toLatin1() + '=' + value.toLatin1();
+
+    qsizetype sectionStart = -1;  // index of the header line
+    qsizetype lastInSection = -1; // last non-blank line of the section
+    qsizetype keyAt = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString name = sectionName(lines[i].text);
+        if (!name.isNull()) {
+            if (sectionStart >= 0)
+                break; // left our section
+            if (sameName(name, section)) {
+                sectionStart = i;
+                lastInSection = i;
+            }
+            continue;
+        }
+        if (sectionStart < 0)
+            continue;
+        if (!lines[i].text.trimmed().isEmpty())
+            lastInSection = i;
+        if (keyMatches(lines[i].text, key, nullptr)) {
+            keyAt = i;
+            break;
+        }
+    }
+
+    if (keyAt >= 0) {
+        lines[keyAt].text = keyLine;
+    } else if (sectionStart >= 0) {
+        if (lines[lastInSection].ending.isEmpty())
+            lines[lastInSection].ending = eol;
+        lines.insert(lastInSection + 1, Line{keyLine, eol});
+    } else {
+        if (!lines.isEmpty() && lines.last().ending.isEmpty())
+            lines.last().ending = eol;
+        lines.append(Line{'[' + section.toLatin1() + ']', eol});
+        lines.append(Line{keyLine, eol});
+    }
+
+    QByteArray out;
+    out.reserve(data.size() + keyLine.size() + 32);
+    for (const Line &line : lines)
+        out += line.text + line.ending;
+
+    // Written beside and renamed into place, so a failed write keeps the old file.
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // A short write or a failed flush must not install a truncated file.
+    if (file.write(out) != out.size() || !file.flush()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return file.commit();
+}

@@ -1,0 +1,90 @@
+#include "core/settings/SettingsRecord.h"
+
+#include "core/settings/IniFile.h"
+
+#include <QDir>
+
+namespace {
+
+constexpr int kReadBuffer = 64; // the reader returns at most 63 characters
+constexpr int kFree = -1;
+
+struct SettingKey {
+    const char *section;
+    const char *key;
+    const char *defaultValue; // nullptr: the program folder
+    int width;
+    QString SettingsRecord::*field;
+};
+
+// Table order is the read order.
+const SettingKey kKeys[] = {
+    {"Application", "AppName", "Configuration Utility", 32, &SettingsRecord::AppName},
+    {"Application", "ProductName", "Device Server", kFree, &SettingsRecord::ProductName},
+    {"Application", "TitleBarName", "Configuration Utility", 32, &SettingsRecord::TitleBarName},
+    {"Application", "VersionNum", " ", 12, &SettingsRecord::VersionNum},
+    {"Company", "CompanyName", " ", 32, &SettingsRecord::CompanyName},
+    {"Company", "CopyrightYear", " ", 20, &SettingsRecord::CopyrightYear},
+    {"Company", "RelNotesURL", " ", 64, &SettingsRecord::RelNotesURL},
+    {"Company", "SubscribeUpdatesEmail", " ", 64, &SettingsRecord::SubscribeUpdatesEmail},
+    {"Images", "SplashScreenLogo", " ", 32, &SettingsRecord::SplashScreenLogo},
+    {"Images", "TitleBarIcon", " ", 24, &SettingsRecord::TitleBarIcon},
+    {"Images", "AboutBoxGraphic", " ", 24, &SettingsRecord::AboutBoxGraphic},
+    {"Database", "InfobaseFile", "NONE", 24, &SettingsRecord::InfobaseFile},
+    {"Database", "DatabaseFileName", " ", 24, &SettingsRecord::DatabaseFileName},
+    {"Database", "DatabaseFileDir", nullptr, 64, &SettingsRecord::DatabaseFileDir},
+    {"Database", "EndUser", " ", kFree, &SettingsRecord::EndUser},
+};
+
+QString assignWidth(const QString &value, int width)
+{
+    return width == kFree ? value : fixedWidth(value, width);
+}
+
+} // namespace
+
+QString fixedWidth(const QString &value, int width)
+{
+    return value.left(width).leftJustified(width, QLatin1Char(' '));
+}
+
+QString picturePath(const QString &programFolder, const QString &name)
+{
+    return programFolder + QStringLiteral("/Graphics/") + name.trimmed();
+}
+
+SettingsRecord LoadSettings(const QString &programFolder)
+{
+    SettingsRecord record;
+    record.SettingsFilePath = programFolder + QStringLiteral("/ConfigUtility.ini");
+    const IniFile ini(record.SettingsFilePath);
+
+    for (const SettingKey &row : kKeys) {
+        const QString fallback =
+            row.defaultValue ? QString::fromLatin1(row.defaultValue) : programFolder;
+        const ProfileValue read = ini.read(QString::fromLatin1(row.section),
+                                           QString::fromLatin1(row.key), fallback, kReadBuffer);
+        QString value = read.value;
+        // A present but empty folder key means the program folder, not "nothing".
+        if (row.field == &SettingsRecord::DatabaseFileDir && read.count == 0)
+            value = programFolder;
+        record.*row.field = assignWidth(value, row.width);
+    }
+    return record;
+}
+
+void LoadSystemDirectories(SettingsRecord &record)
+{
+    record.SystemDirectory = QStringLiteral("/usr/bin");
+    record.WindowsDirectory = QStringLiteral("/bin");
+}
+
+void SaveDataFileLocation(SettingsRecord &record, const QString &folder, const QString &fileName)
+{
+    record.DatabaseFileDir = fixedWidth(folder, 64);
+    record.DatabaseFileName = fixedWidth(fileName, 24);
+    // A failed write is not reported: the record keeps the new location.
+    IniFile ini(record.SettingsFilePath);
+    ini.write(QStringLiteral("database"), QStringLiteral("DatabaseFileDir"), folder);
+    ini.write(QStringLiteral("database"), QStringLiteral("DatabaseFileName"), fileName);
+}

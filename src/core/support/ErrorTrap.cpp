@@ -1,0 +1,33 @@
+#include "core/support/ErrorTrap.h"
+
+#include "core/session/AppContext.h"
+#include "core/support/ErrorLog.h"
+#include "core/support/Prompts.h"
+
+void reportFailure(AppContext &context, const QString &place, const Failure &failure,
+                   TrapStyle style)
+{
+    LogError(context.programFolder, place, failure);
+    if (style == TrapStyle::LogOnly || !context.prompts)
+        return;
+    QString text =
+        QString::number(failure.number()) + QStringLiteral("\r\n") + failure.description();
+    if (style == TrapStyle::Connecting)
+        text.prepend(QStringLiteral("Failed in connecting socket\r\n"));
+    const PromptIcon icon =
+        style == TrapStyle::PlainNoIcon ? PromptIcon::None : PromptIcon::Critical;
+    context.prompts->message(QStringLiteral("Error Condition"), text, icon);
+}
+
+bool runTrapped(AppContext &context, const QString &place, const std::function<void()> &body,
+                TrapStyle style, const std::function<bool(const Failure &)> &expected)
+{
+    try {
+        body();
+        return true;
+    } catch (const Failure &failure) {
+        if (!(expected && expected(failure)))
+            reportFailure(context, place, failure, style);
+        return false;
+    }
+}

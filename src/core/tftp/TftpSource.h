@@ -1,0 +1,50 @@
+#pragma once
+
+#include "core/support/Failure.h"
+
+#include <QFile>
+#include <QString>
+#include <functional>
+
+class UdpSocketControl;
+
+// The source file of one transfer with its done flag, and the two operations
+// that send the outgoing packets. Each transfer owns its own, so two
+// transfers never read from or close the same file.
+//
+// UDP_WriteReq and UDP_Data keep their failures to themselves: a failure is
+// handed with the operation's label to the report given at construction and
+// the operation returns false.
+class TftpSource {
+public:
+    using Report = std::function<void(const QString &place, const Failure &failure)>;
+
+    explicit TftpSource(Report report) : m_report(std::move(report)) {}
+
+    // Opens the file for binary, read-only access; throws the file failure.
+    void open(const QString &path);
+    bool isOpen() const { return SourceFile.isOpen(); }
+    void close() { SourceFile.close(); }
+
+    bool TransferDone() const { return m_transferDone; }
+    qint64 size() const { return m_size; }
+    qint64 bytesRead() const { return m_bytesRead; }
+
+    // Clears TransferDone and sends the write request as one datagram.
+    bool UDP_WriteReq(const QString &deviceFileName, UdpSocketControl &socket);
+    // The label of UDP_Data's failures, and of everything that goes wrong
+    // with reading the file onward.
+    static QString dataPlace() { return QStringLiteral("UDP_Data function in TFTP"); }
+    // At the end of the file: closes it, sets TransferDone, sends nothing.
+    // Otherwise sends the next payload as data packet `block`.
+    bool UDP_Data(quint16 block, UdpSocketControl &socket);
+
+private:
+    bool trapped(const QString &place, const std::function<void()> &body);
+
+    QFile SourceFile;
+    bool m_transferDone = false;
+    qint64 m_size = 0;
+    qint64 m_bytesRead = 0;
+    Report m_report;
+};

@@ -1,0 +1,40 @@
+#include "gui/ToolTable.h"
+
+#include "gui/download/LoadFirmwareDialog.h"
+#include "gui/download/LoadWebPagesDialog.h"
+#include "gui/query/DataFileViewer.h"
+#include "gui/query/QueryDeviceDialog.h"
+
+namespace {
+
+template <typename Dialog> QWidget *make(AppContext &context, QWidget *parent)
+{
+    return new Dialog(context, parent);
+}
+
+} // namespace
+
+const QList<ToolEntry> &programTools()
+{
+    using M = ToolEntry::Menu;
+    // The About box closes first at program end (order 0); the tools follow.
+    static const QList<ToolEntry> tools = {
+        {"Assign IP", "Assign IP", M::Tools, "mnuToolsAssignIP", "&Assign IP...", "", "AssignIP",
+         "frmAssignIP", 1, nullptr},
+        {"Ping", "Ping Device", M::Tools, "mnuToolsPingDevice", "&Ping Device...", "", "PingDevice",
+         "frmPingDevice", 5, nullptr},
+        {"Query", "Query Device", M::Tools, "mnuToolsQueryDevice", "&Query Device...", "",
+         "QueryDevice", "frmQueryDevice", 6, make<QueryDeviceDialog>},
+        {"Load FW", "Load Firmware", M::Tools, "mnuToolsLoadFirmware", "Load &Firmware...", "",
+         "LoadFirmware", "frmLoadFirmware", 3, make<LoadFirmwareDialog>},
+        {"Load Web", "Load WebPages", M::Tools, "mnuToolsLoadWebPages", "Load &WebPages...", "",
+         "LoadWebpages", "frmLoadWebPages", 4, make<LoadWebPagesDialog>},
+        {"Telnet", "Telnet to Device", M::Tools, "mnuToolsTelnetDevice", "&Telnet to Device...", "",
+         "TelnetDevice", "frmTelnetDevice", 7, nullptr},
+        {"Web Config", "Web Configuration", M::Tools, "mnuToolsWebConfiguration",
+         "Web &Configuration...", "", "WebConfiguration", "frmWebConfig", 8, nullptr},
+        {"View File", "View Data File", M::View, "mnuViewDataFile", "&Data File", "mnuViewBar0",
+         "ViewDataFile", "frmDataFile", 2, make<DataFileViewer>},
+    };
+    return tools;
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "core/support/Prompts.h"
+
+class QWidget;
+
+// Production prompts: QMessageBox and QFileDialog, modal.
+class WidgetPrompts : public Prompts {
+public:
+    PromptAnswer message(const QString &title, const QString &text, PromptIcon icon,
+                         PromptButtons buttons) override;
+    std::optional<QString> openFile(const FileDialogRequest &request) override;
+    std::optional<QString> saveFile(const FileDialogRequest &request) override;
+};
+
+// "Text Files (*.txt)|*.txt|All Files (*.*)|*.*" -> "Text Files (*.txt);;All Files (*.*)"
+QString qtFileFilter(const QString &pipeFilter);

@@ -1,0 +1,250 @@
+#include "DataFileTest.h"
+
+#include "FileSizeLimit.h"
+#include "TestContext.h"
+#include "core/datafile/DataFile.h"
+#include "core/datafile/DataFileFormat.h"
+#include "core/datafile/DeviceRecordSave.h"
+#include "core/support/Failure.h"
+
+#include <QDir>
+#include <QTest>
+
+namespace {
+
+DeviceRecord rec(const QString &ip, const QString &hw = QStringLiteral("02-00-00-04-0B-0C"))
+{
+    return {{ip, hw, QStringLiteral("4.5"), QStringLiteral("X1"),
+             QStringLiteral("two port (Q2, Q2R)")}};
+}
+
+QByteArray line(const char *ip)
+{
+    return QByteArray("\"") + ip +
+           "\",\"02-00-00-04-0B-0C\",\"4.5\",\"X1\",\"two port (Q2, Q2R)\"\r\n";
+}
+
+int failureNumber(const std::function<void()> &body)
+{
+    try {
+        body();
+    } catch (const Failure &failure) {
+        return failure.number();
+    }
+    return 0;
+}
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+} // namespace
+
+void DataFileTest::lineFormat()
+{
+    const DeviceRecord letters{{"a", "b", "c", "d", "e"}};
+    QCOMPARE(recordLine(letters), QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\"\r\n"));
+    QCOMPARE(recordLine(letters).size(), 21);
+    QCOMPARE(recordLine(DeviceRecord{}), QByteArray("\"\",\"\",\"\",\"\",\"\"\r\n"));
+    // A quote inside a field goes out unchanged.
+    QCOMPARE(recordLine(DeviceRecord{{"a\"b", "", "", "", ""}}),
+             QByteArray("\"a\"b\",\"\",\"\",\"\",\"\"\r\n"));
+}
+
+void DataFileTest::reading_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("fields");
+    const QStringList five{"a", "b", "c", "d", "e"};
+    QTest::newRow("canonical CRLF") << QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\"\r\n") << five;
+    QTest::newRow("LF only") << QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\"\n") << five;
+    QTest::newRow("no final line end") << QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\"") << five;
+    QTest::newRow("unquoted, blanks after commas") << QByteArray("a, b,  c,\td,e\r\n") << five;
+    QTest::newRow("rest after closing quote skipped")
+        << QByteArray("\"a\"xx,\"b\" ,\"c\"\"d\",d,e\r\n") << QStringList{"a", "b", "c", "d", "e"};
+    QTest::newRow("comma inside quotes")
+        << QByteArray("\"a,1\",b,c,d,e\r\n") << QStringList{"a,1", "b", "c", "d", "e"};
+    QTest::newRow("trailing blanks kept unquoted")
+        << QByteArray("a ,b,c,d,e\r\n") << QStringList{"a ", "b", "c", "d", "e"};
+    QTest::newRow("empty fields") << QByteArray(",,\"\",,\r\n") << QStringList{"", "", "", "", ""};
+    QTest::newRow("blank lines skipped") << QByteArray("\r\n  \r\na,b,c,d,e\r\n\r\n\n") << five;
+    QTest::newRow("unbalanced quote ends with its line")
+        << QByteArray("\"a,b,c\r\nd,e\r\n") << QStringList{"a,b,c", "d", "e"};
+    QTest::newRow("lone CR line ends") << QByteArray("a,b\rc,d\re") << five;
+    QTest::newRow("empty file") << QByteArray() << QStringList{};
+}
+
+void DataFileTest::reading()
+{
+    QFETCH(QByteArray, bytes);
+    QTEST(readFieldStream(bytes), "fields");
+}
+
+void DataFileTest::latin1RoundTrip()
+{
+    QByteArray all;
+    for (int b = 0x80; b <= 0xFF; ++b)
+        all += char(b);
+    const QByteArray bytes = "\"" + all + "\",\"b\",\"c\",\"d\",\"e\"\r\n";
+    const QList<DeviceRecord> records = parseRecords(bytes);
+    QCOMPARE(records.size(), 1);
+    QCOMPARE(records[0].fields[0].size(), 128);
+    QCOMPARE(formatRecords(records), bytes);
+}
+
+void DataFileTest::emptyFileFails()
+{
+    TestContext t;
+    t.writeFile("empty.txt", {});
+    t.writeFile("blank.txt", "\r\n   \r\n");
+    QCOMPARE(failureNumber([&] { readAllRecords(t.path("empty.txt")); }),
+             FailureNumber::InputPastEndOfFile);
+    QCOMPARE(failureNumber([&] { readAllRecords(t.path("blank.txt")); }),
+             FailureNumber::InputPastEndOfFile);
+}
+
+void DataFileTest::missingFileFails()
+{
+    TestContext t;
+    QCOMPARE(failureNumber([&] { readAllRecords(t.path("none.txt")); }),
+             FailureNumber::FileNotFound);
+    QCOMPARE(failureNumber([&] { readAllRecords(t.path("nodir/none.txt")); }),
+             FailureNumber::PathNotFound);
+    // Records form across lines, five fields at a time; a short tail is padded.
+    t.writeFile("odd.txt", "a,b,c\r\nd,e,f,g\r\n");
+    const QList<DeviceRecord> records = readAllRecords(t.path("odd.txt"));
+    QCOMPARE(records.size(), 2);
+    QCOMPARE(records[0], (DeviceRecord{{"a", "b", "c", "d", "e"}}));
+    QCOMPARE(records[1], (DeviceRecord{{"f", "g", "", "", ""}}));
+}
+
+void DataFileTest::appendKeepsOtherBytes()
+{
+    TestContext t;
+    const QByteArray before = "10.0.0.1, \"x\",y,z,w\r\n" + line("10.0.0.2");
+    t.writeFile("d.txt", before);
+    QCOMPARE(saveDeviceRecord(t.path("d.txt"), rec("10.0.0.3")), SaveOutcome::Appended);
+    QCOMPARE(t.readFile("d.txt"), before + line("10.0.0.3"));
+}
+
+void DataFileTest::appendAfterUnterminatedLine()
+{
+    TestContext t;
+    t.writeFile("d.txt", line("10.0.0.1").chopped(2));
+    saveDeviceRecord(t.path("d.txt"), rec("10.0.0.3"));
+    QCOMPARE(t.readFile("d.txt"), line("10.0.0.1") + line("10.0.0.3"));
+}
+
+void DataFileTest::appendCreatesFile()
+{
+    TestContext t;
+    saveDeviceRecord(t.path("new.txt"), rec("10.0.0.3"));
+    QCOMPARE(t.readFile("new.txt"), line("10.0.0.3"));
+    QCOMPARE(entries(t.folder()), QStringList{"new.txt"});
+}
+
+void DataFileTest::replaceInPlace()
+{
+    TestContext t;
+    t.writeFile("d.txt", line("10.0.0.1") + line("10.0.0.2") + line("10.0.0.1") + line("10.0.0.4"));
+    const DeviceRecord updated = rec("10.0.0.1", "02-00-00-00-00-99");
+    QCOMPARE(saveDeviceRecord(t.path("d.txt"), updated), SaveOutcome::Replaced);
+    QCOMPARE(t.readFile("d.txt"),
+             recordLine(updated) + line("10.0.0.2") + recordLine(updated) + line("10.0.0.4"));
+    QCOMPARE(entries(t.folder()), QStringList{"d.txt"}); // no working copy left
+}
+
+void DataFileTest::replaceRewritesCanonically()
+{
+    TestContext t;
+    t.writeFile("d.txt", "10.0.0.9, hw, 1.0,X1 ,\"dev\"\n" + line("10.0.0.1"));
+    saveDeviceRecord(t.path("d.txt"), rec("10.0.0.1"));
+    QCOMPARE(t.readFile("d.txt"),
+             QByteArray("\"10.0.0.9\",\"hw\",\"1.0\",\"X1 \",\"dev\"\r\n") + line("10.0.0.1"));
+}
+
+void DataFileTest::addressInOtherColumnAppends()
+{
+    TestContext t;
+    // The address appears, but never as a record's first field.
+    const QByteArray before = "\"10.0.0.2\",\"10.0.0.1\",\"a\",\"b\",\"c\"\r\n";
+    t.writeFile("d.txt", before);
+    QCOMPARE(saveDeviceRecord(t.path("d.txt"), rec("10.0.0.1")), SaveOutcome::Appended);
+    QCOMPARE(t.readFile("d.txt"), before + line("10.0.0.1"));
+}
+
+void DataFileTest::failedReplaceLeavesFileWhole()
+{
+    TestContext t;
+    QByteArray before;
+    for (int i = 0; i < 20; ++i)
+        before += line(QByteArray("10.0.0." + QByteArray::number(i)).constData());
+    t.writeFile("d.txt", before);
+    int number = 0;
+    {
+        FileSizeLimit limit(before.size() / 2);
+        QVERIFY(limit.active());
+        number = failureNumber([&] { saveDeviceRecord(t.path("d.txt"), rec("10.0.0.5")); });
+    }
+    QVERIFY(number != 0);
+    QCOMPARE(t.readFile("d.txt"), before);
+    QCOMPARE(entries(t.folder()), QStringList{"d.txt"});
+}
+
+void DataFileTest::failedAppendLeavesFileWhole()
+{
+    TestContext t;
+    const QByteArray before = line("10.0.0.1") + line("10.0.0.2");
+    t.writeFile("d.txt", before);
+    int number = 0;
+    {
+        FileSizeLimit limit(before.size() + 10);
+        number = failureNumber([&] { saveDeviceRecord(t.path("d.txt"), rec("10.0.0.3")); });
+    }
+    QVERIFY(number != 0);
+    QCOMPARE(t.readFile("d.txt"), before);
+    QCOMPARE(entries(t.folder()), QStringList{"d.txt"});
+}
+
+void DataFileTest::unreadableFileIsNotOverwritten()
+{
+    TestContext t;
+    QVERIFY(QDir(t.folder()).mkdir("d.txt"));
+    const int number = failureNumber([&] { saveDeviceRecord(t.path("d.txt"), rec("10.0.0.3")); });
+    QVERIFY(number != 0);
+    QVERIFY(number != FailureNumber::FileNotFound && number != FailureNumber::PathNotFound);
+    QVERIFY(QFileInfo(t.path("d.txt")).isDir());
+}
+
+void DataFileTest::splitAndJoin_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("usual") << "/data/dev/devices.txt"
+                           << "/data/dev/"
+                           << "devices.txt";
+    QTest::newRow("root") << "/devices.txt"
+                          << "/"
+                          << "devices.txt";
+    QTest::newRow("no separator") << "devices.txt"
+                                  << ""
+                                  << "devices.txt";
+    QTest::newRow("dots in folder") << "/a.b/c"
+                                    << "/a.b/"
+                                    << "c";
+}
+
+void DataFileTest::splitAndJoin()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
+    const FileLocation location = splitLocation(path);
+    QCOMPARE(location.folder, folder);
+    QCOMPARE(location.fileName, name);
+    QCOMPARE(joinLocation(folder, name), path);
+    if (folder.size() > 1)
+        QCOMPARE(joinLocation(folder.chopped(1), name), path); // separator inserted
+}

@@ -1,0 +1,119 @@
+#include "RecordSaveTest.h"
+
+#include "TestContext.h"
+#include "core/datafile/DataFileFormat.h"
+#include "core/datafile/DeviceRecordSave.h"
+#include "core/settings/IniFile.h"
+#include "core/support/Failure.h"
+
+#include <QDir>
+#include <QTest>
+
+namespace {
+
+const QByteArray kIni =
+    "[Database]\r\nDatabaseFileName=  dev.txt \r\nDatabaseFileDir=/srv/data/\r\n";
+
+DeviceRecord untrimmed()
+{
+    return {{" 10.0.0.7 ", " 02-00-00-04-0B-0C", "4.5 ", "X1", " unknown device type "}};
+}
+
+DeviceRecord trimmed()
+{
+    return {{"10.0.0.7", "02-00-00-04-0B-0C", "4.5", "X1", "unknown device type"}};
+}
+
+QString iniValue(const TestContext &t, const char *key)
+{
+    return IniFile(t.path("ConfigUtility.ini"))
+        .read(QStringLiteral("database"), QString::fromLatin1(key), QStringLiteral("?"), 300)
+        .value;
+}
+
+} // namespace
+
+void RecordSaveTest::dialogStartsAtSettingsFile()
+{
+    TestContext t(kIni);
+    t.prompts.cancelFileDialog();
+    QVERIFY(!saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()));
+    QCOMPARE(t.prompts.count(), 1);
+    const auto shown = t.prompts.shown().first();
+    QCOMPARE(shown.kind, ScriptedPrompts::Shown::SaveFile);
+    QCOMPARE(shown.title, QStringLiteral("Save As"));
+    QCOMPARE(shown.request.filter, QStringLiteral("Text Files (*.txt)|*.txt"));
+    QCOMPARE(shown.request.initialFolder, QStringLiteral("/srv/data/"));
+    QCOMPARE(shown.request.initialName, QStringLiteral("dev.txt"));
+}
+
+void RecordSaveTest::saveUpdatesSettings()
+{
+    TestContext t(kIni);
+    QVERIFY(QDir(t.folder()).mkdir("data"));
+    t.prompts.choosePath(t.path("data/devices.txt"));
+    QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, untrimmed()));
+    QCOMPARE(t.readFile("data/devices.txt"), recordLine(trimmed()));
+    QCOMPARE(t.context.settings.DatabaseFileDir.trimmed(), t.path("data") + "/");
+    QCOMPARE(t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("devices.txt"));
+    QCOMPARE(iniValue(t, "DatabaseFileDir"), t.path("data") + "/");
+    QCOMPARE(iniValue(t, "DatabaseFileName"), QStringLiteral("devices.txt"));
+
+    // The next save starts from the stored file and replaces the line.
+    t.prompts.choosePath(t.path("data/devices.txt"));
+    QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, untrimmed()));
+    QCOMPARE(t.prompts.shown().last().request.initialFolder, t.path("data") + "/");
+    QCOMPARE(t.readFile("data/devices.txt"), recordLine(trimmed()));
+}
+
+void RecordSaveTest::longNamesAreCutInTheRecordOnly()
+{
+    TestContext t(kIni);
+    const QString name = QStringLiteral("a-rather-long-device-file-name.txt"); // 34 characters
+    t.prompts.choosePath(t.path(name));
+    QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()));
+    QCOMPARE(t.context.settings.DatabaseFileName.trimmed(), name.left(24));
+    QCOMPARE(iniValue(t, "DatabaseFileName"), name);
+}
+
+void RecordSaveTest::pathNotFoundAsksAgain()
+{
+    TestContext t(kIni);
+    t.prompts.choosePath(t.path("missing/devices.txt"));
+    t.prompts.choosePath(t.path("devices.txt"));
+    QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()));
+    QCOMPARE(t.prompts.count(), 3);
+    QCOMPARE(t.prompts.messageTexts(),
+             QStringList{QStringLiteral("Path not found!\r\nSpecify another path.")});
+    QCOMPARE(t.prompts.shown().at(2).kind, ScriptedPrompts::Shown::SaveFile);
+    QCOMPARE(t.readFile("devices.txt"), recordLine(trimmed()));
+    QVERIFY(!QDir(t.path("missing")).exists());
+}
+
+void RecordSaveTest::cancelOrEmptyPathSavesNothing()
+{
+    TestContext t(kIni);
+    const QByteArray iniBefore = t.readFile("ConfigUtility.ini");
+    t.prompts.cancelFileDialog();
+    QVERIFY(!saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()));
+    t.prompts.choosePath(QString());
+    QVERIFY(!saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()));
+    QCOMPARE(t.readFile("ConfigUtility.ini"), iniBefore);
+    QCOMPARE(t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("dev.txt"));
+    QCOMPARE(t.prompts.messages().size(), 0);
+}
+
+void RecordSaveTest::otherFailureIsThrown()
+{
+    TestContext t(kIni);
+    QVERIFY(QDir(t.folder()).mkdir("taken.txt"));
+    t.prompts.choosePath(t.path("taken.txt"));
+    int number = 0;
+    try {
+        saveRecordToChosenFile(t.prompts, t.context.settings, trimmed());
+    } catch (const Failure &failure) {
+        number = failure.number();
+    }
+    QVERIFY(number != 0 && number != FailureNumber::PathNotFound);
+    QCOMPARE(t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("dev.txt"));
+}

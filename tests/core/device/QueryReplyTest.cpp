@@ -1,0 +1,133 @@
+#include "QueryReplyTest.h"
+
+#include "core/device/DeviceProtocol.h"
+
+#include <QTest>
+
+namespace {
+
+// A 30-byte reply with the version, type and hardware-address bytes set.
+QByteArray reply(quint8 minor, quint8 major, char type1, char type2, const QByteArray &hardware)
+{
+    QByteArray bytes(24, '\x55');
+    bytes[6] = char(minor);
+    bytes[7] = char(major);
+    bytes[8] = type1;
+    bytes[9] = type2;
+    return bytes + hardware;
+}
+
+const QByteArray kHardware = QByteArray::fromHex("020000040B0C");
+
+} // namespace
+
+void QueryReplyTest::requestIsFourBytes()
+{
+    QCOMPARE(queryRequest(), QByteArray::fromHex("000000F6"));
+}
+
+void QueryReplyTest::versionNumberRule_data()
+{
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0x25") << 0x25 << "25";
+    QTest::newRow("0x05") << 0x05 << "5";
+    QTest::newRow("0x50") << 0x50 << "50";
+    QTest::newRow("0x1A") << 0x1A << "1";
+    QTest::newRow("0x0A") << 0x0A << "0";
+    QTest::newRow("0xE5") << 0xE5 << "0";
+    QTest::newRow("0x00") << 0x00 << "0";
+    QTest::newRow("0x99") << 0x99 << "99";
+}
+
+void QueryReplyTest::versionNumberRule()
+{
+    QFETCH(int, value);
+    QFETCH(QString, text);
+    QCOMPARE(versionNumber(quint8(value)), text);
+}
+
+void QueryReplyTest::decode_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("hardware");
+    QTest::addColumn<QString>("device");
+
+    const QString nv30 = QStringLiteral("one port (NV30, Petite, Compact-Rev2)");
+    const QString unknown = QStringLiteral("unknown device type");
+    QTest::newRow("4.10 X1 type 4") << reply(0x10, 0x04, 'X', '1', kHardware) << "4.10"
+                                    << "X1"
+                                    << "02-00-00-04-0B-0C" << nv30;
+    QTest::newRow("0.0") << reply(0x00, 0x00, 'X', '1', kHardware) << "0.0"
+                         << "X1"
+                         << "02-00-00-04-0B-0C" << nv30;
+    QTest::newRow("4.5") << reply(0x05, 0x04, 'A', 'B', kHardware) << "4.5"
+                         << "AB"
+                         << "02-00-00-04-0B-0C" << nv30;
+    QTest::newRow("4.50") << reply(0x50, 0x04, 'A', 'B', kHardware) << "4.50"
+                          << "AB"
+                          << "02-00-00-04-0B-0C" << nv30;
+    QTest::newRow("type 0x12") << reply(1, 1, 'X', '1', QByteArray::fromHex("0A0B0C12FFEE"))
+                               << "1.1"
+                               << "X1"
+                               << "0A-0B-0C-12-FF-EE"
+                               << "two port (Q2, Q2R)";
+    QTest::newRow("type 0xF1") << reply(1, 1, 'X', '1', QByteArray::fromHex("000000F10000"))
+                               << "1.1"
+                               << "X1"
+                               << "00-00-00-F1-00-00"
+                               << "one port (Railpanel, Compact)";
+    QTest::newRow("type 0x00") << reply(1, 1, 'X', '1', QByteArray::fromHex("000000000000"))
+                               << "1.1"
+                               << "X1"
+                               << "00-00-00-00-00-00" << unknown;
+    QTest::newRow("type 0x07") << reply(1, 1, 'X', '1', QByteArray::fromHex("000000070000"))
+                               << "1.1"
+                               << "X1"
+                               << "00-00-00-07-00-00" << unknown;
+    QTest::newRow("Latin-1 type") << reply(1, 1, char(0xE9), char(0x00), kHardware) << "1.1"
+                                  << QString(QChar(0xE9)) + QChar(0) << "02-00-00-04-0B-0C" << nv30;
+    QTest::newRow("4 bytes") << QByteArray(4, '\x01') << ""
+                             << ""
+                             << ""
+                             << "";
+    QTest::newRow("empty") << QByteArray() << ""
+                           << ""
+                           << ""
+                           << "";
+    QTest::newRow("7 bytes: minor only") << QByteArray(7, '\x04') << ""
+                                         << ""
+                                         << ""
+                                         << "";
+    QTest::newRow("9 bytes: half the type") << reply(5, 4, 'X', '1', {}).left(9) << "4.5"
+                                            << "X"
+                                            << ""
+                                            << "";
+    QTest::newRow("27 bytes: no device type") << reply(5, 4, 'X', '1', kHardware).left(27) << "4.5"
+                                              << "X1"
+                                              << "02-00-00-"
+                                              << "";
+    QTest::newRow("28 bytes: partial address") << reply(5, 4, 'X', '1', kHardware).left(28) << "4.5"
+                                               << "X1"
+                                               << "02-00-00-04-" << nv30;
+    QTest::newRow("40 bytes like its first 30")
+        << reply(5, 4, 'X', '1', kHardware) + QByteArray(10, '\xFF') << "4.5"
+        << "X1"
+        << "02-00-00-04-0B-0C" << nv30;
+    QTest::newRow("65535 bytes") << reply(5, 4, 'X', '1', kHardware) + QByteArray(65505, '\x12')
+                                 << "4.5"
+                                 << "X1"
+                                 << "02-00-00-04-0B-0C" << nv30;
+}
+
+void QueryReplyTest::decode()
+{
+    QFETCH(QByteArray, bytes);
+    const DecodedReply identity = decodeQueryReply(bytes);
+    QTEST(identity.firmwareVersion, "version");
+    QTEST(identity.firmwareType, "type");
+    QTEST(identity.hardwareAddress, "hardware");
+    QTEST(identity.deviceType, "device");
+}

@@ -1,0 +1,301 @@
+#include "core/net/UdpSocketControl.h"
+#include "SimulatorFixture.h"
+#include "core/support/Failure.h"
+
+#include <QNetworkDatagram>
+#include <QSignalSpy>
+#include <QUdpSocket>
+#include <QtTest>
+
+namespace {
+// A peer on loopback that the control talks to.
+struct Peer {
+    explicit Peer(const QHostAddress &address = QHostAddress(QHostAddress::LocalHost))
+    {
+        bound = socket.bind(address, 0);
+    }
+    quint16 port() const { return socket.localPort(); }
+    QList<QByteArray> take(int expected)
+    {
+        QList<QByteArray> got;
+        auto drain = [&] {
+            while (socket.hasPendingDatagrams())
+                got.append(socket.receiveDatagram().data());
+            return got.size() >= expected && expected > 0;
+        };
+        if (!QTest::qWaitFor(drain, expected > 0 ? 2000 : 150))
+            drain();
+        return got;
+    }
+    QUdpSocket socket;
+    bool bound = false;
+};
+
+void aim(UdpSocketControl &control, quint16 remotePort)
+{
+    control.setAddressFamily(2);
+    control.setProtocol(0);
+    control.setSocketType(2);
+    control.setBinary(true);
+    control.setBlocking(false);
+    control.setHostAddress(QStringLiteral(" 127.0.0.1 "));
+    control.setLocalPort(0);
+    control.setRemotePort(remotePort);
+}
+} // namespace
+
+class UdpSocketControlTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void connectEventComesThroughTheEventLoop();
+    void closeBeforeConnectionEventDropsIt();
+    void oneDatagramPerSend_data();
+    void oneDatagramPerSend();
+    void readsTheSimulatorReply_data();
+    void readsTheSimulatorReply();
+    void closeAndReconnect();
+    void replyFromAnotherPort_data();
+    void replyFromAnotherPort();
+    void otherHostIsNeverTaken();
+    void datagramDuringNestedLoopAfterReconnectIsRaised();
+    void refusesWhatItCannotDo_data();
+    void refusesWhatItCannotDo();
+};
+
+void UdpSocketControlTest::connectEventComesThroughTheEventLoop()
+{
+    Peer peer;
+    UdpSocketControl control;
+    aim(control, peer.port());
+    QSignalSpy spy(&control, &UdpSocketControl::connected);
+    QCOMPARE(control.state(), 0);
+    QVERIFY(!control.isConnected());
+    control.connectSocket();
+    QCOMPARE(spy.count(), 0); // never inside the call
+    QVERIFY(control.isConnected());
+    QCOMPARE(control.state(), 0); // associated only at the connection event
+    QTRY_COMPARE(spy.count(), 1);
+    QVERIFY(control.state() != 0);
+    QTest::qWait(50);
+    QCOMPARE(spy.count(), 1);
+}
+
+void UdpSocketControlTest::closeBeforeConnectionEventDropsIt()
+{
+    Peer peer;
+    UdpSocketControl control;
+    aim(control, peer.port());
+    QSignalSpy spy(&control, &UdpSocketControl::connected);
+    control.connectSocket();
+    control.close();
+    QCOMPARE(control.state(), 0);
+    QTest::qWait(50);
+    QCOMPARE(spy.count(), 0);
+}
+
+void UdpSocketControlTest::oneDatagramPerSend_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("query") << QByteArray::fromHex("000000f6");
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("zeros and high bytes") << QByteArray::fromHex("0000ff80007f00");
+    QTest::newRow("full data block") << QByteArray(516, char(0xA5));
+}
+
+void UdpSocketControlTest::oneDatagramPerSend()
+{
+    QFETCH(QByteArray, bytes);
+    Peer peer;
+    UdpSocketControl control;
+    aim(control, peer.port());
+    control.connectSocket();
+    QCOMPARE(control.send(bytes), qint64(bytes.size()));
+    QCOMPARE(peer.take(1), QList<QByteArray>{bytes});
+    QCOMPARE(peer.take(0), QList<QByteArray>{}); // and nothing more
+}
+
+void UdpSocketControlTest::readsTheSimulatorReply_data()
+{
+    QTest::addColumn<qint64>("readLength");
+    QTest::addColumn<int>("expectedCount");
+    QTest::newRow("the event's count") << qint64(30) << 30;
+    QTest::newRow("more than arrived") << qint64(100) << 30;
+    QTest::newRow("less than arrived") << qint64(10) << 10;
+}
+
+void UdpSocketControlTest::readsTheSimulatorReply()
+{
+    QFETCH(qint64, readLength);
+    QFETCH(int, expectedCount);
+    SimulatorFixture sim;
+    QVERIFY(sim.start());
+    UdpSocketControl control;
+    aim(control, sim.queryPort());
+    QList<int> lengths;
+    QByteArray read;
+    connect(&control, &UdpSocketControl::connected, this,
+            [&] { control.send(QByteArray::fromHex("000000f6")); });
+    connect(&control, &UdpSocketControl::dataArrived, this, [&](int length) {
+        lengths.append(length);
+        read = control.read(readLength);
+    });
+    control.connectSocket();
+    QTRY_COMPARE(lengths, QList<int>{30});
+    QCOMPARE(read.size(), expectedCount);
+    QCOMPARE(read, sim.sentBytes().at(0).left(expectedCount));
+    QCOMPARE(control.read(30), QByteArray()); // the datagram was taken
+}
+
+void UdpSocketControlTest::closeAndReconnect()
+{
+    Peer first;
+    Peer second;
+    UdpSocketControl control;
+    QSignalSpy arrived(&control, &UdpSocketControl::dataArrived);
+    aim(control, first.port());
+    control.connectSocket();
+    const quint16 oldLocal = control.localPort();
+    control.close();
+    QVERIFY(!control.isConnected());
+    QCOMPARE(control.state(), 0);
+    first.socket.writeDatagram("late", QHostAddress::LocalHost, oldLocal);
+
+    aim(control, second.port());
+    QSignalSpy connected(&control, &UdpSocketControl::connected);
+    control.connectSocket();
+    QTRY_COMPARE(connected.count(), 1);
+    control.send("hello");
+    QCOMPARE(second.take(1), QList<QByteArray>{"hello"});
+    QCOMPARE(first.take(0), QList<QByteArray>{});
+    second.socket.writeDatagram("reply", QHostAddress::LocalHost, control.localPort());
+    QTRY_COMPARE(arrived.count(), 1);
+    QCOMPARE(arrived.at(0).at(0).toInt(), 5);
+}
+
+void UdpSocketControlTest::replyFromAnotherPort_data()
+{
+    QTest::addColumn<bool>("acceptAnyPort");
+    QTest::newRow("off (default)") << false;
+    QTest::newRow("on") << true;
+}
+
+void UdpSocketControlTest::replyFromAnotherPort()
+{
+    QFETCH(bool, acceptAnyPort);
+    Peer server;   // where the request goes
+    Peer transfer; // where the answer comes from
+    UdpSocketControl control;
+    aim(control, server.port());
+    if (acceptAnyPort)
+        control.setAcceptReplyFromAnyPort(true);
+    QList<QByteArray> arrived;
+    connect(&control, &UdpSocketControl::dataArrived, this,
+            [&](int length) { arrived.append(control.read(length)); });
+    control.connectSocket();
+    control.send("request");
+    QCOMPARE(server.take(1).size(), 1);
+
+    transfer.socket.writeDatagram("ack from new port", QHostAddress::LocalHost,
+                                  control.localPort());
+    QTest::qWait(100);
+    if (!acceptAnyPort) {
+        QCOMPARE(arrived, QList<QByteArray>{});
+        server.socket.writeDatagram("from the peer", QHostAddress::LocalHost, control.localPort());
+        QTRY_COMPARE(arrived, QList<QByteArray>{"from the peer"});
+        return;
+    }
+    QCOMPARE(arrived, QList<QByteArray>{"ack from new port"});
+    QCOMPARE(control.peerPort(), transfer.port());
+    control.send("next block");
+    QCOMPARE(transfer.take(1), QList<QByteArray>{"next block"});
+    QCOMPARE(server.take(0), QList<QByteArray>{});
+    // The port is settled now: the original one is no longer heard.
+    server.socket.writeDatagram("stray", QHostAddress::LocalHost, control.localPort());
+    QTest::qWait(100);
+    QCOMPARE(arrived.size(), 1);
+}
+
+void UdpSocketControlTest::otherHostIsNeverTaken()
+{
+    Peer server;
+    Peer stranger(QHostAddress(QStringLiteral("127.0.0.2")));
+    if (!stranger.bound)
+        QSKIP("127.0.0.2 cannot be bound on this host");
+    UdpSocketControl control;
+    aim(control, server.port());
+    control.setAcceptReplyFromAnyPort(true);
+    QSignalSpy arrived(&control, &UdpSocketControl::dataArrived);
+    control.connectSocket();
+    stranger.socket.writeDatagram("spoof", QHostAddress::LocalHost, control.localPort());
+    QTest::qWait(100);
+    QCOMPARE(arrived.count(), 0);
+}
+
+void UdpSocketControlTest::datagramDuringNestedLoopAfterReconnectIsRaised()
+{
+    // A handler that closes, reconnects and then waits in a nested loop (as a
+    // modal box does) must not strand the datagrams arriving meanwhile.
+    Peer peer;
+    UdpSocketControl control;
+    aim(control, peer.port());
+    QList<QByteArray> arrived;
+    connect(&control, &UdpSocketControl::dataArrived, this, [&](int length) {
+        arrived.append(control.read(length));
+        if (arrived.size() == 1) {
+            control.close();
+            control.connectSocket();
+            peer.socket.writeDatagram("second", QHostAddress::LocalHost, control.localPort());
+            QTest::qWait(100);
+        }
+    });
+    control.connectSocket();
+    peer.socket.writeDatagram("first", QHostAddress::LocalHost, control.localPort());
+    QTRY_COMPARE(arrived, (QList<QByteArray>{"first", "second"}));
+}
+
+void UdpSocketControlTest::refusesWhatItCannotDo_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("socketType");
+    QTest::addColumn<int>("number");
+    QTest::newRow("not an address")
+        << QStringLiteral("device.local") << 2 << FailureNumber::InvalidAddress;
+    QTest::newRow("octet out of range")
+        << QStringLiteral("127.0.0.256") << 2 << FailureNumber::InvalidAddress;
+    QTest::newRow("empty") << QString() << 2 << FailureNumber::InvalidAddress;
+    QTest::newRow("stream type") << QStringLiteral("127.0.0.1") << 1
+                                 << FailureNumber::InvalidAddress;
+}
+
+void UdpSocketControlTest::refusesWhatItCannotDo()
+{
+    QFETCH(QString, host);
+    QFETCH(int, socketType);
+    QFETCH(int, number);
+    UdpSocketControl control;
+    aim(control, 9);
+    control.setHostAddress(host);
+    control.setSocketType(socketType);
+    try {
+        control.connectSocket();
+        QFAIL("connectSocket() did not fail");
+    } catch (const Failure &failure) {
+        QCOMPARE(failure.number(), number);
+        QVERIFY(!failure.description().isEmpty());
+    }
+    QVERIFY(!control.isConnected());
+    QCOMPARE(control.state(), 0);
+    try {
+        control.send("x");
+        QFAIL("send() on a closed control did not fail");
+    } catch (const Failure &failure) {
+        QCOMPARE(failure.number(), FailureNumber::SocketNotConnected);
+    }
+}
+
+QObject *createUdpSocketControlTest()
+{
+    return new UdpSocketControlTest;
+}
+
+#include "UdpSocketControlTest.moc"

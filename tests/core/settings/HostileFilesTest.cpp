@@ -1,0 +1,129 @@
+#include "HostileFilesTest.h"
+
+#include "TestContext.h"
+#include "core/settings/IniFile.h"
+#include "core/support/ErrorLog.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <sys/stat.h>
+
+void HostileFilesTest::oddContent_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("value");      // of Database/Key, "-" for the default
+    QTest::addColumn<QByteArray>("written"); // the file after writing Key=new
+    const QByteArray added("[database]\r\nKey=new\r\n");
+    QTest::newRow("header without ]") << QByteArray("[Database\r\nKey=a\r\n") << "-"
+                                      << QByteArray("[Database\r\nKey=a\r\n") + added;
+    const QByteArray junk("\0\xFF\x80[\0]\x01=\x02\r\n", 11);
+    QTest::newRow("binary junk before the section") << junk + "[Database]\r\nKey=a\r\n"
+                                                    << "a" << junk + "[Database]\r\nKey=new\r\n";
+    QTest::newRow("NUL inside the value")
+        << QByteArray("[Database]\nKey=a\0b\n", 19) << QString::fromLatin1("a\0b", 3)
+        << QByteArray("[Database]\nKey=new\n");
+    QTest::newRow("high bytes") << QByteArray("[Database]\nKey=\xE9\xFF\n")
+                                << QString::fromLatin1("\xE9\xFF")
+                                << QByteArray("[Database]\nKey=new\n");
+    QTest::newRow("CR CR LF line ends") << QByteArray("[Database]\r\r\nKey=a\r\r\n") << "a"
+                                        << QByteArray("[Database]\r\r\nKey=new\r\r\n");
+    QTest::newRow("empty brackets") << QByteArray("[]\nKey=b\n[Database]\nKey=a\n") << "a"
+                                    << QByteArray("[]\nKey=b\n[Database]\nKey=new\n");
+    QTest::newRow("only an opening bracket") << QByteArray("[") << "-"
+                                             << "[\r\n" + added;
+}
+
+void HostileFilesTest::oddContent()
+{
+    // Whatever the bytes, the reader finds what it can and the writer puts
+    // the key where the reader will see it, keeping the other lines.
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, written);
+    TestContext t;
+    t.writeFile("o.ini", bytes);
+    IniFile ini(t.path("o.ini"));
+    QCOMPARE(ini.read("Database", "Key", "-").value, value);
+    QVERIFY(ini.write("database", "Key", "new"));
+    QCOMPARE(ini.read("Database", "Key", "-").value, QStringLiteral("new"));
+    QCOMPARE(t.readFile("o.ini"), written);
+}
+
+void HostileFilesTest::hugeFileReadAndWritten()
+{
+    QByteArray bytes;
+    bytes.reserve(21'000'000);
+    for (int i = 0; i < 200'000; ++i)
+        bytes += "Filler" + QByteArray::number(i) + "=" + QByteArray(80, 'f') + "\r\n";
+    bytes += QByteArray(10'000'000, 'x') + "\r\n[Database]\r\nKey=a\r\n";
+    TestContext t;
+    t.writeFile("big.ini", bytes);
+    IniFile ini(t.path("big.ini"));
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(ini.read("Database", "Key", "-").value, QStringLiteral("a"));
+    QVERIFY(ini.write("Database", "Key", "bb"));
+    QCOMPARE(ini.read("Database", "Key", "-").value, QStringLiteral("bb"));
+    QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(t.readFile("big.ini").size(), bytes.size() + 1);
+}
+
+void HostileFilesTest::notARegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("folder") << "folder";
+    QTest::newRow("link to a device") << "device";
+}
+
+void HostileFilesTest::notARegularFile()
+{
+    // A settings file that is a FIFO must not hang the start-up (the open
+    // would wait for a writer); none of these is read or replaced.
+    QFETCH(QString, kind);
+    TestContext t;
+    const QString path = t.path("s.ini");
+    if (kind == "fifo")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == "folder")
+        QVERIFY(QDir(t.folder()).mkdir("s.ini"));
+    else
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+    IniFile ini(path);
+    QCOMPARE(ini.read("Database", "Key", "dflt").value, QStringLiteral("dflt"));
+    QVERIFY(!ini.write("Database", "Key", "v"));
+    QVERIFY(!QFileInfo(path).isFile());
+}
+
+void HostileFilesTest::unreadableFileIsNotReplaced()
+{
+    TestContext t;
+    const QByteArray bytes("[Application]\r\nAppName=Mine\r\n");
+    t.writeFile("s.ini", bytes);
+    QFile file(t.path("s.ini"));
+    QVERIFY(file.setPermissions(QFileDevice::WriteOwner));
+    if (file.open(QIODevice::ReadOnly)) {
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QSKIP("root reads the file regardless of its permissions");
+    }
+    IniFile ini(t.path("s.ini"));
+    QCOMPARE(ini.read("Application", "AppName", "dflt").value, QStringLiteral("dflt"));
+    QVERIFY(!ini.write("database", "DatabaseFileName", "d.txt"));
+    QVERIFY(file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QCOMPARE(t.readFile("s.ini"), bytes);
+}
+
+void HostileFilesTest::errorLogThatIsAFifoIsSkipped()
+{
+    // Opening it for writing would wait for a reader for ever.
+    TestContext t;
+    const QString path = t.path("ErrorLog.txt");
+    QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    LogError(t.folder(), QStringLiteral("place"), Failure(57, QStringLiteral("Device I/O error")),
+             QDateTime::currentDateTime());
+    QVERIFY(!QFileInfo(path).isFile());
+    QVERIFY(QFileInfo(path).exists());
+}

@@ -1,0 +1,163 @@
+#include "core/settings/IniFile.h"
+#include "FileSizeLimit.h"
+#include "SettingsTest.h"
+#include "TestContext.h"
+
+#include <QDir>
+#include <QTest>
+
+namespace {
+const QByteArray kSample = "; comment line\r\n"
+                           "[APPLICATION]\r\n"
+                           "AppName = Field Tool \r\n"
+                           "Empty=\r\n"
+                           "Equals=a=b = c\r\n"
+                           "Dup=first\r\n"
+                           "Quoted= \"  padded \" \r\n"
+                           "Lone=\"\r\n"
+                           "dup=second\r\n"
+                           "\r\n"
+                           "[Database]\r\n"
+                           "DatabaseFileDir=/data/\r\n"
+                           "; DatabaseFileName=commented\r\n";
+}
+
+void SettingsTest::iniRead_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("count");
+    QTest::newRow("capitalised section, value trimmed") << "Application"
+                                                        << "AppName"
+                                                        << "Field Tool" << 10;
+    QTest::newRow("key case ignored") << "application"
+                                      << "APPNAME"
+                                      << "Field Tool" << 10;
+    QTest::newRow("empty value is not the default") << "Application"
+                                                    << "Empty"
+                                                    << "" << 0;
+    QTest::newRow("text after the first =") << "Application"
+                                            << "Equals"
+                                            << "a=b = c" << 7;
+    QTest::newRow("quotes keep inner blanks") << "Application"
+                                              << "Quoted"
+                                              << "  padded " << 9;
+    QTest::newRow("a lone quote stays") << "Application"
+                                        << "Lone"
+                                        << "\"" << 1;
+    QTest::newRow("first of duplicates") << "Application"
+                                         << "dup"
+                                         << "first" << 5;
+    QTest::newRow("missing key gives default") << "Application"
+                                               << "Nope"
+                                               << "dflt" << 4;
+    QTest::newRow("missing section gives default") << "Images"
+                                                   << "AppName"
+                                                   << "dflt" << 4;
+    QTest::newRow("key of another section not seen") << "Database"
+                                                     << "AppName"
+                                                     << "dflt" << 4;
+    QTest::newRow("commented key not seen") << "Database"
+                                            << "DatabaseFileName"
+                                            << "dflt" << 4;
+}
+
+void SettingsTest::iniRead()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    QFETCH(int, count);
+    TestContext t;
+    t.writeFile(QStringLiteral("a.ini"), kSample);
+    const ProfileValue v =
+        IniFile(t.path(QStringLiteral("a.ini"))).read(section, key, QStringLiteral("dflt"));
+    QCOMPARE(v.value, expected);
+    QCOMPARE(v.count, count);
+
+    const ProfileValue missing =
+        IniFile(t.path(QStringLiteral("none.ini"))).read(section, key, QStringLiteral("dflt"));
+    QCOMPARE(missing.value, QStringLiteral("dflt"));
+}
+
+void SettingsTest::iniReadCutsToBuffer()
+{
+    TestContext t;
+    t.writeFile(QStringLiteral("a.ini"), "[S]\nK=" + QByteArray(100, 'x') + "\n");
+    const IniFile ini(t.path(QStringLiteral("a.ini")));
+    QCOMPARE(ini.read(QStringLiteral("S"), QStringLiteral("K"), {}).count, 63);
+    QCOMPARE(ini.read(QStringLiteral("S"), QStringLiteral("K"), {}, 10).value,
+             QString(9, QLatin1Char('x')));
+}
+
+void SettingsTest::iniWrite_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("replace in capitalised section, other lines kept")
+        << QByteArray(
+               "; top\r\n[DATABASE]\r\n  DatabaseFileDir = old  \r\nOther=1\r\n[Next]\r\nX=2\r\n")
+        << "database"
+        << "DatabaseFileDir"
+        << QByteArray("; top\r\n[DATABASE]\r\nDatabaseFileDir=NEW\r\nOther=1\r\n[Next]\r\nX=2\r\n");
+    QTest::newRow("key added after the section's last line")
+        << QByteArray("[database]\nA=1\n\n[Next]\nX=2\n") << "Database"
+        << "B" << QByteArray("[database]\nA=1\nB=NEW\n\n[Next]\nX=2\n");
+    QTest::newRow("section added at the end, file's line ends kept")
+        << QByteArray("[Other]\nA=1") << "database"
+        << "K" << QByteArray("[Other]\nA=1\n[database]\nK=NEW\n");
+    QTest::newRow("new file gets CR LF") << QByteArray() << "database"
+                                         << "K" << QByteArray("[database]\r\nK=NEW\r\n");
+    QTest::newRow("key of the same name in another section untouched")
+        << QByteArray("[a]\r\nK=1\r\n[database]\r\nK=2\r\n") << "database"
+        << "k" << QByteArray("[a]\r\nK=1\r\n[database]\r\nk=NEW\r\n");
+    QTest::newRow("lone CR line ends, replaced and kept")
+        << QByteArray("[a]\rK=1\r[database]\rK=2\rL=3") << "database"
+        << "K" << QByteArray("[a]\rK=1\r[database]\rK=NEW\rL=3");
+    QTest::newRow("lone CR line ends, key added")
+        << QByteArray("[database]\rA=1\r\r[b]\r") << "database"
+        << "K" << QByteArray("[database]\rA=1\rK=NEW\r\r[b]\r");
+}
+
+void SettingsTest::iniWrite()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QByteArray, after);
+    TestContext t;
+    if (!before.isNull())
+        t.writeFile(QStringLiteral("a.ini"), before);
+    IniFile ini(t.path(QStringLiteral("a.ini")));
+    QVERIFY(ini.write(section, key, QStringLiteral("NEW")));
+    QCOMPARE(t.readFile(QStringLiteral("a.ini")), after);
+    QCOMPARE(ini.read(section, key, {}).value, QStringLiteral("NEW"));
+}
+
+void SettingsTest::iniWriteToMissingFolderFails()
+{
+    TestContext t;
+    IniFile ini(t.path(QStringLiteral("no/such/folder/a.ini")));
+    QVERIFY(!ini.write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v")));
+}
+
+void SettingsTest::iniWriteFailureKeepsFile()
+{
+    TestContext t;
+    const QByteArray before =
+        "[database]\r\nDatabaseFileDir=/old/\r\n" + QByteArray(2000, ';') + "\r\n";
+    t.writeFile(QStringLiteral("a.ini"), before);
+    IniFile ini(t.path(QStringLiteral("a.ini")));
+    {
+        FileSizeLimit limit(1024); // every write past 1 KiB fails, root included
+        QVERIFY(limit.active());
+        QVERIFY(!ini.write(QStringLiteral("database"), QStringLiteral("DatabaseFileDir"),
+                           QStringLiteral("/new/")));
+    }
+    QCOMPARE(t.readFile(QStringLiteral("a.ini")), before);
+    QCOMPARE(QDir(t.folder()).entryList(QDir::Files), QStringList{QStringLiteral("a.ini")});
+}

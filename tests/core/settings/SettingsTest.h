@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QObject>
+
+// The settings file and record: INI conventions, field widths, defaults.
+class SettingsTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // INI file
+    void iniRead_data();
+    void iniRead();
+    void iniReadCutsToBuffer();
+    void iniWrite_data();
+    void iniWrite();
+    void iniWriteToMissingFolderFails();
+    void iniWriteFailureKeepsFile();
+
+    // Settings record
+    void settingsDefaultsWithoutFile();
+    void settingsFieldWidths();
+    void settingsEmptyDatabaseKeys();
+    void saveDataFileLocationWritesArgumentsUnchanged();
+};

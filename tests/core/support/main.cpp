@@ -1,0 +1,5 @@
+#include "SupportTest.h"
+
+#include <QTest>
+
+QTEST_GUILESS_MAIN(SupportTest)

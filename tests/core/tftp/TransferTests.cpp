@@ -1,0 +1,304 @@
+#include "TestDownloadLogic.h"
+
+#include "SimulatorFixture.h"
+#include "TestContext.h"
+#include "core/session/EngineOptions.h"
+#include "core/tftp/TftpPackets.h"
+#include "core/tftp/TftpTransfer.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QByteArray pattern(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 13 + i / 509) & 0xFF);
+    return bytes;
+}
+
+// One transfer against the simulated device, with every signal written down
+// in the order raised.
+struct TransferRun {
+    explicit TransferRun(TftpFault fault = TftpFault::None, int ackDelayMs = 0)
+    {
+        sim.options.fault = fault;
+        sim.options.ackDelayMs = ackDelayMs;
+        simStarted = sim.start();
+        sim.pointAt(tc.context);
+        transfer.options() = tftpTransferOptions(tc.context);
+        using T = TftpTransfer;
+        auto note = [this](const QString &event) { return [this, event] { events << event; }; };
+        QObject::connect(&transfer, &T::downloadStarted, note("started"));
+        QObject::connect(&transfer, &T::becameIdle, note("idle"));
+        QObject::connect(&transfer, &T::writeRequestFailed, note("writeRequestFailed"));
+        QObject::connect(&transfer, &T::notAcknowledged, note("noAck"));
+        QObject::connect(&transfer, &T::succeeded, note("success"));
+        QObject::connect(&transfer, &T::timedOut, note("timeout"));
+        QObject::connect(&transfer, &T::failureTrapped,
+                         [this](const QString &place, const Failure &) { events << place; });
+        QObject::connect(&transfer, &T::dataPacketFailed,
+                         [this](int next) { events << QStringLiteral("dataFailed %1").arg(next); });
+        QObject::connect(&transfer, &T::progressed,
+                         [this](qint64 sent, qint64) { progress << sent; });
+    }
+
+    QString source(const QByteArray &bytes)
+    {
+        tc.writeFile("source.bin", bytes);
+        return tc.path("source.bin");
+    }
+
+    // Data packets the device received, in order.
+    QList<QByteArray> dataPackets() const
+    {
+        QList<QByteArray> data;
+        for (const QByteArray &d : sim.receivedBytes())
+            if (d.size() >= 4 && d.at(1) == Tftp::OpData)
+                data << d;
+        return data;
+    }
+
+    TestContext tc;
+    SimulatorFixture sim;
+    TftpTransfer transfer{tftpTransferOptions(tc.context)};
+    QStringList events;
+    QList<qint64> progress;
+    bool simStarted = false;
+};
+
+void verifyIdle(TftpTransfer &transfer)
+{
+    QVERIFY(!transfer.Downloading());
+    QVERIFY(!transfer.CancelRequested());
+    QVERIFY(!transfer.timer().isActive());
+    QCOMPARE(transfer.timer().interval(), 0);
+    QVERIFY(!transfer.socket().isConnected());
+}
+
+} // namespace
+
+void TestDownloadLogic::transferStoresTheFile_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<int>("size");
+    QTest::newRow("3 blocks") << int(TftpFault::None) << 1300;
+    QTest::newRow("past block 256") << int(TftpFault::None) << 300 * 512 + 100;
+    QTest::newRow("device answers from a new port") << int(TftpFault::NewPort) << 5000;
+    QTest::newRow("every ack twice") << int(TftpFault::RepeatAck) << 5000;
+    QTest::newRow("delayed acks") << int(TftpFault::DelayAck) << 2100;
+}
+
+void TestDownloadLogic::transferStoresTheFile()
+{
+    QFETCH(int, fault);
+    QFETCH(int, size);
+    TransferRun run(TftpFault(fault), 5);
+    QVERIFY(run.simStarted);
+    const QByteArray bytes = pattern(size);
+    run.transfer.start("FW.ROM", run.source(bytes), "127.0.0.1");
+    QTRY_VERIFY(run.events.contains("success"));
+    QCOMPARE(run.events, QStringList({"started", "idle", "success"}));
+    verifyIdle(run.transfer);
+
+    QTRY_COMPARE(run.sim.storedFile("FW.ROM"), bytes);
+    QCOMPARE(run.sim.receivedBytes().first(), Tftp::writeRequest("FW.ROM"));
+    const QList<QByteArray> data = run.dataPackets();
+    const int blocks = (size + 511) / 512;
+    QCOMPARE(data.size(), blocks); // each block once, repeated acks notwithstanding
+    for (int i = 0; i < blocks; ++i) {
+        QCOMPARE(data[i].left(4), Tftp::dataHeader(quint16(i + 1)));
+        QCOMPARE(data[i].size(), 4 + qMin(512, size - i * 512));
+    }
+    QCOMPARE(run.progress.size(), blocks);
+    QCOMPARE(run.progress.last(), qint64(size));
+}
+
+void TestDownloadLogic::blockNumberWrapsAfter65535()
+{
+    // A file of more than 65535 blocks goes on with block 0, as standard
+    // servers expect, instead of stopping at the counter's end.
+    TransferRun run;
+    QVERIFY(run.simStarted);
+    run.transfer.options().timeoutMs = 60000;
+    const int size = 65536 * 512 + 300;
+    const QByteArray bytes = pattern(size);
+    run.transfer.start("BIG.ROM", run.source(bytes), "127.0.0.1");
+    QSignalSpy idle(&run.transfer, &TftpTransfer::becameIdle);
+    QVERIFY(idle.wait(60000));
+    QCOMPARE(run.events, QStringList({"started", "idle", "success"}));
+    const QList<QByteArray> data = run.dataPackets();
+    QCOMPARE(data.size(), 65537);
+    QCOMPARE(data[65534].left(4), Tftp::dataHeader(65535));
+    QCOMPARE(data[65535].left(4), QByteArray::fromHex("00030000"));
+    QCOMPARE(data[65536].left(4), QByteArray::fromHex("00030001"));
+    QCOMPARE(run.sim.storedFile("BIG.ROM"), bytes);
+}
+
+void TestDownloadLogic::emptyFileSendsOnlyTheWriteRequest()
+{
+    TransferRun run;
+    QVERIFY(run.simStarted);
+    run.transfer.start("WEB1", run.source({}), "127.0.0.1");
+    QTRY_VERIFY(run.events.contains("success"));
+    QCOMPARE(run.events, QStringList({"started", "idle", "success"}));
+    QCOMPARE(run.sim.receivedBytes(), QList<QByteArray>{Tftp::writeRequest("WEB1")});
+    verifyIdle(run.transfer);
+}
+
+void TestDownloadLogic::notAcknowledgedThenTimeout_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::newRow("error packet") << int(TftpFault::ErrorPacket);
+    QTest::newRow("short datagram") << int(TftpFault::ShortDatagram);
+}
+
+void TestDownloadLogic::notAcknowledgedThenTimeout()
+{
+    QFETCH(int, fault);
+    TransferRun run{TftpFault(fault)};
+    QVERIFY(run.simStarted);
+    run.transfer.options().timeoutMs = 300;
+    run.transfer.start("ROM", run.source(pattern(2000)), "127.0.0.1");
+    QTRY_VERIFY(run.events.contains("idle"));
+    QCOMPARE(run.events, QStringList({"started", "noAck", "timeout", "idle"}));
+    QCOMPARE(run.dataPackets().size(), 0);
+    verifyIdle(run.transfer);
+}
+
+void TestDownloadLogic::timeoutCoversTheWholeTransfer()
+{
+    // Acknowledgements every 40 ms would keep a restarted timer from ever
+    // ticking; the 400 ms time-out must end the transfer anyway.
+    TransferRun run(TftpFault::DelayAck, 40);
+    QVERIFY(run.simStarted);
+    run.transfer.options().timeoutMs = 400;
+    QElapsedTimer clock;
+    clock.start();
+    run.transfer.start("ROM", run.source(pattern(200 * 512 + 9)), "127.0.0.1");
+    QTRY_VERIFY(run.events.contains("idle"));
+    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(run.events, QStringList({"started", "timeout", "idle"}));
+    QVERIFY(run.progress.size() >= 3);
+    const qsizetype sent = run.dataPackets().size();
+    QTest::qWait(120); // acknowledgements still on their way get no answer
+    QCOMPARE(run.dataPackets().size(), sent);
+    verifyIdle(run.transfer);
+}
+
+void TestDownloadLogic::stopBeforeConnectionSendsNothing()
+{
+    // Before the connection event the socket reports state zero, so Stop
+    // Download only asks for the cancel; the connection event then ends the
+    // transfer instead of sending the write request.
+    TransferRun run;
+    QVERIFY(run.simStarted);
+    run.transfer.start("ROM", run.source(pattern(600)), "127.0.0.1");
+    QCOMPARE(run.transfer.socket().state(), 0);
+    run.transfer.stopDownload();
+    QCOMPARE(run.events, QStringList({"started"}));
+    QVERIFY(run.transfer.Downloading());
+    QTRY_COMPARE(run.events, QStringList({"started", "idle"}));
+    QTest::qWait(50);
+    QCOMPARE(run.events, QStringList({"started", "idle"}));
+    QVERIFY(run.sim.receivedBytes().isEmpty()); // the write request was never sent
+    verifyIdle(run.transfer);
+}
+
+void TestDownloadLogic::stopAfterConnectionEndsAtOnce()
+{
+    TransferRun run(TftpFault::NeverAck);
+    QVERIFY(run.simStarted);
+    run.transfer.start("ROM", run.source(pattern(600)), "127.0.0.1");
+    QTRY_VERIFY(run.transfer.socket().state() != 0);
+    QTRY_COMPARE(run.sim.receivedBytes().size(), 1);
+    run.transfer.stopDownload();
+    QCOMPARE(run.events, QStringList({"started", "idle"}));
+    verifyIdle(run.transfer);
+}
+
+void TestDownloadLogic::startFailuresAreThrown_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("number");
+    QTest::newRow("missing file") << "missing.bin"
+                                  << "127.0.0.1" << FailureNumber::FileNotFound;
+    QTest::newRow("missing folder") << "no/such.bin"
+                                    << "127.0.0.1" << FailureNumber::PathNotFound;
+    QTest::newRow("blank address") << "source.bin"
+                                   << "   " << FailureNumber::InvalidAddress;
+}
+
+void TestDownloadLogic::startFailuresAreThrown()
+{
+    QFETCH(QString, source);
+    QFETCH(QString, address);
+    TransferRun run;
+    run.source(pattern(10));
+    try {
+        run.transfer.start("ROM", run.tc.path(source), address);
+        QFAIL("the start did not fail");
+    } catch (const Failure &failure) {
+        QTEST(failure.number(), "number");
+    }
+    QVERIFY(run.transfer.Downloading()); // the caller's SocketCleanup ends it
+    run.transfer.SocketCleanup();
+    verifyIdle(run.transfer);
+}
+
+void TestDownloadLogic::unsendableNameEndsTheTransfer()
+{
+    TransferRun run;
+    QVERIFY(run.simStarted);
+    run.transfer.start(QStringLiteral("WEB\u20ac"), run.source(pattern(10)), "127.0.0.1");
+    QTRY_VERIFY(run.events.contains("idle"));
+    QCOMPARE(run.events, QStringList({"started", "UDP_WriteReq function in TFTP",
+                                      "writeRequestFailed", "idle"}));
+    verifyIdle(run.transfer);
+}
+
+void TestDownloadLogic::fileChangedWhileSentIsNoSuccess_data()
+{
+    QTest::addColumn<int>("newSize");
+    QTest::newRow("cut short") << 1500;
+    QTest::newRow("cut to a block boundary") << 1024;
+    QTest::newRow("grown") << 70000;
+}
+
+void TestDownloadLogic::fileChangedWhileSentIsNoSuccess()
+{
+    // The device got something other than the file that was chosen; the
+    // transfer must end without claiming success, and say why. The file is
+    // larger than what the reader buffers, so the change is seen.
+    QFETCH(int, newSize);
+    const int size = 40000;
+    TransferRun run(TftpFault::DelayAck, 2);
+    QVERIFY(run.simStarted);
+    const QString path = run.source(pattern(size));
+    int failureNumber = 0;
+    QString description;
+    connect(&run.transfer, &TftpTransfer::failureTrapped, this,
+            [&](const QString &, const Failure &failure) {
+                failureNumber = failure.number();
+                description = failure.description();
+            });
+    bool changed = false;
+    connect(&run.transfer, &TftpTransfer::progressed, this, [&] {
+        if (!changed)
+            run.tc.writeFile("source.bin", pattern(newSize)); // in place, after block 1
+        changed = true;
+    });
+    run.transfer.start("FW.ROM", path, "127.0.0.1");
+    QTRY_VERIFY_WITH_TIMEOUT(run.events.contains("idle"), 10000);
+    QCOMPARE(run.events, QStringList({"started", "idle", "UDP_Data function in TFTP"}));
+    QCOMPARE(failureNumber, FailureNumber::SourceFileChanged);
+    QVERIFY2(description.contains(QStringLiteral("of the 40000")), qPrintable(description));
+    verifyIdle(run.transfer);
+    const QByteArray stored = run.sim.storedFile("FW.ROM");
+    QVERIFY(stored.size() != size);
+    QVERIFY(pattern(qMax(newSize, size)).startsWith(stored));
+}

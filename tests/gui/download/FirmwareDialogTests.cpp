@@ -1,0 +1,211 @@
+#include "TestDownloadDialogs.h"
+
+#include "DialogTestSupport.h"
+#include "core/net/UdpSocketControl.h"
+#include "core/tftp/ProductInfobase.h"
+#include "core/tftp/TftpPackets.h"
+#include "gui/download/DownloadChoices.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QStringList items(QComboBox *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->itemText(i);
+    return texts;
+}
+
+} // namespace
+
+void TestDownloadDialogs::successIsShownWhenIdle()
+{
+    DialogRun run(DownloadKind::Firmware);
+    QVERIFY(run.simStarted);
+    run.open();
+    QCOMPARE(items(run.destination()), QStringList({"First", "Second"}));
+    QCOMPARE(run.destination()->currentText(), QStringLiteral("First"));
+    run.destination()->setCurrentIndex(1);
+    const QByteArray bytes = testBytes(3 * 512 + 77);
+    run.fileBox()->setText(QStringLiteral("  ") + run.source("fw.ROM", bytes) +
+                           QStringLiteral(" "));
+
+    bool inspected = false;
+    run.tc.prompts.duringNextPrompt([&] {
+        inspected = true;
+        QCOMPARE(run.cancel()->text(), QStringLiteral("Cancel"));
+        QVERIFY(run.download()->isEnabled());
+        QCOMPARE(run.dialog->cursor().shape(), Qt::ArrowCursor);
+        auto *timer = run.dialog->findChild<QTimer *>(QStringLiteral("tmrTFTP"));
+        QVERIFY(!timer->isActive());
+        QCOMPARE(timer->interval(), 0);
+        QCOMPARE(run.dialog->findChild<QProgressBar *>("prgDownload")->value(), 0);
+        QVERIFY(!run.dialog->findChild<UdpSocketControl *>("sckLoadFw")->isConnected());
+    });
+    QTest::mouseClick(run.download(), Qt::LeftButton);
+    QTRY_COMPARE(run.tc.prompts.count(), 1);
+    QVERIFY(inspected);
+    const auto message = run.tc.prompts.messages().first();
+    QCOMPARE(message.title, QStringLiteral("Information"));
+    QCOMPARE(message.text, QStringLiteral("File download successful!"));
+    QCOMPARE(message.icon, PromptIcon::None);
+    QCOMPARE(run.received().first(), Tftp::writeRequest("R2"));
+    QCOMPARE(run.sim.storedFile("R2"), bytes);
+    QCOMPARE(run.tc.context.memory.of<FirmwareChoices>().LastFWDestination,
+             QStringLiteral("Second"));
+}
+
+void TestDownloadDialogs::reopeningShowsLastChoices()
+{
+    DialogRun run(DownloadKind::Firmware);
+    QVERIFY(run.simStarted);
+    run.open();
+    const QString image = run.source("image.ROM", testBytes(700));
+    run.tc.prompts.choosePath(image);
+    QTest::mouseClick(run.select(), Qt::LeftButton);
+    run.address()->setText(QStringLiteral(" 127.0.0.1 "));
+    run.destination()->setCurrentIndex(1);
+    QTest::mouseClick(run.download(), Qt::LeftButton);
+    QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
+
+    run.open();
+    QCOMPARE(run.address()->text(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(run.fileBox()->text(), image);
+    QCOMPARE(run.destination()->currentText(), QStringLiteral("Second"));
+    // A remembered destination that the infobase no longer has is still shown.
+    run.tc.writeFile("Products.txt", "\"R9\",\"Other\"\r\n");
+    run.open();
+    QCOMPARE(items(run.destination()), QStringList{"Other"});
+    QCOMPARE(run.destination()->currentText(), QStringLiteral("Second"));
+}
+
+void TestDownloadDialogs::noneInfobaseAppendsDefaultEachOpening()
+{
+    DialogRun run(DownloadKind::Firmware);
+    QVERIFY(run.simStarted);
+    run.tc.context.settings.InfobaseFile = QStringLiteral("none   ");
+    const QByteArray line = ProductInfobase::defaultLine();
+    run.open();
+    QCOMPARE(run.tc.readFile("ProductInfobase.txt"), line);
+    run.open();
+    QCOMPARE(run.tc.readFile("ProductInfobase.txt"), line + line);
+    QCOMPARE(items(run.destination()), QStringList{"Standard"});
+    QCOMPARE(run.destination()->currentText(), QStringLiteral("Standard"));
+    QCOMPARE(run.tc.prompts.count(), 0);
+
+    run.fileBox()->setText(run.source("fw.ROM", testBytes(100)));
+    QTest::mouseClick(run.download(), Qt::LeftButton);
+    QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
+    QCOMPARE(run.received().first(), Tftp::writeRequest("3Q"));
+}
+
+void TestDownloadDialogs::typedDestinationNotInInfobase()
+{
+    DialogRun run(DownloadKind::Firmware);
+    QVERIFY(run.simStarted);
+    run.open();
+    run.destination()->setEditText(QStringLiteral(" Third "));
+    run.fileBox()->setText(run.source("fw.ROM", testBytes(100)));
+    QTest::mouseClick(run.download(), Qt::LeftButton);
+    const auto messages = run.tc.prompts.messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].title, QStringLiteral("Error Condition"));
+    QCOMPARE(messages[0].text, QStringLiteral("Did not find the Destination File selected\r\n"
+                                              "'Third' in the Product Infobase.\r\n"
+                                              "Please select another file and try again."));
+    QCOMPARE(messages[0].icon, PromptIcon::None);
+    QCOMPARE(run.cancel()->text(), QStringLiteral("Cancel"));
+    QTest::qWait(30);
+    QVERIFY(run.received().isEmpty());
+}
+
+void TestDownloadDialogs::fixedDestinationForKvr()
+{
+    DialogRun run(DownloadKind::Firmware);
+    QVERIFY(run.simStarted);
+    run.tc.context.settings.EndUser = QStringLiteral("KVR");
+    run.tc.context.settings.InfobaseFile = QStringLiteral("Missing.txt");
+    run.open();
+    QCOMPARE(run.tc.prompts.count(), 0);
+    QCOMPARE(items(run.destination()), QStringList{"Default KVR"});
+    QCOMPARE(run.destination()->currentText(), QStringLiteral("Default KVR"));
+    QVERIFY(!run.destination()->isEditable());
+    QCOMPARE(run.tc.context.memory.of<FirmwareChoices>().LastFWDestination,
+             QStringLiteral("Default KVR"));
+
+    run.fileBox()->setText(run.source("fw.ROM", testBytes(600)));
+    QTest::mouseClick(run.download(), Qt::LeftButton);
+    QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
+    QCOMPARE(run.received().first(), QByteArray::fromHex("0002524f4d006f6374657400"));
+    QVERIFY(!QFile::exists(run.tc.path("Missing.txt")));
+    QVERIFY(!QFile::exists(run.tc.path("ProductInfobase.txt")));
+}
+
+void TestDownloadDialogs::missingInfobase_data()
+{
+    QTest::addColumn<bool>("createDefault");
+    QTest::newRow("Yes") << true;
+    QTest::newRow("No") << false;
+}
+
+void TestDownloadDialogs::missingInfobase()
+{
+    QFETCH(bool, createDefault);
+    DialogRun run(DownloadKind::Firmware);
+    QVERIFY(run.simStarted);
+    run.tc.context.settings.InfobaseFile = QStringLiteral("  Gone.txt.old   ");
+    run.tc.prompts.answer(createDefault ? PromptAnswer::Yes : PromptAnswer::No);
+    run.open();
+    const auto question = run.tc.prompts.messages().value(0);
+    QCOMPARE(run.tc.prompts.count(), 1);
+    QCOMPARE(question.title, QStringLiteral("Error Condition"));
+    QCOMPARE(question.text, QStringLiteral("'Gone.txt' specified\r\nin the INI file was not found!"
+                                           "\r\nDo you want a default file created?"));
+    QCOMPARE(question.icon, PromptIcon::Exclamation);
+    QCOMPARE(question.buttons, PromptButtons::YesNo);
+    QVERIFY(run.dialog->findChild<QTimer *>(QStringLiteral("tmrTFTP")));
+
+    run.tc.prompts.clear();
+    run.fileBox()->setText(run.source("fw.ROM", testBytes(100)));
+    if (createDefault) {
+        QCOMPARE(run.tc.readFile("ProductInfobase.txt"), ProductInfobase::defaultLine());
+        QCOMPARE(items(run.destination()), QStringList{"Standard"});
+        QTest::mouseClick(run.download(), Qt::LeftButton);
+        QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
+        QCOMPARE(run.received().first(), Tftp::writeRequest("3Q"));
+    } else {
+        QVERIFY(!QFile::exists(run.tc.path("ProductInfobase.txt")));
+        QCOMPARE(run.destination()->count(), 0);
+        run.destination()->setEditText(QStringLiteral("Standard"));
+        QTest::mouseClick(run.download(), Qt::LeftButton);
+        QCOMPARE(run.tc.prompts.messageTexts(),
+                 QStringList{"File not found!\r\nSelect another file."});
+        QCOMPARE(run.cancel()->text(), QStringLiteral("Cancel"));
+        QTest::qWait(30);
+        QVERIFY(run.received().isEmpty());
+    }
+}
+
+void TestDownloadDialogs::emptyInfobaseReportedAtLoad()
+{
+    DialogRun run(DownloadKind::Firmware);
+    run.tc.writeFile("Products.txt", "");
+    run.open();
+    const auto messages = run.tc.prompts.messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages[0].title, QStringLiteral("Error Condition"));
+    QCOMPARE(messages[0].text, QStringLiteral("62\r\nInput past end of file"));
+    QCOMPARE(messages[0].icon, PromptIcon::None);
+    QVERIFY(run.tc.readFile("ErrorLog.txt").contains("\"Form_Load in Load Firmware\",62,"));
+    QCOMPARE(run.destination()->count(), 0);
+    auto *timer = run.dialog->findChild<QTimer *>(QStringLiteral("tmrTFTP"));
+    QVERIFY(timer && !timer->isActive());
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "SimulatorFixture.h"
+#include "TestContext.h"
+#include "gui/query/QueryDeviceDialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+inline const QString kTimeout = QStringLiteral(
+    "Query timeout to the device!\r\nVerify the address or the\r\nconnection and try again.");
+inline const QByteArray kRequest = QByteArray::fromHex("000000F6");
+
+// A shown dialog on a test context, pointed at a started simulator.
+struct QuerySetup {
+    explicit QuerySetup(QueryReplyMode mode = QueryReplyMode::Normal)
+    {
+        sim.options.replyMode = mode;
+        started = sim.start();
+        sim.pointAt(t.context);
+        t.context.currentDeviceAddress = QStringLiteral("127.0.0.1");
+        dialog = new QueryDeviceDialog(t.context);
+        dialog->show();
+        dialog->activateWindow();
+        (void)QTest::qWaitForWindowActive(dialog);
+    }
+    ~QuerySetup() { delete dialog.data(); }
+    template <typename T> T *find(const char *name) const
+    {
+        return dialog->findChild<T *>(QString::fromLatin1(name));
+    }
+    QLineEdit *box(const char *name) const { return find<QLineEdit>(name); }
+    QPushButton *button(const char *name) const { return find<QPushButton>(name); }
+    bool resultsEnabled() const
+    {
+        return find<QLabel>("lblMacAddress")->isEnabled() &&
+               find<QLabel>("lblDeviceName")->isEnabled() &&
+               button("cmdSaveDeviceInfo")->isEnabled();
+    }
+    int timeouts() const { return int(t.prompts.messageTexts().count(kTimeout)); }
+    void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+
+    TestContext t;
+    SimulatorFixture sim;
+    bool started = false;
+    QPointer<QueryDeviceDialog> dialog;
+};

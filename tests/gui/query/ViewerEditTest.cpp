@@ -1,0 +1,221 @@
+// The viewer's import, removal, save and print.
+#include "ViewerTest.h"
+
+#include "FileSizeLimit.h"
+#include "ViewerSetup.h"
+#include "core/settings/IniFile.h"
+
+#include "gui/shell/SystemLinePrinter.h"
+#include <QDir>
+#include <QFileInfo>
+#include <QPrinterInfo>
+
+namespace {
+
+const QString kQuestion = QStringLiteral("Do you want to delete this\r\nrecord from the screen?");
+
+} // namespace
+
+void ViewerTest::importCancelLeavesState()
+{
+    ViewerSetup s("devices.txt", recordLines(3));
+    s.open();
+    s.t.prompts.cancelFileDialog();
+    s.click("cmdImportDataFile");
+    QCOMPARE(s.t.prompts.count(), 1);
+    const auto shown = s.t.prompts.shown().first();
+    QCOMPARE(shown.kind, ScriptedPrompts::Shown::OpenFile);
+    QCOMPARE(shown.title, QStringLiteral("Open"));
+    QCOMPARE(shown.request.filter, QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*"));
+    QCOMPARE(shown.request.initialFolder, s.t.folder() + "/");
+    QCOMPARE(shown.request.initialName, QStringLiteral("devices.txt"));
+    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File - devices.txt"));
+    QCOMPARE(s.cell(2, 1), QStringLiteral("10.0.0.3"));
+    QCOMPARE(s.viewer->recordCount(), 3);
+    QCOMPARE(s.viewer->currentPath(), s.t.path("devices.txt"));
+}
+
+void ViewerTest::importReadsOtherFile()
+{
+    ViewerSetup s("devices.txt", recordLines(3));
+    QVERIFY(QDir(s.t.folder()).mkdir("other"));
+    s.t.writeFile("other/more.txt", "\"10.9.9.9\",b,c,d,e\r\n");
+    s.open();
+    const QByteArray ini = s.t.readFile("ConfigUtility.ini");
+    s.t.prompts.choosePath(s.t.path("missing.txt")); // file not found: asked again
+    s.t.prompts.choosePath(s.t.path("other/more.txt"));
+    s.click("cmdImportDataFile");
+    QCOMPARE(s.t.prompts.messageTexts(),
+             QStringList{QStringLiteral("File not found!\r\nSelect another file.")});
+    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File - more.txt"));
+    QCOMPARE(s.viewer->recordCount(), 1);
+    QCOMPARE(s.cell(0, 1), QStringLiteral("10.9.9.9"));
+    QCOMPARE(s.cell(1, 1), QString()); // the rest of the grid was cleared
+    QCOMPARE(s.viewer->currentFolder(), s.t.path("other") + "/");
+    QCOMPARE(s.viewer->currentFileName(), QStringLiteral("more.txt"));
+    QCOMPARE(s.viewer->currentPath(), s.t.path("other/more.txt"));
+    QCOMPARE(s.t.readFile("ConfigUtility.ini"), ini);
+    QCOMPARE(s.t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("devices.txt"));
+}
+
+void ViewerTest::importMissingFolderClearsGrid()
+{
+    ViewerSetup s("devices.txt", recordLines(3));
+    s.open();
+    s.t.prompts.choosePath(s.t.path("nowhere/devices.txt"));
+    s.t.prompts.cancelFileDialog();
+    s.click("cmdImportDataFile");
+    QCOMPARE(s.t.prompts.messageTexts(),
+             QStringList{QStringLiteral("Path not found!\r\nSpecify another path.")});
+    QCOMPARE(s.t.prompts.count(), 3);
+    QCOMPARE(s.cell(0, 1), QString());
+    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File"));
+    QCOMPARE(s.viewer->currentFileName(), QStringLiteral("devices.txt"));
+    QCOMPARE(s.viewer->currentFolder(), s.t.folder() + "/");
+}
+
+void ViewerTest::removeYesRenumbers()
+{
+    ViewerSetup s("devices.txt", recordLines(3));
+    s.open();
+    QBrush background, foreground, numberBackground;
+    bool numberCellSelected = true;
+    s.t.prompts.duringNextPrompt([&] {
+        background = s.grid()->item(1, 3)->background();
+        foreground = s.grid()->item(1, 3)->foreground();
+        // The whole row, number cell included, shows the highlight.
+        numberBackground = s.grid()->item(1, 0)->background();
+        numberCellSelected = s.grid()->item(1, 0)->isSelected();
+    });
+    s.grid()->setCurrentCell(1, 0);
+    QCOMPARE(background.color(), QColor(0, 0, 255));
+    QCOMPARE(foreground.color(), QColor(255, 255, 255));
+    QCOMPARE(numberBackground.color(), QColor(0, 0, 255));
+    QVERIFY(!numberCellSelected);
+    const auto asked = s.t.prompts.shown().first();
+    QCOMPARE(asked.text, kQuestion);
+    QCOMPARE(asked.title, QStringLiteral("Response Required"));
+    QCOMPARE(asked.icon, PromptIcon::Question);
+    QCOMPARE(asked.buttons, PromptButtons::YesNo);
+    QCOMPARE(s.viewer->recordCount(), 2);
+    QCOMPARE(s.cell(1, 0), QStringLiteral("2"));
+    QCOMPARE(s.cell(1, 1), QStringLiteral("10.0.0.3"));
+    QCOMPARE(s.grid()->rowCount(), 19);
+    // The same cell asks again.
+    s.t.prompts.answer(PromptAnswer::No);
+    s.grid()->setCurrentCell(1, 0);
+    QCOMPARE(s.t.prompts.count(), 2);
+}
+
+void ViewerTest::removeNoUnhighlights()
+{
+    ViewerSetup s("devices.txt", recordLines(3));
+    s.open();
+    s.t.prompts.answer(PromptAnswer::No);
+    s.grid()->setCurrentCell(2, 0);
+    QCOMPARE(s.t.prompts.count(), 1);
+    QCOMPARE(s.viewer->recordCount(), 3);
+    QCOMPARE(s.cell(2, 1), QStringLiteral("10.0.0.3"));
+    QCOMPARE(s.grid()->item(2, 1)->background().style(), Qt::NoBrush);
+    // A free row has no number and offers nothing.
+    s.grid()->setCurrentCell(10, 0);
+    QCOMPARE(s.t.prompts.count(), 1);
+}
+
+void ViewerTest::otherColumnsNeverAsk()
+{
+    ViewerSetup s("devices.txt", recordLines(3));
+    s.open();
+    for (int c = 1; c <= 5; ++c)
+        s.grid()->setCurrentCell(0, c);
+    QCOMPARE(s.t.prompts.count(), 0);
+    QCOMPARE(s.viewer->recordCount(), 3);
+}
+
+void ViewerTest::saveAfterRemoval()
+{
+    ViewerSetup s("devices.txt", recordLines(3));
+    s.open();
+    s.grid()->setCurrentCell(1, 0); // Yes
+    s.t.prompts.choosePath(s.t.path("nodir/saved.txt"));
+    s.t.prompts.choosePath(s.t.path("saved.txt"));
+    s.click("cmdSaveDataFile");
+    const auto saveAs = s.t.prompts.shown().at(1);
+    QCOMPARE(saveAs.title, QStringLiteral("Save As"));
+    QCOMPARE(saveAs.request.filter, QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*"));
+    QCOMPARE(s.t.prompts.shown().at(2).text,
+             QStringLiteral("Path not found!\r\nSpecify another path."));
+    const QByteArray all = recordLines(3);
+    const QByteArray expected =
+        all.left(all.indexOf("\r\n") + 2) + all.mid(all.lastIndexOf("\"10.0.0.3"));
+    QCOMPARE(s.t.readFile("saved.txt"), expected);
+    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File - devices.txt"));
+    QCOMPARE(s.viewer->currentPath(), s.t.path("devices.txt"));
+    QCOMPARE(s.t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("saved.txt"));
+    QCOMPARE(
+        IniFile(s.t.path("ConfigUtility.ini")).read("database", "DatabaseFileDir", "?", 300).value,
+        s.t.folder() + "/");
+
+    ViewerSetup again("saved.txt", s.t.readFile("saved.txt"));
+    again.open();
+    QCOMPARE(again.viewer->recordCount(), 2);
+    QCOMPARE(again.cell(1, 0), QStringLiteral("2"));
+}
+
+void ViewerTest::saveEmptyGrid()
+{
+    ViewerSetup s("");
+    s.open();
+    s.t.prompts.choosePath(s.t.path("blank.txt"));
+    s.click("cmdSaveDataFile");
+    QCOMPARE(s.t.readFile("blank.txt"), QByteArray("\"\",\"\",\"\",\"\",\"\"\r\n"));
+}
+
+void ViewerTest::failedSaveLeavesFileWhole()
+{
+    ViewerSetup s("devices.txt", recordLines(3));
+    s.t.writeFile("big.txt", recordLines(40));
+    s.open();
+    s.t.prompts.choosePath(s.t.path("big.txt"));
+    {
+        FileSizeLimit limit(100);
+        s.click("cmdSaveDataFile");
+    }
+    QCOMPARE(s.t.readFile("big.txt"), recordLines(40));
+    const auto messages = s.t.prompts.messages();
+    QCOMPARE(messages.size(), 1);
+    QCOMPARE(messages.first().icon, PromptIcon::Critical);
+    QVERIFY(s.t.readFile("ErrorLog.txt").contains("\"cmdSaveDataFile_Click in View Data File\""));
+    QCOMPARE(s.t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("devices.txt"));
+}
+
+void ViewerTest::printRecordsLines()
+{
+    ViewerSetup s("devices.txt", recordLines(3));
+    s.open();
+    s.click("cmdPrintDataFile");
+    QCOMPARE(s.printed.size(), 1);
+    const QStringList page = s.printed.first().first();
+    QCOMPARE(page.size(), 2 + 1 + 1 + 3 + 3 + 1);
+    QCOMPARE(page[2], "   Data file path: " + s.t.path("devices.txt"));
+    QVERIFY(page[7].startsWith("   |   1             10.0.0.1 "));
+    QVERIFY(page[9].startsWith("   |   3             10.0.0.3 "));
+    QCOMPARE(s.t.prompts.count(), 0);
+}
+
+void ViewerTest::printWithoutPrinter()
+{
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        QSKIP("a default printer is set up here; printing would really print");
+    ViewerSetup s("devices.txt", recordLines(3));
+    s.open();
+    s.viewer->setPrinter(std::make_unique<SystemLinePrinter>());
+    s.click("cmdPrintDataFile");
+    QCOMPARE(s.t.prompts.count(), 1);
+    const auto shown = s.t.prompts.shown().first();
+    QCOMPARE(shown.text, QStringLiteral("There was an error trying to print this file\r\n"
+                                        "Verify the connection to your printer."));
+    QCOMPARE(shown.title, QStringLiteral("Error Condition"));
+    QCOMPARE(shown.icon, PromptIcon::None);
+    QVERIFY(!QFileInfo::exists(s.t.path("ErrorLog.txt")));
+}

@@ -1,0 +1,242 @@
+#include "ShellTest.h"
+#include "ShellTestSupport.h"
+#include "TestContext.h"
+
+#include "gui/shell/AboutDialog.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/SplashWindow.h"
+#include "gui/shell/Startup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+namespace {
+
+const QString kDescription = QStringLiteral(
+    "Description: This utility is used for easy configuration management of a device server.");
+
+void addGraphics(const TestContext &tc, const QString &name, const QByteArray &bytes)
+{
+    QDir(tc.folder()).mkpath(QStringLiteral("Graphics"));
+    tc.writeFile(QStringLiteral("Graphics/") + name, bytes);
+}
+
+} // namespace
+
+void ShellTest::aboutWithDefaults()
+{
+    TestContext tc; // no settings file
+    AboutDialog about(tc.context);
+    QCOMPARE(about.objectName(), QStringLiteral("frmAbout"));
+    QVERIFY(about.isModal());
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Configuration Utility"));
+    QCOMPARE(label(&about, "lblTitle"), QStringLiteral("Device Server Configuration Utility"));
+    QCOMPARE(label(&about, "lblVersion"), QStringLiteral("Version "));
+    QCOMPARE(label(&about, "lblDescription"), kDescription);
+    QCOMPARE(label(&about, "lblCopyright"), QStringLiteral(" "));
+    QVERIFY(label(&about, "lblDisclaimer").startsWith(QLatin1String("Warning: ")));
+    QCOMPARE(about.findChild<QPushButton *>(QStringLiteral("cmdOK"))->text(), QStringLiteral("OK"));
+}
+
+void ShellTest::aboutTrimsSettings()
+{
+    TestContext tc;
+    SettingsRecord &s = tc.context.settings;
+    s.ProductName = QStringLiteral("  Serial Box  ");
+    s.TitleBarName = fixedWidth(QStringLiteral("  Port Manager"), 32);
+    s.VersionNum = fixedWidth(QStringLiteral("2.5.1"), 12);
+    s.CopyrightYear = fixedWidth(QStringLiteral("Copyright 2026"), 20);
+    s.CompanyName = fixedWidth(QStringLiteral(" Example Works"), 32);
+    AboutDialog about(tc.context);
+    QCOMPARE(about.windowTitle(), QStringLiteral("About Port Manager"));
+    QCOMPARE(label(&about, "lblTitle"), QStringLiteral("Serial Box Port Manager"));
+    QCOMPARE(label(&about, "lblVersion"), QStringLiteral("Version 2.5.1"));
+    QCOMPARE(label(&about, "lblCopyright"), QStringLiteral("Copyright 2026 Example Works"));
+}
+
+void ShellTest::aboutLoadsEachTimeAndOkCloses()
+{
+    TestContext tc;
+    WindowGuard window{new MainWindow(tc.context, programTools())};
+    window->show();
+    QStringList seen;
+    auto look = [&seen](QDialog *about) {
+        seen << about->objectName() + QLatin1Char('|') + label(about, "lblVersion");
+    };
+
+    whileModalIsUp(look);
+    item(window.window, QStringLiteral("mnuHelpAbout"))->trigger();
+    tc.context.settings.VersionNum = fixedWidth(QStringLiteral("9.9"), 12);
+    whileModalIsUp(look);
+    item(window.window, QStringLiteral("mnuHelpAbout"))->trigger();
+
+    // trigger() returned, so cmdOK ended the modal box each time.
+    QCOMPARE(seen, (QStringList{"frmAbout|Version ", "frmAbout|Version 9.9"}));
+    QTRY_VERIFY(!window->findChild<AboutDialog *>());
+    QVERIFY(!window->dialogs().dialog(QStringLiteral("frmAbout")));
+}
+
+void ShellTest::helpMessages_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("menuItem");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+
+    const QString notes = QStringLiteral("Firmware revision release notes for any\r\n"
+                                         "of the products can be obtained from\r\n");
+    const QString updates = QStringLiteral("Subscribe to be notified of new firmware\r\n"
+                                           "releases by sending an email request to\r\n");
+    QTest::newRow("release notes")
+        << QByteArray("[Company]\r\nRelNotesURL=  http://www.example.com/notes  \r\n")
+        << "mnuHelpReleaseNotes"
+        << "Release Notes" << notes + "http://www.example.com/notes";
+    QTest::newRow("release notes, empty address")
+        << QByteArray("[Company]\r\nRelNotesURL=\r\n") << "mnuHelpReleaseNotes"
+        << "Release Notes" << notes;
+    QTest::newRow("release notes, no settings file") << QByteArray() << "mnuHelpReleaseNotes"
+                                                     << "Release Notes" << notes;
+    QTest::newRow("updates") << QByteArray(
+                                    "[company]\r\nSubscribeUpdatesEmail=updates@example.com\r\n")
+                             << "mnuHelpSubscribeToUpdates"
+                             << "Firmware Updates" << updates + "updates@example.com";
+    QTest::newRow("updates, no settings file") << QByteArray() << "mnuHelpSubscribeToUpdates"
+                                               << "Firmware Updates" << updates;
+}
+
+void ShellTest::helpMessages()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, menuItem);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    TestContext tc(ini);
+    WindowGuard window{new MainWindow(tc.context, programTools())};
+    item(window.window, menuItem)->trigger();
+    QCOMPARE(tc.prompts.count(), 1);
+    const ScriptedPrompts::Shown shown = tc.prompts.shown().first();
+    QCOMPARE(shown.kind, ScriptedPrompts::Shown::Message);
+    QCOMPARE(shown.title, title);
+    QCOMPARE(shown.text, text);
+    QCOMPARE(shown.icon, PromptIcon::Information);
+    QCOMPARE(shown.buttons, PromptButtons::Ok);
+}
+
+void ShellTest::missingPictures_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<bool>("garbageFiles"); // files present but not pictures
+
+    const QByteArray named = "[Images]\r\nSplashScreenLogo=splash.png\r\n"
+                             "TitleBarIcon=appicon.png\r\nAboutBoxGraphic=about.png\r\n";
+    QTest::newRow("no settings file, no Graphics folder") << QByteArray() << false;
+    QTest::newRow("named files missing") << named << false;
+    QTest::newRow("named files are not pictures") << named << true;
+}
+
+void ShellTest::missingPictures()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(bool, garbageFiles);
+    TestContext tc(ini);
+    if (garbageFiles) {
+        for (const char *name : {"splash.png", "appicon.png", "about.png", "tb_ping.png"})
+            addGraphics(tc, QString::fromLatin1(name), QByteArray("not a picture\r\n"));
+    }
+
+    WindowGuard window{new MainWindow(tc.context, programTools())};
+    window->show();
+    QVERIFY(window->windowIcon().isNull());
+    for (const ExpectedTool &tool : kExpectedTools)
+        QVERIFY2(button(window.window, QString::fromLatin1(tool.key))->icon().isNull(), tool.key);
+
+    AboutDialog about(tc.context);
+    about.show();
+    QVERIFY(!about.hasBackground());
+    QVERIFY(about.windowIcon().isNull());
+
+    SplashWindow splash(tc.context);
+    splash.show();
+    QVERIFY(splash.picture().isNull());
+    QVERIFY(!splash.grab().isNull()); // paints its plain face
+}
+
+void ShellTest::presentPictures()
+{
+    TestContext tc("[Images]\r\nSplashScreenLogo=splash.png\r\n"
+                   "TitleBarIcon=appicon.png\r\nAboutBoxGraphic=about.png\r\n");
+    addGraphics(tc, QStringLiteral("splash.png"), png(120, 70));
+    addGraphics(tc, QStringLiteral("appicon.png"), png(32, 32));
+    addGraphics(tc, QStringLiteral("about.png"), png(200, 100));
+    addGraphics(tc, QStringLiteral("tb_ping.png"), png(32, 32));
+
+    WindowGuard window{new MainWindow(tc.context, programTools())};
+    QVERIFY(!window->windowIcon().isNull());
+    QVERIFY(!button(window.window, QStringLiteral("Ping"))->icon().isNull());
+    QVERIFY(button(window.window, QStringLiteral("Query"))->icon().isNull());
+
+    AboutDialog about(tc.context);
+    QVERIFY(about.hasBackground());
+    QVERIFY(!about.windowIcon().isNull());
+
+    SplashWindow splash(tc.context);
+    QCOMPARE(splash.picture().size(), QSize(120, 70));
+    QCOMPARE(splash.size(), QSize(120, 70));
+}
+
+void ShellTest::startup_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("caption");
+
+    const QString forty = QStringLiteral("Device Server Configuration Utility 2026");
+    QCOMPARE(forty.size(), 40);
+    QTest::newRow("no settings file")
+        << QByteArray() << QStringLiteral("Configuration Utility           ");
+    QTest::newRow("short name keeps the field's blanks")
+        << QByteArray("[Application]\r\nTitleBarName=  Port Manager  \r\n")
+        << QStringLiteral("Port Manager                    ");
+    QTest::newRow("40 characters show the first 32")
+        << QByteArray("[Application]\r\nTitleBarName=") + forty.toLatin1() + "\r\n"
+        << forty.left(32);
+}
+
+void ShellTest::startup()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, caption);
+    TestContext tc(ini);
+    tc.context.currentDeviceAddress = QStringLiteral("10.1.2.3");
+    StandIns standIns;
+    Startup run(tc.context, standIns.tools());
+
+    // Look at the screen while the splash wait runs.
+    bool splashUp = false;
+    bool mainUpDuringSplash = false;
+    QTimer::singleShot(10, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("frmSplash") && w->isVisible())
+                splashUp = true;
+            if (w->objectName() == QLatin1String("frmMain"))
+                mainUpDuringSplash = true;
+        }
+    });
+    QElapsedTimer clock;
+    clock.start();
+    run.Main();
+    QVERIFY(clock.elapsed() >= tc.context.intervals.splashMs);
+
+    QVERIFY(splashUp);
+    QVERIFY(!mainUpDuringSplash);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        QVERIFY(w->objectName() != QLatin1String("frmSplash")); // released
+    QVERIFY(run.mainWindow());
+    QVERIFY(run.mainWindow()->isVisible());
+    QCOMPARE(run.mainWindow()->windowTitle(), caption);
+    QVERIFY(tc.context.currentDeviceAddress.isEmpty());
+}

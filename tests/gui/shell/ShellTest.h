@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+
+// The shell's windows: main window menus, toolbar, tool options, the dialog
+// registry and program end, the About box, Help messages, pictures and start-up.
+// The slots are defined in one file per topic.
+class ShellTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Main window
+    void menuTree();
+    void toolbarButtons();
+    void toolOptions_data();
+    void toolOptions();
+    void toolbarToggleTwice();
+    void dispatch_data();
+    void dispatch();
+    void dialogChosenTwiceStaysOne();
+    void closedDialogIsMadeAgainOrShownAgain();
+    void unloadAllForms_data();
+    void unloadAllForms();
+    void realDialogsOpenOnceAndCloseAtEnd();
+
+    // About box, Help, pictures, start-up
+    void aboutWithDefaults();
+    void aboutTrimsSettings();
+    void aboutLoadsEachTimeAndOkCloses();
+    void helpMessages_data();
+    void helpMessages();
+    void missingPictures_data();
+    void missingPictures();
+    void presentPictures();
+    void startup_data();
+    void startup();
+};

@@ -1,0 +1,5 @@
+#include "ShellTest.h"
+
+#include <QTest>
+
+QTEST_MAIN(ShellTest)

@@ -1,0 +1,2 @@
+#include "core/net/Fine.h"
+#include "gui/shell/MainWindow.h"

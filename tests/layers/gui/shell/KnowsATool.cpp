@@ -1,0 +1,2 @@
+#include "core/support/Failure.h"
+#include "gui/query/QueryDeviceDialog.h"
