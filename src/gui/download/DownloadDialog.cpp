@@ -71,6 +71,7 @@ DownloadDialog::DownloadDialog(AppContext &context, const DownloadDialogTexts &t
     onEnter(m_destination, [this] { m_select->setFocus(); });
     onEnter(m_fileBox, [this] { m_download->setFocus(); });
     m_fileBox->installEventFilter(this);
+    followCurrentAddress(m_address);
     connect(m_select, &QPushButton::clicked, this, &DownloadDialog::selectClicked);
     connect(m_download, &QPushButton::clicked, this, &DownloadDialog::downloadClicked);
     connect(m_cancel, &QPushButton::clicked, this, &DownloadDialog::cancelClicked);
@@ -262,14 +263,6 @@ void DownloadDialog::closeEvent(QCloseEvent *event)
 {
     SocketCleanup();
     event->accept();
-}
-
-bool DownloadDialog::event(QEvent *event)
-{
-    // Form_Activate: show the address another dialog may have entered.
-    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
-        m_address->setText(context().currentDeviceAddress);
-    return ToolDialog::event(event);
 }
 
 bool DownloadDialog::eventFilter(QObject *watched, QEvent *event)

@@ -52,7 +52,6 @@ protected:
 
     void SocketCleanup() { m_transfer.SocketCleanup(); }
 
-    bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void reject() override;

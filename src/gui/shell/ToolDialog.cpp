@@ -62,6 +62,25 @@ bool ToolDialog::checkAddressBox(QLineEdit *box, bool storeAsCurrent)
     return false;
 }
 
+void ToolDialog::followCurrentAddress(QLineEdit *box)
+{
+    m_followingBox = box;
+}
+
+bool ToolDialog::event(QEvent *event)
+{
+    if (m_followingBox) {
+        const bool shown = event->type() == QEvent::Show;
+        const bool changed = event->type() == QEvent::WindowActivate &&
+                             m_context.currentDeviceAddress != m_addressShown;
+        if (shown || changed) {
+            m_addressShown = m_context.currentDeviceAddress;
+            m_followingBox->setText(m_addressShown);
+        }
+    }
+    return QDialog::event(event);
+}
+
 bool ToolDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {

@@ -43,11 +43,22 @@ protected:
     // focused. Returns whether the address passed.
     bool checkAddressBox(QLineEdit *box, bool storeAsCurrent = true);
 
+    // Shows the Current device address in `box` whenever the dialog is shown,
+    // and on activation only when the address has changed since this dialog
+    // last showed it: an address entered in another dialog appears here, while
+    // one the user typed here survives message boxes, file dialogs and
+    // switching to other programs.
+    void followCurrentAddress(QLineEdit *box);
+
+    bool event(QEvent *event) override;
+
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     AppContext &m_context;
     bool m_busy = false;
+    QLineEdit *m_followingBox = nullptr;
+    QString m_addressShown; // the Current device address when the box last took it
     QHash<QObject *, std::function<void()>> m_enterHandlers;
     QHash<QObject *, std::function<void()>> m_anyKeyHandlers;
 };

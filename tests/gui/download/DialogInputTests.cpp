@@ -248,4 +248,14 @@ void TestDownloadDialogs::activationShowsCurrentAddress()
     QEvent activate(QEvent::WindowActivate);
     QCoreApplication::sendEvent(run.dialog.get(), &activate);
     QCOMPARE(run.address()->text(), QStringLiteral("10.1.2.3"));
+
+    // An address typed here outlives the activations that message boxes,
+    // the file dialog and other programs bring, until another dialog
+    // enters a new one.
+    run.address()->setText(QStringLiteral("10.9.9.9"));
+    QCoreApplication::sendEvent(run.dialog.get(), &activate);
+    QCOMPARE(run.address()->text(), QStringLiteral("10.9.9.9"));
+    run.tc.context.currentDeviceAddress = QStringLiteral("10.4.4.4");
+    QCoreApplication::sendEvent(run.dialog.get(), &activate);
+    QCOMPARE(run.address()->text(), QStringLiteral("10.4.4.4"));
 }
