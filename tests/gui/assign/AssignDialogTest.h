@@ -11,7 +11,6 @@ private Q_SLOTS:
     void exchangeFailures_data();
     void exchangeFailures();
     void pingStartFailure();
-    void closingWhilePingingStops();
 };
 
 QObject *createAssignEndToEndTest();
