@@ -11,8 +11,7 @@ private Q_SLOTS:
     void conversions();
     void datagram_data();
     void datagram();
-    void resolve_data();
-    void resolve();
+    void resolveHostName();
     void exchange_data();
     void exchange();
     void noDescriptorLeftOpen();

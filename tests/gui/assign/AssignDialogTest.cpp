@@ -85,14 +85,14 @@ void AssignDialogTest::inputChecks()
     if (key == QLatin1String("click"))
         s.click();
     else
-        QTest::keyClick(s.box(qPrintable(key)), Qt::Key_Return);
+        QTest::keyClick(s.widget(key), Qt::Key_Return);
 
     ScriptedPrompts expected;
     (addressMessage ? ShowInvalidIPAddressMessage : showWrongHardwareAddressMessage)(expected);
     QCOMPARE(s.t.prompts.messageTexts(), expected.messageTexts());
     QCOMPARE(s.ip()->text(), addressMessage ? QString() : address);
     QTEST(s.hardware()->text(), "hardwareAfter");
-    QCOMPARE(s.dialog->focusWidget(), s.box(qPrintable(focus)));
+    QCOMPARE(s.dialog->focusWidget(), s.widget(focus));
     QTest::qWait(50);
     QVERIFY(s.peer.received.isEmpty());
     QVERIFY(s.idle());

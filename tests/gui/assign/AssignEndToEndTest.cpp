@@ -3,6 +3,7 @@
 #include "AssignSetup.h"
 #include "NetnsFixture.h"
 
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 

@@ -6,7 +6,6 @@
 
 #include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QTest>
 
 #include <netinet/in.h>
@@ -43,16 +42,13 @@ struct AssignSetup {
     }
     ~AssignSetup() { delete dialog.data(); }
 
-    QLineEdit *box(const char *name) const
+    QWidget *widget(const QString &name) const { return dialog->findChild<QWidget *>(name); }
+    QLineEdit *ip() const { return dialog->findChild<QLineEdit *>(QStringLiteral("ip")); }
+    QLineEdit *hardware() const
     {
-        return dialog->findChild<QLineEdit *>(QString::fromLatin1(name));
+        return dialog->findChild<QLineEdit *>(QStringLiteral("txtHardware"));
     }
-    QLineEdit *ip() const { return box("ip"); }
-    QLineEdit *hardware() const { return box("txtHardware"); }
-    QPushButton *assign() const
-    {
-        return dialog->findChild<QPushButton *>(QStringLiteral("cmdAssign"));
-    }
+    QWidget *assign() const { return widget(QStringLiteral("cmdAssign")); }
     void fill(const QString &address, const QString &hardwareAddress) const
     {
         ip()->setText(address);
