@@ -28,8 +28,6 @@ public:
     Verdict replyReceived(quint32 echoCount, quint32 replyCount) const;
     Verdict replyTimedOut(quint32 echoCount);
 
-    int timeouts() const { return m_timeouts; }
-
 private:
     int m_timeouts = 0;
 };

@@ -99,10 +99,10 @@ void AssignIPDialog::onAssign()
         txtHardware->setFocus();
         return;
     }
-    m_hardware = txtHardware->text().toUpper();
+    const QString hardware = txtHardware->text().toUpper();
     setBusy(true);
     // The datagram carries the address as typed; the pings go to the trimmed one.
-    const IpSetupOutcome outcome = set_tmx_ip(typed, m_hardware, context().ports.query);
+    const IpSetupOutcome outcome = set_tmx_ip(typed, hardware, context().ports.query);
     if (!outcome.sent()) {
         reportIpSetupFailure(context(), outcome);
         stopPinging();

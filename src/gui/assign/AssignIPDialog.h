@@ -36,7 +36,6 @@ private:
 
     PingControl *Ping1;
     AssignConfirmation m_confirmation;
-    QString m_hardware; // as last read by the button, upper-cased
     QGroupBox *fraSetip = nullptr;
     QLabel *lblIPAddress = nullptr;
     QLineEdit *ip = nullptr;
