@@ -1,5 +1,6 @@
 #include "gui/ToolTable.h"
 
+#include "gui/assign/AssignIPDialog.h"
 #include "gui/download/LoadFirmwareDialog.h"
 #include "gui/download/LoadWebPagesDialog.h"
 #include "gui/query/DataFileViewer.h"
@@ -20,7 +21,7 @@ const QList<ToolEntry> &programTools()
     // The About box closes first at program end (order 0); the tools follow.
     static const QList<ToolEntry> tools = {
         {"Assign IP", "Assign IP", M::Tools, "mnuToolsAssignIP", "&Assign IP...", "", "AssignIP",
-         "frmAssignIP", 1, nullptr},
+         "frmAssignIP", 1, make<AssignIPDialog>},
         {"Ping", "Ping Device", M::Tools, "mnuToolsPingDevice", "&Ping Device...", "", "PingDevice",
          "frmPingDevice", 5, nullptr},
         {"Query", "Query Device", M::Tools, "mnuToolsQueryDevice", "&Query Device...", "",

@@ -4,10 +4,7 @@
 
 #include <QStringList>
 
-namespace {
-
-// A decimal number with optional surrounding blanks and an optional sign.
-bool readNumber(const QString &part, long long *value)
+bool readSignedDecimal(const QString &part, long long *value)
 {
     const QString t = part.trimmed();
     qsizetype i = 0;
@@ -27,8 +24,6 @@ bool readNumber(const QString &part, long long *value)
     return true;
 }
 
-} // namespace
-
 bool IsValidIPAddress(const QString &text)
 {
     if (!text.contains(QLatin1Char('.')))
@@ -38,7 +33,7 @@ bool IsValidIPAddress(const QString &text)
         return false;
     for (qsizetype i = 0; i < parts.size(); ++i) {
         long long value = 0;
-        if (!readNumber(parts[i], &value))
+        if (!readSignedDecimal(parts[i], &value))
             return false;
         if (value > (i == 0 ? 239 : 255))
             return false;

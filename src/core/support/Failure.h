@@ -36,6 +36,8 @@ constexpr int PermissionDenied = 70;
 constexpr int PathFileAccessError = 75;
 constexpr int DeviceIOError = 57;
 constexpr int SubscriptOutOfRange = 9;
+constexpr int InvalidArgument = 5; // an IP address part out of range or missing
+constexpr int TypeMismatch = 13;   // an IP address part that is not a number
 
 // The project's own failures (socket and network layer).
 constexpr int InvalidAddress = 10001;

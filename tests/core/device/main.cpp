@@ -1,5 +1,7 @@
-// The device protocol: the reply decoder and the query exchange.
+// The device protocol: the reply decoder and the query exchange, the IP-SETUP
+// send and its confirmation.
 #include "HostileReplyTest.h"
+#include "IpSetupTest.h"
 #include "QueryReplyTest.h"
 #include "TestClassRunner.h"
 
@@ -10,5 +12,6 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     return runTestClasses(argc, argv,
                           {[]() -> QObject * { return new QueryReplyTest; },
-                           []() -> QObject * { return new HostileReplyTest; }});
+                           []() -> QObject * { return new HostileReplyTest; },
+                           []() -> QObject * { return new IpSetupTest; }});
 }

@@ -1,0 +1,203 @@
+#include "IpSetupTest.h"
+
+#include "LoopbackPeer.h"
+#include "core/device/AddressText.h"
+#include "core/device/AssignConfirmation.h"
+#include "core/device/DeviceProtocol.h"
+#include "core/device/IpSetupExchange.h"
+
+#include <QDir>
+#include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
+namespace {
+
+const QByteArray kHead = QByteArray::fromHex("000000FC49502D53455455500000");
+
+QString hex(const auto &bytes)
+{
+    QByteArray raw;
+    for (quint8 b : bytes)
+        raw.append(char(b));
+    return QString::fromLatin1(raw.toHex().toUpper());
+}
+
+} // namespace
+
+void IpSetupTest::conversions_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("result"); // bytes in hex, a text, or "fail <number>"
+    const char *rows[][3] = {
+        {"pair", "a0", "A0"},
+        {"pair", "0G", "00"},
+        {"pair", "G5", "05"},
+        {"pair", "", "00"},
+        {"pair", "7", "77"},
+        {"pair", "3xyz9", "39"}, // only the first and the last character count
+        {"ip", "192.168.1.50", "C0A80132"},
+        {"ip", " 10.0.0.5", "0A000005"},
+        {"ip", "10.0.0.256", "fail 5"},
+        {"ip", "10.0.0.-1", "fail 5"},
+        {"ip", "10.0.0", "fail 5"},
+        {"ip", "10..0.5", "fail 13"},
+        {"ip", "10.0.0.5.1", "fail 13"},
+        {"ip", "1a.0.0.300", "fail 13"}, // the first bad octet decides
+        {"broadcast", "10.1.2.3", "10.1.2.255"},
+        {"broadcast", " 010.1.02.7", " 010.1.02.255"},
+        {"tail", "02-00-00-14-01-18", "0118"},
+        {"tail", "02-00-00-14-0b-1f", "0B1F"},
+        {"tail", "020000140118", "0000"},
+        {"tail", "02-00-00-14-01-1", "0111"},
+    };
+    for (const auto &row : rows)
+        QTest::addRow("%s \"%s\"", row[0], row[1]) << row[0] << row[1] << row[2];
+}
+
+void IpSetupTest::conversions()
+{
+    QFETCH(QString, operation);
+    QFETCH(QString, input);
+    QString result;
+    try {
+        if (operation == QLatin1String("pair"))
+            result = hex(std::array<quint8, 1>{HexPairToByte(input)});
+        else if (operation == QLatin1String("ip"))
+            result = hex(IpTextToBytes(input));
+        else if (operation == QLatin1String("broadcast"))
+            result = BroadcastAddressText(input);
+        else
+            result = hex(HardwareAddressTail(input));
+    } catch (const Failure &failure) {
+        result = QStringLiteral("fail %1").arg(failure.number());
+    }
+    QTEST(result, "result");
+}
+
+void IpSetupTest::datagram_data()
+{
+    QTest::addColumn<QString>("hardware");
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray bytes = QByteArray::fromHex("000000FC49502D534554555000000118C0A80132");
+    QTest::newRow("02-00-00-14-01-18") << "02-00-00-14-01-18" << bytes;
+    QTest::newRow("first four bytes unused") << "FF-EE-DD-CC-01-18" << bytes;
+}
+
+void IpSetupTest::datagram()
+{
+    QFETCH(QString, hardware);
+    const auto address = IpTextToBytes(QStringLiteral("192.168.1.50"));
+    QTEST(ipSetupDatagram(HardwareAddressTail(hardware), address), "bytes");
+}
+
+void IpSetupTest::resolveHostName()
+{
+    // Dotted texts are read as the exchange rows show; names are looked up.
+    QCOMPARE(ResolveHostAddress(QStringLiteral("localhost")), htonl(INADDR_LOOPBACK));
+    QCOMPARE(ResolveHostAddress(QString()), UnresolvedHost);
+    QCOMPARE(ResolveHostAddress(QStringLiteral("localhost") + QChar(0) + QLatin1Char('x')),
+             UnresolvedHost);
+}
+
+void IpSetupTest::exchange_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("listenAt"); // the peer waits there for the datagram
+    QTest::addColumn<bool>("portZero");    // a port that every send is refused to
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("tailAndAddress"); // the datagram's last six bytes
+    using K = IpSetupOutcome::Kind;
+    const QString bcast = QStringLiteral("127.0.0.255");
+    QTest::newRow("typed with blanks")
+        << " 127.0.0.7 " << bcast << false << int(K::Sent) << QByteArray::fromHex("0B0C7F000007");
+    // Decimal octets, as in the datagram: a leading zero makes no octal subnet.
+    QTest::newRow("leading zeros") << "127.0.010.07" << QStringLiteral("127.0.10.255") << false
+                                   << int(K::Sent) << QByteArray::fromHex("0B0C7F000A07");
+    QTest::newRow("negative octet")
+        << "127.0.0.-1" << bcast << false << int(K::ConversionFailed) << QByteArray();
+    QTest::newRow("send refused") << "127.0.0.7" << bcast << true << int(K::SocketFailed)
+                                  << QByteArray();
+}
+
+void IpSetupTest::exchange()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, listenAt);
+    QFETCH(bool, portZero);
+    QFETCH(QByteArray, tailAndAddress);
+    LoopbackPeer peer{QHostAddress(listenAt)};
+    QVERIFY(peer.bound);
+    const IpSetupOutcome outcome =
+        set_tmx_ip(address, QStringLiteral("02-00-00-04-0B-0C"), portZero ? 0 : peer.port());
+    QTEST(int(outcome.kind), "kind");
+    QCOMPARE(outcome.failure.has_value(), outcome.kind == IpSetupOutcome::Kind::ConversionFailed);
+    QCOMPARE(outcome.detail.isEmpty(), outcome.kind != IpSetupOutcome::Kind::SocketFailed);
+    if (tailAndAddress.isEmpty()) {
+        QTest::qWait(50);
+        QVERIFY(peer.received.isEmpty());
+    } else {
+        QTRY_COMPARE(peer.received, QList<QByteArray>{kHead + tailAndAddress});
+    }
+}
+
+void IpSetupTest::noDescriptorLeftOpen()
+{
+    const auto open = [] {
+        return QDir(QStringLiteral("/proc/self/fd"))
+            .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    LoopbackPeer peer{QHostAddress(QStringLiteral("127.0.0.255"))};
+    const QStringList before = open();
+    const QString addresses[] = {QStringLiteral("127.0.0.7"), QStringLiteral("127.0.0.-1"),
+                                 QStringLiteral("localhost")};
+    for (int i = 0; i < 10; ++i) // sent, refused (port 0), not converted, by turns
+        (void)set_tmx_ip(addresses[i % 3], QStringLiteral("02-00-00-04-0B-0C"),
+                         i % 2 ? peer.port() : 0);
+    QCOMPARE(open(), before);
+    QTRY_VERIFY(!peer.received.isEmpty());
+}
+
+void IpSetupTest::confirmation_data()
+{
+    // R reply, T time-out, each request ending before the next; "|" is the
+    // button pressed again. The verdict is the first decision and its event.
+    QTest::addColumn<QString>("events");
+    QTest::addColumn<QString>("verdict");
+    const char *rows[][2] = {
+        {"RRRR", "succeeded at 4"}, {"RTTR", "succeeded at 4"},  {"TTTT", "failed at 4"},
+        {"RTTT", "failed at 4"},    {"RRTTR", "succeeded at 5"}, {"RRTTT", "failed at 5"},
+        {"TTTR", "stopped at 4"},   {"TTT", "pending"},          {"TT|RRTT", "pending"},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row[0]) << row[0] << row[1];
+}
+
+void IpSetupTest::confirmation()
+{
+    QFETCH(QString, events);
+    using V = AssignConfirmation::Verdict;
+    AssignConfirmation rule;
+    rule.start();
+    quint32 echo = 0;
+    quint32 replies = 0;
+    QString verdict = QStringLiteral("pending");
+    for (const QChar event : events) {
+        if (event == QLatin1Char('|')) {
+            rule.start();
+            echo = replies = 0;
+            continue;
+        }
+        ++echo;
+        const V v = event == QLatin1Char('R') ? rule.replyReceived(echo, ++replies)
+                                              : rule.replyTimedOut(echo);
+        if (v != V::Pending) {
+            const char *names[] = {"pending", "succeeded", "failed", "stopped"};
+            verdict = QStringLiteral("%1 at %2").arg(QLatin1String(names[int(v)])).arg(echo);
+            break;
+        }
+    }
+    QTEST(verdict, "verdict");
+}

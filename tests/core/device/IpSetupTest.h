@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QObject>
+
+// Assign IP without widgets: the address texts, the IP-SETUP datagram and its
+// send, and the rule that confirms the new address by ping.
+class IpSetupTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void conversions_data();
+    void conversions();
+    void datagram_data();
+    void datagram();
+    void resolveHostName();
+    void exchange_data();
+    void exchange();
+    void noDescriptorLeftOpen();
+    void confirmation_data();
+    void confirmation();
+};

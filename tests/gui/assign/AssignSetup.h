@@ -1,0 +1,64 @@
+#pragma once
+
+#include "LoopbackPeer.h"
+#include "TestContext.h"
+#include "gui/assign/AssignIPDialog.h"
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+// Empty when this process may open an ICMP socket, else why not.
+inline QString icmpUnavailable()
+{
+    for (int type : {SOCK_DGRAM, SOCK_RAW}) {
+        const int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, IPPROTO_ICMP);
+        if (fd >= 0) {
+            ::close(fd);
+            return {};
+        }
+    }
+    return QStringLiteral("no ICMP socket may be opened here (not root, and "
+                          "net.ipv4.ping_group_range excludes this group)");
+}
+
+// A shown Assign IP dialog on a test context whose device port is a peer
+// listening at 127.0.0.255, the broadcast address of 127.0.0.x.
+struct AssignSetup {
+    explicit AssignSetup(PingControl::SocketOpener icmpOpener = {})
+        : peer(QHostAddress(QStringLiteral("127.0.0.255")))
+    {
+        t.context.ports.query = peer.port();
+        t.context.currentDeviceAddress = QStringLiteral("127.0.0.9");
+        dialog = new AssignIPDialog(t.context, nullptr, std::move(icmpOpener));
+        dialog->setAttribute(Qt::WA_DeleteOnClose, false);
+        dialog->show();
+        dialog->activateWindow();
+        (void)QTest::qWaitForWindowActive(dialog);
+    }
+    ~AssignSetup() { delete dialog.data(); }
+
+    QWidget *widget(const QString &name) const { return dialog->findChild<QWidget *>(name); }
+    QLineEdit *ip() const { return dialog->findChild<QLineEdit *>(QStringLiteral("ip")); }
+    QLineEdit *hardware() const
+    {
+        return dialog->findChild<QLineEdit *>(QStringLiteral("txtHardware"));
+    }
+    QWidget *assign() const { return widget(QStringLiteral("cmdAssign")); }
+    void fill(const QString &address, const QString &hardwareAddress) const
+    {
+        ip()->setText(address);
+        hardware()->setText(hardwareAddress);
+    }
+    void click() const { QTest::mouseClick(assign(), Qt::LeftButton); }
+    bool busy() const { return dialog->cursor().shape() == Qt::WaitCursor; }
+    bool idle() const { return !busy() && !dialog->ping().isEnabled(); }
+
+    TestContext t;
+    LoopbackPeer peer;
+    QPointer<AssignIPDialog> dialog;
+};
