@@ -278,6 +278,8 @@ void TestDownloadLogic::fileChangedWhileSentIsNoSuccess()
     const int size = 40000;
     TransferRun run(TftpFault::DelayAck, 2);
     QVERIFY(run.simStarted);
+    // Up to 137 delayed acknowledgements: room for a loaded machine.
+    run.transfer.options().timeoutMs = 10000;
     const QString path = run.source(pattern(size));
     int failureNumber = 0;
     QString description;
