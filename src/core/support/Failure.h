@@ -37,7 +37,7 @@ constexpr int PathFileAccessError = 75;
 constexpr int DeviceIOError = 57;
 constexpr int SubscriptOutOfRange = 9;
 
-// The project's own failures (socket and network layer).
+// The project's own failures.
 constexpr int InvalidAddress = 10001;
 constexpr int SocketBindFailed = 10002;
 constexpr int SocketSendFailed = 10003;
@@ -45,4 +45,5 @@ constexpr int SocketNotConnected = 10004;
 constexpr int IcmpUnavailable = 10005;
 constexpr int FileTooLarge = 10006;
 constexpr int SourceFileChanged = 10007;
+constexpr int ProgramNotStarted = 10008;
 } // namespace FailureNumber
