@@ -5,16 +5,16 @@
 #include "core/session/AppContext.h"
 #include "core/support/ErrorLog.h"
 #include "core/support/ErrorTrap.h"
+#include "gui/shell/ToolWidgets.h"
 
 #include <QCloseEvent>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 constexpr int kDataSize = 32;
@@ -54,42 +54,19 @@ PingDeviceDialog::PingDeviceDialog(AppContext &context, QWidget *parent)
 
 void PingDeviceDialog::buildControls()
 {
-    auto *fraTarget = new QGroupBox(QStringLiteral("Target"), this);
-    fraTarget->setObjectName(QStringLiteral("fraTarget"));
-    auto *lblIPAddress = new QLabel(QStringLiteral("Enter IP Address:"), fraTarget);
-    lblIPAddress->setObjectName(QStringLiteral("lblIPAddress"));
-    txtIPAddress = new QLineEdit(fraTarget);
-    txtIPAddress->setObjectName(QStringLiteral("txtIPAddress"));
-    cmdPing = new QPushButton(QStringLiteral("Ping"), fraTarget);
-    cmdPing->setObjectName(QStringLiteral("cmdPing"));
-    auto *target = new QHBoxLayout(fraTarget);
-    target->addWidget(lblIPAddress);
-    target->addWidget(txtIPAddress, 1);
-    target->addWidget(cmdPing);
+    const TargetFrame target = makeTargetFrame(this);
+    txtIPAddress = target.address;
+    cmdPing = toolButton(QStringLiteral("Ping"), "cmdPing", target.frame);
+    target.grid->addWidget(cmdPing, 0, 2);
 
-    lblStatus = new QLabel(QStringLiteral("Status"), this);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    txtReplyStatus = new QPlainTextEdit(this);
-    txtReplyStatus->setObjectName(QStringLiteral("txtReplyStatus"));
+    lblStatus = named(new QLabel(QStringLiteral("Status"), this), "lblStatus");
+    txtReplyStatus = named(new QPlainTextEdit(this), "txtReplyStatus");
     txtReplyStatus->setReadOnly(true);
     txtReplyStatus->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtReplyStatus->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     txtReplyStatus->setMinimumSize(420, 200);
-    cmdClearDisplay = new QPushButton(QStringLiteral("Clear Status"), this);
-    cmdClearDisplay->setObjectName(QStringLiteral("cmdClearDisplay"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdClearDisplay);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(fraTarget);
-    layout->addWidget(lblStatus);
-    layout->addWidget(txtReplyStatus, 1);
-    layout->addLayout(buttons);
-
-    // Enter in the address box is handled there; no button is the default.
-    cmdPing->setAutoDefault(false);
-    cmdClearDisplay->setAutoDefault(false);
+    cmdClearDisplay = toolButton(QStringLiteral("Clear Status"), "cmdClearDisplay", this);
+    stackControls(this, {target.frame, lblStatus, txtReplyStatus}, {cmdClearDisplay});
 }
 
 void PingDeviceDialog::onPing()

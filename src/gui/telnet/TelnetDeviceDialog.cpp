@@ -3,16 +3,15 @@
 #include "core/session/AppContext.h"
 #include "core/support/ErrorTrap.h"
 #include "core/support/Prompts.h"
+#include "gui/shell/ToolWidgets.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 const QString TelnetDeviceDialog::kTelnetNotFoundText =
     QStringLiteral("Windows 'Telnet.exe' file not found in the \r\n"
@@ -40,38 +39,21 @@ TelnetDeviceDialog::TelnetDeviceDialog(AppContext &context, QWidget *parent)
 
 void TelnetDeviceDialog::buildControls()
 {
-    auto *fraTarget = new QGroupBox(QStringLiteral("Target"), this);
-    fraTarget->setObjectName(QStringLiteral("fraTarget"));
-    auto *lblIPAddress = new QLabel(QStringLiteral("Enter IP Address:"), fraTarget);
-    lblIPAddress->setObjectName(QStringLiteral("lblIPAddress"));
-    txtIPAddress = new QLineEdit(fraTarget);
-    txtIPAddress->setObjectName(QStringLiteral("txtIPAddress"));
-    auto *lblPort = new QLabel(QStringLiteral("Port:"), fraTarget);
-    lblPort->setObjectName(QStringLiteral("lblPort"));
-    cboPortNum = new QComboBox(fraTarget);
-    cboPortNum->setObjectName(QStringLiteral("cboPortNum"));
+    const TargetFrame target = makeTargetFrame(this);
+    txtIPAddress = target.address;
+    auto *lblPort = named(new QLabel(QStringLiteral("Port:"), target.frame), "lblPort");
+    cboPortNum = named(new QComboBox(target.frame), "cboPortNum");
     cboPortNum->setEditable(true);
     // Enter adds items by its own rule (onPortEnter), not the combo's.
     cboPortNum->setInsertPolicy(QComboBox::NoInsert);
     cboPortNum->addItems({QStringLiteral("9999"), QStringLiteral("10001"), QStringLiteral("10002"),
                           QStringLiteral("telnet")});
     cboPortNum->setEditText(QStringLiteral("9999"));
-    auto *grid = new QGridLayout(fraTarget);
-    grid->addWidget(lblIPAddress, 0, 0);
-    grid->addWidget(txtIPAddress, 0, 1);
-    grid->addWidget(lblPort, 1, 0);
-    grid->addWidget(cboPortNum, 1, 1);
+    target.grid->addWidget(lblPort, 1, 0);
+    target.grid->addWidget(cboPortNum, 1, 1);
 
-    cmdTelnet = new QPushButton(QStringLiteral("Telnet"), this);
-    cmdTelnet->setObjectName(QStringLiteral("cmdTelnet"));
-    cmdTelnet->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdTelnet);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(fraTarget);
-    layout->addLayout(buttons);
+    cmdTelnet = toolButton(QStringLiteral("Telnet"), "cmdTelnet", this);
+    stackControls(this, {target.frame}, {cmdTelnet});
 }
 
 void TelnetDeviceDialog::onTelnet()

@@ -4,13 +4,11 @@
 #include "core/session/AppContext.h"
 #include "core/support/Failure.h"
 #include "core/support/Prompts.h"
+#include "gui/shell/ToolWidgets.h"
 
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 WebConfigDialog::WebConfigDialog(AppContext &context, QWidget *parent)
     : ToolDialog(context, QStringLiteral("frmWebConfig"), QStringLiteral("Web Configuration"),
@@ -28,26 +26,10 @@ WebConfigDialog::WebConfigDialog(AppContext &context, QWidget *parent)
 
 void WebConfigDialog::buildControls()
 {
-    auto *fraTarget = new QGroupBox(QStringLiteral("Target"), this);
-    fraTarget->setObjectName(QStringLiteral("fraTarget"));
-    auto *lblIPAddress = new QLabel(QStringLiteral("Enter IP Address:"), fraTarget);
-    lblIPAddress->setObjectName(QStringLiteral("lblIPAddress"));
-    txtIPAddress = new QLineEdit(fraTarget);
-    txtIPAddress->setObjectName(QStringLiteral("txtIPAddress"));
-    auto *target = new QHBoxLayout(fraTarget);
-    target->addWidget(lblIPAddress);
-    target->addWidget(txtIPAddress, 1);
-
-    cmdWebConfig = new QPushButton(QStringLiteral("Open Web Browser"), this);
-    cmdWebConfig->setObjectName(QStringLiteral("cmdWebConfig"));
-    cmdWebConfig->setAutoDefault(false);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdWebConfig);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(fraTarget);
-    layout->addLayout(buttons);
+    const TargetFrame target = makeTargetFrame(this);
+    txtIPAddress = target.address;
+    cmdWebConfig = toolButton(QStringLiteral("Open Web Browser"), "cmdWebConfig", this);
+    stackControls(this, {target.frame}, {cmdWebConfig});
 }
 
 void WebConfigDialog::onWebConfig()

@@ -8,7 +8,8 @@
 class TestToolDialogs : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // all three
+    // all three (AllToolsTests.cpp)
+    void controlsAndCaptions();
     void invalidAddressOnClick_data();
     void invalidAddressOnClick();
 
