@@ -8,8 +8,7 @@
 class TestToolDialogs : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // all three (AllToolsTests.cpp)
-    void controlsAndCaptions();
+    // InvalidAddressTest.cpp: all three
     void invalidAddressOnClick_data();
     void invalidAddressOnClick();
 
@@ -18,8 +17,7 @@ private Q_SLOTS:
     void pingLinesFromControlEvents();
     void pingStartFailureThenKeyEmpties();
     void pingLoopbackFourReplies();
-    void pingSilentAddressFourTimeouts();
-    void pingAlternatingUntilFourthReply();
+    void pingSilentThenAlternatingAnswers();
 
     // TelnetDialogTests.cpp
     void telnetFoundInSecondFolderIsRemembered();
@@ -28,8 +26,7 @@ private Q_SLOTS:
     void telnetArgumentsAsTyped();
     void telnetWithoutTerminal_data();
     void telnetWithoutTerminal();
-    void telnetPortListOnEnter();
-    void telnetCloseOnlyHides();
+    void telnetPortListAndCloseOnlyHides();
 
     // WebConfigDialogTests.cpp
     void browserGetsTheAddress();
