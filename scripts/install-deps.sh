@@ -9,6 +9,8 @@ packages=(
   iproute2          # network namespaces for the end-to-end tests
   tftpd-hpa tftp-hpa # a real TFTP peer for the upload test and the benchmark
   xvfb xauth        # a real X server for looking at the windows without a desktop
+  inetutils-telnet xterm # Telnet to Device runs the telnet client in a terminal window
+  procps            # sysctl, which a ping test runs inside its network namespace
 )
 
 missing=()

@@ -3,8 +3,11 @@
 #include "gui/assign/AssignIPDialog.h"
 #include "gui/download/LoadFirmwareDialog.h"
 #include "gui/download/LoadWebPagesDialog.h"
+#include "gui/ping/PingDeviceDialog.h"
 #include "gui/query/DataFileViewer.h"
 #include "gui/query/QueryDeviceDialog.h"
+#include "gui/telnet/TelnetDeviceDialog.h"
+#include "gui/webconfig/WebConfigDialog.h"
 
 namespace {
 
@@ -23,7 +26,7 @@ const QList<ToolEntry> &programTools()
         {"Assign IP", "Assign IP", M::Tools, "mnuToolsAssignIP", "&Assign IP...", "", "AssignIP",
          "frmAssignIP", 1, make<AssignIPDialog>},
         {"Ping", "Ping Device", M::Tools, "mnuToolsPingDevice", "&Ping Device...", "", "PingDevice",
-         "frmPingDevice", 5, nullptr},
+         "frmPingDevice", 5, make<PingDeviceDialog>},
         {"Query", "Query Device", M::Tools, "mnuToolsQueryDevice", "&Query Device...", "",
          "QueryDevice", "frmQueryDevice", 6, make<QueryDeviceDialog>},
         {"Load FW", "Load Firmware", M::Tools, "mnuToolsLoadFirmware", "Load &Firmware...", "",
@@ -31,9 +34,9 @@ const QList<ToolEntry> &programTools()
         {"Load Web", "Load WebPages", M::Tools, "mnuToolsLoadWebPages", "Load &WebPages...", "",
          "LoadWebpages", "frmLoadWebPages", 4, make<LoadWebPagesDialog>},
         {"Telnet", "Telnet to Device", M::Tools, "mnuToolsTelnetDevice", "&Telnet to Device...", "",
-         "TelnetDevice", "frmTelnetDevice", 7, nullptr},
+         "TelnetDevice", "frmTelnetDevice", 7, make<TelnetDeviceDialog>},
         {"Web Config", "Web Configuration", M::Tools, "mnuToolsWebConfiguration",
-         "Web &Configuration...", "", "WebConfiguration", "frmWebConfig", 8, nullptr},
+         "Web &Configuration...", "", "WebConfiguration", "frmWebConfig", 8, make<WebConfigDialog>},
         {"View File", "View Data File", M::View, "mnuViewDataFile", "&Data File", "mnuViewBar0",
          "ViewDataFile", "frmDataFile", 2, make<DataFileViewer>},
     };

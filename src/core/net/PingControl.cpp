@@ -103,11 +103,12 @@ void PingControl::openSocket()
         kind = SocketKind::Raw;
     }
     if (fd < 0)
-        throw Failure(FailureNumber::IcmpUnavailable,
-                      QStringLiteral("ICMP sockets are not permitted: allow this group in "
-                                     "net.ipv4.ping_group_range or grant CAP_NET_RAW "
-                                     "(datagram socket: %1; raw socket: %2)")
-                          .arg(errorText(datagramError), errorText(rawError)));
+        throw Failure(
+            FailureNumber::IcmpUnavailable,
+            QStringLiteral("ICMP sockets are not permitted: allow group %1 in "
+                           "net.ipv4.ping_group_range or grant CAP_NET_RAW "
+                           "(datagram socket: %2; raw socket: %3)")
+                .arg(QString::number(::getegid()), errorText(datagramError), errorText(rawError)));
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
 
     if (kind == SocketKind::Datagram) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/launch/ProgramLauncher.h"
 #include "core/session/SessionMemory.h"
 #include "core/settings/SettingsRecord.h"
 
@@ -28,13 +29,14 @@ struct DevicePorts {
 
 // The configuration and the state that the front ends share for the whole
 // run: the settings, time values and ports, the Current device address and
-// the prompts seam. One instance is made at start-up; each test makes its
+// the prompts and launcher seams. One instance is made at start-up; each test makes its
 // own, so nothing carries over between tests.
 struct AppContext {
     QString programFolder;
     SettingsRecord settings;
     QString currentDeviceAddress;
     Prompts *prompts = nullptr;
+    ProgramLauncher *launcher = &systemLauncher();
     Intervals intervals;
     DevicePorts ports;
     // What single tools remember for the rest of the run; each tool keeps

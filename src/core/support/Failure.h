@@ -39,7 +39,7 @@ constexpr int SubscriptOutOfRange = 9;
 constexpr int InvalidArgument = 5; // an IP address part out of range or missing
 constexpr int TypeMismatch = 13;   // an IP address part that is not a number
 
-// The project's own failures (socket and network layer).
+// The project's own failures.
 constexpr int InvalidAddress = 10001;
 constexpr int SocketBindFailed = 10002;
 constexpr int SocketSendFailed = 10003;
@@ -47,4 +47,5 @@ constexpr int SocketNotConnected = 10004;
 constexpr int IcmpUnavailable = 10005;
 constexpr int FileTooLarge = 10006;
 constexpr int SourceFileChanged = 10007;
+constexpr int ProgramNotStarted = 10008;
 } // namespace FailureNumber

@@ -1,0 +1,219 @@
+#include "TestToolDialogs.h"
+
+#include "NetnsFixture.h"
+#include "TestContext.h"
+#include "core/net/PingControl.h"
+#include "core/support/Failure.h"
+#include "gui/ping/PingDeviceDialog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// A shown Ping Device dialog on a test context.
+struct PingRun {
+    explicit PingRun(const QString &address, int waitMs = 1000, int pauseMs = 100)
+    {
+        t.context.intervals.pingFirstMs = waitMs;
+        t.context.intervals.pingSecondMs = pauseMs;
+        t.context.currentDeviceAddress = address;
+        dialog = new PingDeviceDialog(t.context);
+        dialog->show();
+        ping = &dialog->ping();
+        results = dialog->findChild<QPlainTextEdit *>(QStringLiteral("txtReplyStatus"));
+        status = dialog->findChild<QLabel *>(QStringLiteral("lblStatus"));
+        address_ = dialog->findChild<QLineEdit *>(QStringLiteral("txtIPAddress"));
+    }
+    ~PingRun() { delete dialog.data(); }
+
+    QString text() const { return results->toPlainText(); }
+    bool busy() const { return dialog->cursor().shape() == Qt::WaitCursor; }
+    bool idle() const { return !ping->isEnabled() && !busy(); }
+    void click(const char *name) const
+    {
+        QTest::mouseClick(dialog->findChild<QPushButton *>(QString::fromLatin1(name)),
+                          Qt::LeftButton);
+    }
+    // The lines below the last header as R (reply) and T (time-out).
+    QString outcomes() const
+    {
+        QString seen;
+        for (const QString &line : text().split(QStringLiteral("data:\n\n")).last().split('\n'))
+            if (!line.isEmpty())
+                seen += line == QLatin1String("ICMP Request timed out") ? 'T' : 'R';
+        return seen;
+    }
+
+    TestContext t;
+    QPointer<PingDeviceDialog> dialog;
+    PingControl *ping = nullptr;
+    QPlainTextEdit *results = nullptr;
+    QLabel *status = nullptr;
+    QLineEdit *address_ = nullptr;
+};
+
+bool canOpenIcmpSocket()
+{
+    for (int type : {SOCK_DGRAM, SOCK_RAW}) {
+        const int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, IPPROTO_ICMP);
+        if (fd >= 0) {
+            ::close(fd);
+            return true;
+        }
+    }
+    return false;
+}
+
+QString header(const char *address)
+{
+    return QStringLiteral("\n Pinging %1 with 32 bytes of data:\n\n").arg(QLatin1String(address));
+}
+
+} // namespace
+
+void TestToolDialogs::pingLinesFromControlEvents_data()
+{
+    QTest::addColumn<QStringList>("events");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("logged");
+    QTest::newRow("reply") << QStringList{"reply 1 32 10"}
+                           << " Reply received: bytes= 32, ICMP seq= 1, time= 10ms\n"
+                           << "";
+    QTest::newRow("largest values")
+        << QStringList{"reply 65535 0 4294967295"}
+        << " Reply received: bytes= 0, ICMP seq= 65535, time= 4294967295ms\n"
+        << "";
+    QTest::newRow("time-out, error, reply")
+        << QStringList{"timeout", "error 5 Busy", "reply 2 32 1"}
+        << "ICMP Request timed out\n Reply received: bytes= 32, ICMP seq= 2, time= 1ms\n"
+        << ",\"Ping error 5'Busy'\",0,\"\"\r\n";
+}
+
+// Each event of the ping control appends its line; errors only reach the log.
+void TestToolDialogs::pingLinesFromControlEvents()
+{
+    QFETCH(QStringList, events);
+    QFETCH(QString, text);
+    QFETCH(QString, logged);
+    PingRun run(QStringLiteral("127.0.0.1"));
+    for (const QString &event : events) {
+        const QStringList f = event.split(QLatin1Char(' '));
+        if (f[0] == QLatin1String("reply"))
+            Q_EMIT run.ping->replyReceived(quint16(f[1].toUInt()), quint16(f[2].toUInt()),
+                                           f[3].toUInt());
+        else if (f[0] == QLatin1String("timeout"))
+            Q_EMIT run.ping->replyTimedOut();
+        else
+            Q_EMIT run.ping->error(quint16(f[1].toUInt()), f[2]);
+    }
+    QCOMPARE(run.text(), text);
+    const QByteArray log = run.t.readFile(QStringLiteral("ErrorLog.txt"));
+    QVERIFY2(logged.isEmpty() ? log.isEmpty() : log.endsWith(logged.toUtf8()), log.constData());
+    QCOMPARE(run.t.prompts.count(), 0);
+}
+
+// An address that passes the check but names no host: the trap reports it and
+// the dialog is idle again, the header already written. A key in the address
+// box then empties the results.
+void TestToolDialogs::pingStartFailureThenKeyEmpties()
+{
+    PingRun run(QStringLiteral("10.-1.0.1"));
+    run.click("cmdPing");
+    QCOMPARE(run.text(), header("10.-1.0.1"));
+    QCOMPARE(run.t.prompts.count(), 1);
+    const auto shown = run.t.prompts.shown().first();
+    QCOMPARE(shown.title, QStringLiteral("Error Condition"));
+    QCOMPARE(shown.icon, PromptIcon::Critical);
+    QVERIFY(shown.text.startsWith(QStringLiteral("Failed in connecting socket\r\n%1\r\n")
+                                      .arg(FailureNumber::InvalidAddress)));
+    QVERIFY(run.t.readFile(QStringLiteral("ErrorLog.txt"))
+                .contains(",\"cmdPing_Click in Ping Device\","));
+    QVERIFY(run.idle());
+    QVERIFY(run.status->isEnabled());
+
+    QTest::keyClick(run.address_, Qt::Key_End);
+    QCOMPARE(run.text(), QString());
+    QVERIFY(!run.status->isEnabled());
+}
+
+// Four replies end the run. A second Ping appends a new header; Clear Status
+// in the middle of it empties the box but the run goes on to its fourth reply.
+void TestToolDialogs::pingLoopbackFourReplies()
+{
+    if (!canOpenIcmpSocket())
+        QSKIP("no ICMP socket: needs net.ipv4.ping_group_range or CAP_NET_RAW");
+    PingRun run(QStringLiteral("127.0.0.1"), 1000, 300);
+    run.address_->setText(QStringLiteral(" 127.0.0.1 "));
+    run.click("cmdPing");
+    QVERIFY(run.busy() && run.status->isEnabled());
+    QCOMPARE(run.t.context.currentDeviceAddress, QStringLiteral("127.0.0.1"));
+    QTRY_VERIFY_WITH_TIMEOUT(run.idle(), 20000);
+    QString expected = header("127.0.0.1");
+    for (int sequence = 1; sequence <= 4; ++sequence)
+        expected +=
+            QStringLiteral(" Reply received: bytes= 32, ICMP seq= %1, time= Nms\n").arg(sequence);
+    QCOMPARE(QString(run.text())
+                 .replace(QRegularExpression(QStringLiteral("time= \\d+ms")),
+                          QStringLiteral("time= Nms")),
+             expected);
+    const QString firstRun = run.text();
+    QTest::qWait(1000);
+    QCOMPARE(run.text(), firstRun);
+
+    int replies = 0;
+    connect(run.ping, &PingControl::replyReceived, this, [&] {
+        if (++replies == 1)
+            run.click("cmdClearDisplay");
+    });
+    run.click("cmdPing");
+    QCOMPARE(run.text(), firstRun + header("127.0.0.1"));
+    QTRY_COMPARE(replies, 1);
+    QCOMPARE(run.text(), QString());
+    QVERIFY(!run.status->isEnabled() && run.ping->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(run.idle(), 20000);
+    QCOMPARE(replies, 4);
+    QCOMPARE(run.outcomes(), QStringLiteral("RRR"));
+    QCOMPARE(run.t.prompts.count(), 0);
+}
+
+// In a namespace of the test's own: an address nobody holds gives four
+// time-outs; then the namespace answers every other request, and pinging goes
+// on until the fourth reply, seven lines in all.
+void TestToolDialogs::pingSilentThenAlternatingAnswers()
+{
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    PingRun silent(ns.address(3), 200, 50);
+    silent.click("cmdPing");
+    QTRY_VERIFY_WITH_TIMEOUT(silent.idle(), 20000);
+    QTest::qWait(500);
+    QCOMPARE(silent.outcomes(), QStringLiteral("TTTT"));
+    QCOMPARE(silent.t.prompts.count(), 0);
+
+    const auto ignoreEchoes = [&ns](bool ignore) {
+        return ns.runInside({QStringLiteral("sysctl"), QStringLiteral("-qw"),
+                             QStringLiteral("net.ipv4.icmp_echo_ignore_all=%1").arg(int(ignore))});
+    };
+    if (ignoreEchoes(false) != 0)
+        QSKIP("sysctl cannot be run inside the test namespace");
+    PingRun alternating(ns.namespaceAddress(), 1000, 50);
+    // These run after the dialog's own handlers, before the next request.
+    connect(alternating.ping, &PingControl::replyReceived, this, [&] { ignoreEchoes(true); });
+    connect(alternating.ping, &PingControl::replyTimedOut, this, [&] { ignoreEchoes(false); });
+    alternating.click("cmdPing");
+    QTRY_VERIFY_WITH_TIMEOUT(alternating.idle(), 30000);
+    QTest::qWait(300);
+    QCOMPARE(alternating.outcomes(), QStringLiteral("RTRTRTR"));
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+
+// Ping Device, Telnet to Device and Web Configuration, driven the way a user
+// does; ICMP to loopback and to namespaces of the tests' own, outside programs
+// as stand-ins in a temporary desktop.
+class TestToolDialogs : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // InvalidAddressTest.cpp: all three
+    void invalidAddressOnClick_data();
+    void invalidAddressOnClick();
+
+    // PingDialogTests.cpp
+    void pingLinesFromControlEvents_data();
+    void pingLinesFromControlEvents();
+    void pingStartFailureThenKeyEmpties();
+    void pingLoopbackFourReplies();
+    void pingSilentThenAlternatingAnswers();
+
+    // TelnetDialogTests.cpp
+    void telnetFoundInSecondFolderIsRemembered();
+    void telnetMissingEverywhere();
+    void telnetArgumentsAsTyped_data();
+    void telnetArgumentsAsTyped();
+    void telnetWithoutTerminal_data();
+    void telnetWithoutTerminal();
+    void telnetPortListAndCloseOnlyHides();
+
+    // WebConfigDialogTests.cpp
+    void browserGetsTheAddress();
+    void browserFailures_data();
+    void browserFailures();
+};

@@ -1,0 +1,5 @@
+#include "TestToolDialogs.h"
+
+#include <QTest>
+
+QTEST_MAIN(TestToolDialogs)
