@@ -76,35 +76,37 @@ QByteArray formatRecords(const QList<DeviceRecord> &records)
     return bytes;
 }
 
-QStringList readFieldStream(const QByteArray &bytes)
+QList<QStringList> readFieldLines(const QByteArray &bytes)
 {
-    QStringList fields;
+    QList<QStringList> lines;
     qsizetype i = 0;
     const qsizetype size = bytes.size();
     while (i < size) {
         qsizetype lineEnd = i;
         while (lineEnd < size && !isLineEnd(bytes[lineEnd]))
             ++lineEnd;
-        if (!blankOnly(bytes, i, lineEnd))
-            readLineFields(bytes, i, lineEnd, fields);
+        if (!blankOnly(bytes, i, lineEnd)) {
+            lines.append(QStringList());
+            readLineFields(bytes, i, lineEnd, lines.last());
+        }
         i = lineEnd;
         if (i < size && bytes[i] == '\r')
             ++i;
         if (i < size && bytes[i] == '\n')
             ++i;
     }
-    return fields;
+    return lines;
 }
 
 QList<DeviceRecord> parseRecords(const QByteArray &bytes)
 {
-    const QStringList fields = readFieldStream(bytes);
+    const QList<QStringList> lines = readFieldLines(bytes);
     QList<DeviceRecord> records;
-    records.reserve(fields.size() / DeviceRecord::FieldCount + 1);
-    for (qsizetype at = 0; at < fields.size(); at += DeviceRecord::FieldCount) {
+    records.reserve(lines.size());
+    for (const QStringList &fields : lines) {
         DeviceRecord record;
-        for (int f = 0; f < DeviceRecord::FieldCount && at + f < fields.size(); ++f)
-            record.fields[size_t(f)] = fields[at + f];
+        for (qsizetype f = 0; f < DeviceRecord::FieldCount && f < fields.size(); ++f)
+            record.fields[size_t(f)] = fields[f];
         records.append(record);
     }
     return records;
