@@ -3,6 +3,7 @@
 #include "core/session/AppContext.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/SharedMessages.h"
+#include "gui/shell/Pictures.h"
 
 #include <QIcon>
 #include <QKeyEvent>
@@ -15,8 +16,9 @@ ToolDialog::ToolDialog(AppContext &context, const QString &objectName, const QSt
     setObjectName(objectName);
     setWindowTitle(caption);
     setModal(false);
-    // A missing or unreadable picture gives a null icon: the dialog goes on without it.
-    const QIcon icon(picturePath(context.programFolder, context.settings.TitleBarIcon));
+    // A missing or unreadable picture, or a file that is no regular file, gives
+    // a null icon: the dialog goes on without it.
+    const QIcon icon = titleBarIcon(context);
     if (!icon.isNull())
         setWindowIcon(icon);
 }
