@@ -59,7 +59,7 @@ void DataFileViewer::buildControls()
     cmdSaveDataFile->setObjectName(QStringLiteral("cmdSaveDataFile"));
     auto *buttons = new QHBoxLayout;
     for (QPushButton *button : {cmdImportDataFile, cmdPrintDataFile, cmdSaveDataFile}) {
-        button->setAutoDefault(false);
+        button->setAutoDefault(false); // Enter presses the focused one (ToolDialog)
         buttons->addWidget(button);
     }
     buttons->addStretch(1);

@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 ToolDialog::ToolDialog(AppContext &context, const QString &objectName, const QString &caption,
                        QWidget *parent)
@@ -81,6 +82,18 @@ bool ToolDialog::event(QEvent *event)
         }
     }
     return QDialog::event(event);
+}
+
+void ToolDialog::keyPressEvent(QKeyEvent *event)
+{
+    // A button that is no default ignores Enter, which then arrives here.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (enter && button && button->isEnabled()) {
+        button->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool ToolDialog::eventFilter(QObject *watched, QEvent *event)
