@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 namespace {
 
@@ -19,9 +18,7 @@ qsizetype bomLength(const QByteArray &data)
 // that wrote its single-byte code page, so it is read as Latin-1.
 QString decodeText(const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringConverter::Utf8);
-    QString text = utf8(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 
 struct Line {
