@@ -31,7 +31,9 @@ private:
 
 // A program folder that cannot be written (the error log, a save): the
 // folder's write permission is taken away for the object's lifetime. Root
-// ignores permissions, so tests check usable() and skip otherwise.
+// would write anyway, so for root the calling thread also gives up the
+// capability to override permissions until the object goes. usable() says
+// whether the folder really is unwritable; tests skip when it is not.
 class ReadOnlyFolder {
 public:
     explicit ReadOnlyFolder(const QString &path);
@@ -41,4 +43,5 @@ public:
 private:
     QString m_path;
     bool m_usable = false;
+    bool m_droppedOverride = false;
 };

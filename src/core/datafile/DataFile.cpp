@@ -39,6 +39,9 @@ QList<DeviceRecord> readAllRecords(const QString &path)
 void replaceFileContent(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
+    // In a folder the user may not write, a file the user may write is
+    // written in place instead.
+    file.setDirectWriteFallback(true);
     openOrThrow(file, QIODevice::WriteOnly);
     // A short write (disk full, size limit) is not always reported by the
     // write or the commit, but the flush sees it; nothing is renamed then.

@@ -11,10 +11,11 @@ struct SettingsRecord;
 // Reading and writing the device data file. Failures are thrown as Failure
 // with the numbers the handlers test (53 file not found, 76 path not found).
 // Every write goes to a temporary file beside the target that is renamed into
-// place, so a failed write leaves the former file whole.
+// place, so a failed write leaves the former file whole. Only where the folder
+// cannot be written but the file can is the file written in place.
 
-// All records of the file in file order. An empty file (no field at all)
-// fails with 62, input past end of file.
+// All records of the file in file order, one per line. A file without a
+// record (empty, or blank lines only) fails with 62, input past end of file.
 QList<DeviceRecord> readAllRecords(const QString &path);
 
 // Replaces the file's content with one line per record (creating the file).

@@ -1,6 +1,7 @@
 #include "core/datafile/DataFileFormat.h"
 
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -54,6 +55,31 @@ bool blankOnly(const QByteArray &bytes, qsizetype begin, qsizetype end)
     return true;
 }
 
+// Calls `take` with the fields of each line that is not blank, in file order.
+// One list is reused from line to line, so a file of many short lines costs no
+// allocation per line.
+template <typename Take> void forEachFieldLine(const QByteArray &bytes, Take take)
+{
+    QStringList fields;
+    qsizetype i = 0;
+    const qsizetype size = bytes.size();
+    while (i < size) {
+        qsizetype lineEnd = i;
+        while (lineEnd < size && !isLineEnd(bytes[lineEnd]))
+            ++lineEnd;
+        if (!blankOnly(bytes, i, lineEnd)) {
+            fields.clear();
+            readLineFields(bytes, i, lineEnd, fields);
+            take(std::as_const(fields));
+        }
+        i = lineEnd;
+        if (i < size && bytes[i] == '\r')
+            ++i;
+        if (i < size && bytes[i] == '\n')
+            ++i;
+    }
+}
+
 } // namespace
 
 QByteArray recordLine(const DeviceRecord &record)
@@ -76,36 +102,21 @@ QByteArray formatRecords(const QList<DeviceRecord> &records)
     return bytes;
 }
 
-QStringList readFieldStream(const QByteArray &bytes)
+QList<QStringList> readFieldLines(const QByteArray &bytes)
 {
-    QStringList fields;
-    qsizetype i = 0;
-    const qsizetype size = bytes.size();
-    while (i < size) {
-        qsizetype lineEnd = i;
-        while (lineEnd < size && !isLineEnd(bytes[lineEnd]))
-            ++lineEnd;
-        if (!blankOnly(bytes, i, lineEnd))
-            readLineFields(bytes, i, lineEnd, fields);
-        i = lineEnd;
-        if (i < size && bytes[i] == '\r')
-            ++i;
-        if (i < size && bytes[i] == '\n')
-            ++i;
-    }
-    return fields;
+    QList<QStringList> lines;
+    forEachFieldLine(bytes, [&lines](const QStringList &fields) { lines.append(fields); });
+    return lines;
 }
 
 QList<DeviceRecord> parseRecords(const QByteArray &bytes)
 {
-    const QStringList fields = readFieldStream(bytes);
     QList<DeviceRecord> records;
-    records.reserve(fields.size() / DeviceRecord::FieldCount + 1);
-    for (qsizetype at = 0; at < fields.size(); at += DeviceRecord::FieldCount) {
+    forEachFieldLine(bytes, [&records](const QStringList &fields) {
         DeviceRecord record;
-        for (int f = 0; f < DeviceRecord::FieldCount && at + f < fields.size(); ++f)
-            record.fields[size_t(f)] = fields[at + f];
-        records.append(record);
-    }
+        for (qsizetype f = 0; f < DeviceRecord::FieldCount && f < fields.size(); ++f)
+            record.fields[size_t(f)] = fields[f];
+        records.append(std::move(record));
+    });
     return records;
 }

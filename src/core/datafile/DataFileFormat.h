@@ -13,13 +13,14 @@
 QByteArray recordLine(const DeviceRecord &record);
 QByteArray formatRecords(const QList<DeviceRecord> &records);
 
-// The file as a stream of fields. Commas and line ends (CR LF, LF or CR)
-// separate fields. After leading blanks, a field that starts with a quote runs
-// to the next quote (or, when the quote is never closed, to the end of its
-// line) and the rest up to the next separator is skipped; any other field runs
-// to the next separator. Blank lines hold no fields.
-QStringList readFieldStream(const QByteArray &bytes);
+// The fields of each line that is not blank, in file order. Lines end at
+// CR LF, LF or CR; commas separate fields. After leading blanks, a field that
+// starts with a quote runs to the next quote (or, when the quote is never
+// closed, to the end of its line) and the rest up to the next comma is
+// skipped; any other field runs to the next comma.
+QList<QStringList> readFieldLines(const QByteArray &bytes);
 
-// Groups the field stream five at a time into records, across line ends; a
-// last, incomplete group is filled up with empty fields so no text is lost.
+// One record per line: a short line is filled up with empty fields and fields
+// past the fifth are ignored, so one hand-edited line never shifts the
+// records after it. Lines written by recordLine read back as the same record.
 QList<DeviceRecord> parseRecords(const QByteArray &bytes);

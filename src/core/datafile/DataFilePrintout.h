@@ -22,7 +22,8 @@ private:
 
 // Pages of the data file printout for the grid rows to print (each row six
 // texts: number, then the five fields). A new page starts after every 61
-// record lines; the header is not repeated.
+// record lines; the header is not repeated. The printer breaks a page further
+// where it does not fit the paper (layOutPrint).
 QList<QStringList> dataFilePrintout(const QString &path, const QList<QStringList> &rows);
 
 // The grid column headers, "Device #" first.

@@ -7,6 +7,20 @@
 
 namespace {
 
+// Length of a UTF-8 byte-order mark at the start (some editors write one);
+// it is no part of the first line and is kept when the file is rewritten.
+qsizetype bomLength(const QByteArray &data)
+{
+    return data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+}
+
+// Text is UTF-8; a value that is not valid UTF-8 comes from an older program
+// that wrote its single-byte code page, so it is read as Latin-1.
+QString decodeText(const QByteArray &bytes)
+{
+    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
 struct Line {
     QByteArray text;   // without its line end
     QByteArray ending; // "\r\n", "\n", "\r" or "" for a last line without one
@@ -42,7 +56,7 @@ QString sectionName(const QByteArray &line)
     const qsizetype close = t.indexOf(']');
     if (close < 0)
         return {};
-    return QString::fromLatin1(t.mid(1, close - 1)).trimmed();
+    return decodeText(t.mid(1, close - 1)).trimmed();
 }
 
 bool keyMatches(const QByteArray &line, const QString &key, QByteArray *value)
@@ -53,7 +67,7 @@ bool keyMatches(const QByteArray &line, const QString &key, QByteArray *value)
     const qsizetype eq = t.indexOf('=');
     if (eq < 0)
         return false;
-    if (QString::fromLatin1(t.left(eq)).trimmed().compare(key, Qt::CaseInsensitive) != 0)
+    if (decodeText(t.left(eq)).trimmed().compare(key, Qt::CaseInsensitive) != 0)
         return false;
     if (value) {
         QByteArray v = t.mid(eq + 1).trimmed();
@@ -89,9 +103,9 @@ IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 ProfileValue IniFile::read(const QString &section, const QString &key, const QString &defaultValue,
                            int bufferSize) const
 {
-    const int limit = qMax(0, bufferSize - 1);
+    const int limit = bufferSize == kWholeValue ? -1 : qMax(0, bufferSize - 1);
     auto result = [limit](const QString &v) {
-        const QString cut = v.left(limit);
+        const QString cut = limit < 0 ? v : v.left(limit);
         return ProfileValue{cut, int(cut.size())};
     };
 
@@ -101,7 +115,7 @@ ProfileValue IniFile::read(const QString &section, const QString &key, const QSt
         return result(defaultValue);
 
     bool inSection = false;
-    for (const Line &line : splitLines(data)) {
+    for (const Line &line : splitLines(data.mid(bomLength(data)))) {
         const QString name = sectionName(line.text);
         if (!name.isNull()) {
             inSection = sameName(name, section);
@@ -109,7 +123,7 @@ ProfileValue IniFile::read(const QString &section, const QString &key, const QSt
         }
         QByteArray value;
         if (inSection && keyMatches(line.text, key, &value))
-            return result(QString::fromLatin1(value));
+            return result(decodeText(value));
     }
     return result(defaultValue);
 }
@@ -122,7 +136,8 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
     // be replaced by the one new key.
     if (!readable && QFileInfo::exists(m_path))
         return false;
-    QList<Line> lines = splitLines(data);
+    const qsizetype bom = bomLength(data);
+    QList<Line> lines = splitLines(data.mid(bom));
 
     // New lines follow the file's own line ends; a new file gets CR LF.
     QByteArray eol("\r\n");
@@ -132,7 +147,7 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
             break;
         }
     }
-    const QByteArray keyLine = key.toLatin1() + '=' + value.toLatin1();
+    const QByteArray keyLine = key.toUtf8() + '=' + value.toUtf8();
 
     qsizetype sectionStart = -1;  // index of the header line
     qsizetype lastInSection = -1; // last non-blank line of the section
@@ -167,17 +182,20 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
     } else {
         if (!lines.isEmpty() && lines.last().ending.isEmpty())
             lines.last().ending = eol;
-        lines.append(Line{'[' + section.toLatin1() + ']', eol});
+        lines.append(Line{'[' + section.toUtf8() + ']', eol});
         lines.append(Line{keyLine, eol});
     }
 
-    QByteArray out;
+    QByteArray out = data.left(bom);
     out.reserve(data.size() + keyLine.size() + 32);
     for (const Line &line : lines)
         out += line.text + line.ending;
 
     // Written beside and renamed into place, so a failed write keeps the old file.
+    // In a folder the user may not write, a file the user may write is
+    // written in place instead.
     QSaveFile file(m_path);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     // A short write or a failed flush must not install a truncated file.

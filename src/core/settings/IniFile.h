@@ -17,16 +17,21 @@ struct ProfileValue {
 // - a write replaces the key in its section and keeps every other line of the
 //   file byte for byte, adding the key, the section or the file when missing;
 // - a value enclosed in matching quotes is read without them (blanks inside kept).
-// Files are single-byte text (Latin-1).
+// Text is read as UTF-8, except that a value that is not valid UTF-8 is read
+// as Latin-1 (files written by older programs); it is written as UTF-8.
 class IniFile {
 public:
+    static constexpr int kWholeValue = 0; // bufferSize for a value of any length
+
     explicit IniFile(QString path);
 
     // At most bufferSize - 1 characters are returned, as a fixed buffer would.
     ProfileValue read(const QString &section, const QString &key, const QString &defaultValue,
                       int bufferSize = 64) const;
 
-    // Returns false when the file could not be written; the file is then unchanged.
+    // Returns false when the file could not be written; the file is then
+    // unchanged, unless it had to be written in place (its folder is not
+    // writable) and that write broke off.
     bool write(const QString &section, const QString &key, const QString &value);
 
 private:

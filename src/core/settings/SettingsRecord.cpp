@@ -8,6 +8,10 @@ namespace {
 
 constexpr int kReadBuffer = 64; // the reader returns at most 63 characters
 constexpr int kFree = -1;
+// The data file's folder and name are kept whole, however long: a cut path
+// names another file, which the viewer then misses and the next save splits
+// the records onto.
+constexpr int kWhole = -2;
 
 struct SettingKey {
     const char *section;
@@ -31,14 +35,14 @@ const SettingKey kKeys[] = {
     {"Images", "TitleBarIcon", " ", 24, &SettingsRecord::TitleBarIcon},
     {"Images", "AboutBoxGraphic", " ", 24, &SettingsRecord::AboutBoxGraphic},
     {"Database", "InfobaseFile", "NONE", 24, &SettingsRecord::InfobaseFile},
-    {"Database", "DatabaseFileName", " ", 24, &SettingsRecord::DatabaseFileName},
-    {"Database", "DatabaseFileDir", nullptr, 64, &SettingsRecord::DatabaseFileDir},
+    {"Database", "DatabaseFileName", " ", kWhole, &SettingsRecord::DatabaseFileName},
+    {"Database", "DatabaseFileDir", nullptr, kWhole, &SettingsRecord::DatabaseFileDir},
     {"Database", "EndUser", " ", kFree, &SettingsRecord::EndUser},
 };
 
 QString assignWidth(const QString &value, int width)
 {
-    return width == kFree ? value : fixedWidth(value, width);
+    return width == kFree || width == kWhole ? value : fixedWidth(value, width);
 }
 
 } // namespace
@@ -62,8 +66,9 @@ SettingsRecord LoadSettings(const QString &programFolder)
     for (const SettingKey &row : kKeys) {
         const QString fallback =
             row.defaultValue ? QString::fromLatin1(row.defaultValue) : programFolder;
-        const ProfileValue read = ini.read(QString::fromLatin1(row.section),
-                                           QString::fromLatin1(row.key), fallback, kReadBuffer);
+        const ProfileValue read =
+            ini.read(QString::fromLatin1(row.section), QString::fromLatin1(row.key), fallback,
+                     row.width == kWhole ? IniFile::kWholeValue : kReadBuffer);
         QString value = read.value;
         // A present but empty folder key means the program folder, not "nothing".
         if (row.field == &SettingsRecord::DatabaseFileDir && read.count == 0)
@@ -81,8 +86,8 @@ void LoadSystemDirectories(SettingsRecord &record)
 
 void SaveDataFileLocation(SettingsRecord &record, const QString &folder, const QString &fileName)
 {
-    record.DatabaseFileDir = fixedWidth(folder, 64);
-    record.DatabaseFileName = fixedWidth(fileName, 24);
+    record.DatabaseFileDir = folder;
+    record.DatabaseFileName = fileName;
     // A failed write is not reported: the record keeps the new location.
     IniFile ini(record.SettingsFilePath);
     ini.write(QStringLiteral("database"), QStringLiteral("DatabaseFileDir"), folder);

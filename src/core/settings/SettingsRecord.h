@@ -4,7 +4,7 @@
 
 // The settings record: every value of ConfigUtility.ini, read once at start-up.
 // Fixed-width fields keep at most their width and are padded with blanks, so
-// consumers trim them before use.
+// consumers trim them before use. The data file's folder and name are whole.
 struct SettingsRecord {
     QString SettingsFilePath;
 
@@ -37,8 +37,8 @@ SettingsRecord LoadSettings(const QString &programFolder);
 // these stand for the system directory and the Windows directory.
 void LoadSystemDirectories(SettingsRecord &record);
 
-// Records a new device data file location in the record (cut to the field
-// widths) and in the settings file (the arguments unchanged, section "database").
+// Records a new device data file location, the arguments unchanged, in the
+// record and in the settings file (section "database").
 void SaveDataFileLocation(SettingsRecord &record, const QString &folder, const QString &fileName);
 
 // Keeps at most `width` characters and pads a shorter value with blanks.

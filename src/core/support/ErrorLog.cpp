@@ -12,7 +12,7 @@ QByteArray errorLogLine(const QDateTime &when, const QString &place, const Failu
     const QString line = QLatin1Char('#') + stamp + QStringLiteral("#,\"") + place +
                          QStringLiteral("\",") + QString::number(failure.number()) +
                          QStringLiteral(",\"") + failure.description() + QStringLiteral("\"\r\n");
-    return line.toLatin1();
+    return line.toUtf8();
 }
 
 void LogError(const QString &programFolder, const QString &place, const Failure &failure,

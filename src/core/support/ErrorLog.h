@@ -9,7 +9,8 @@
 // One line of ErrorLog.txt:
 // #yyyy-MM-dd hh:mm:ss#,"place",number,"description" CR LF
 // At exactly midnight the blank and the time are left out. Quotes inside the
-// texts are written as they are.
+// texts are written as they are; the text is UTF-8, so a path in any script
+// stays readable.
 QByteArray errorLogLine(const QDateTime &when, const QString &place, const Failure &failure);
 
 // Appends one line to <programFolder>/ErrorLog.txt, creating it when missing.

@@ -59,7 +59,7 @@ void DataFileViewer::buildControls()
     cmdSaveDataFile->setObjectName(QStringLiteral("cmdSaveDataFile"));
     auto *buttons = new QHBoxLayout;
     for (QPushButton *button : {cmdImportDataFile, cmdPrintDataFile, cmdSaveDataFile}) {
-        button->setAutoDefault(false);
+        button->setAutoDefault(false); // Enter presses the focused one (ToolDialog)
         buttons->addWidget(button);
     }
     buttons->addStretch(1);
@@ -130,9 +130,12 @@ void DataFileViewer::importDataFile()
         return prompts().openFile({QStringLiteral("Open"), kFilter, m_folder, m_fileName});
     };
     const auto use = [this](const QString &path) {
+        // The grid, with its unsaved removals, is replaced only once the new
+        // file has been read: a failed import leaves everything as it was.
+        const QList<DeviceRecord> records = readAllRecords(path);
         m_currentPath = path;
-        clearGrid(); // before the file is opened: a failed import leaves an empty grid
-        m_recordCount = grdDeviceData->fillRecords(readAllRecords(path));
+        clearGrid();
+        m_recordCount = grdDeviceData->fillRecords(records);
         const FileLocation location = splitLocation(path);
         m_folder = location.folder;
         m_fileName = location.fileName;

@@ -48,7 +48,10 @@ QueryDeviceDialog::QueryDeviceDialog(AppContext &context, QWidget *parent)
     connect(m_query, &DeviceQuery::timedOut, this, &QueryDeviceDialog::onTimedOut);
     connect(cmdGetDeviceInfo, &QPushButton::clicked, this, &QueryDeviceDialog::onGetDeviceInfo);
     connect(cmdSaveDeviceInfo, &QPushButton::clicked, this, &QueryDeviceDialog::onSaveDeviceInfo);
+    // Results belong to the address they were read from: any key, and any
+    // other change of the text (paste, drop), clears them.
     onAnyKey(txtIPAddress, [this] { clearResults(); });
+    connect(txtIPAddress, &QLineEdit::textChanged, this, &QueryDeviceDialog::clearResults);
     onEnter(txtIPAddress, [this] { onAddressEnter(); });
 }
 
@@ -90,7 +93,8 @@ void QueryDeviceDialog::buildControls()
     layout->addWidget(fraDeviceInfo);
     layout->addLayout(buttons);
 
-    // Enter in the address box is handled there; no button is the default.
+    // Enter in the address box is handled there; no button is the default,
+    // and Enter on a focused button presses it (ToolDialog).
     cmdGetDeviceInfo->setAutoDefault(false);
     cmdSaveDeviceInfo->setAutoDefault(false);
     setTabOrder(txtIPAddress, cmdGetDeviceInfo);

@@ -4,16 +4,21 @@
 
 #include <QFileInfo>
 
-QPixmap loadPicture(const AppContext &context, const QString &name)
+QPixmap loadPictureFile(const QString &path)
 {
-    if (name.trimmed().isEmpty())
-        return {};
-    const QString path = picturePath(context.programFolder, name);
+    // Opening a FIFO would wait for a writer; a device could be read for ever.
     if (!QFileInfo(path).isFile())
         return {};
     QPixmap picture;
     picture.load(path); // stays null when the file is not a picture
     return picture;
+}
+
+QPixmap loadPicture(const AppContext &context, const QString &name)
+{
+    if (name.trimmed().isEmpty())
+        return {};
+    return loadPictureFile(picturePath(context.programFolder, name));
 }
 
 QIcon titleBarIcon(const AppContext &context)

@@ -1,25 +1,12 @@
 #include "gui/shell/SystemLinePrinter.h"
 
+#include "core/support/PrintLayout.h"
+
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-
-namespace {
-
-constexpr int kMinimumColumns = 170; // the printout's rule ends at column 167
-
-int widestLine(const QList<QStringList> &pages)
-{
-    qsizetype widest = kMinimumColumns;
-    for (const QStringList &page : pages)
-        for (const QString &line : page)
-            widest = qMax(widest, line.size());
-    return int(widest);
-}
-
-} // namespace
 
 bool SystemLinePrinter::printPages(const QList<QStringList> &pages)
 {
@@ -32,26 +19,31 @@ bool SystemLinePrinter::printPages(const QList<QStringList> &pages)
     if (!painter.begin(&printer))
         return false;
 
+    // Measure the fixed-pitch font once; the layout scales it to the page.
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    const QRectF area = printer.pageLayout().paintRectPixels(printer.resolution());
-    // Fit the widest line across the page.
-    font.setPointSizeF(10.0);
+    PrintArea area;
+    font.setPointSizeF(area.referencePointSize);
+    const QFontMetricsF reference(font, &printer);
+    const QRectF rect = printer.pageLayout().paintRectPixels(printer.resolution());
+    area.width = rect.width();
+    area.height = rect.height();
+    area.charAdvance = reference.horizontalAdvance(QLatin1Char('M'));
+    area.lineSpacing = reference.lineSpacing();
+    const PrintLayout layout = layOutPrint(pages, area);
+    font.setPointSizeF(layout.pointSize);
     painter.setFont(font);
-    const qreal charWidth = QFontMetricsF(font, &printer).horizontalAdvance(QLatin1Char('M'));
-    if (charWidth > 0)
-        font.setPointSizeF(10.0 * area.width() / (charWidth * widestLine(pages)));
-    painter.setFont(font);
-    const qreal lineHeight = QFontMetricsF(font, &printer).lineSpacing();
+    const qreal ascent = QFontMetricsF(font, &printer).ascent();
 
     bool first = true;
-    for (const QStringList &page : pages) {
+    for (const QStringList &page : layout.pages) {
         if (!first && !printer.newPage())
             return false;
         first = false;
-        qreal y = lineHeight;
+        // Line n fills the band from n to n + 1 line spacings below the top.
+        qreal top = 0;
         for (const QString &line : page) {
-            painter.drawText(QPointF(0, y), line);
-            y += lineHeight;
+            painter.drawText(QPointF(0, top + ascent), line);
+            top += layout.lineSpacing;
         }
     }
     return painter.end();

@@ -3,10 +3,12 @@
 #include "core/session/AppContext.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/SharedMessages.h"
+#include "gui/shell/Pictures.h"
 
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 
 ToolDialog::ToolDialog(AppContext &context, const QString &objectName, const QString &caption,
                        QWidget *parent)
@@ -15,8 +17,9 @@ ToolDialog::ToolDialog(AppContext &context, const QString &objectName, const QSt
     setObjectName(objectName);
     setWindowTitle(caption);
     setModal(false);
-    // A missing or unreadable picture gives a null icon: the dialog goes on without it.
-    const QIcon icon(picturePath(context.programFolder, context.settings.TitleBarIcon));
+    // A missing or unreadable picture, or a file that is no regular file, gives
+    // a null icon: the dialog goes on without it.
+    const QIcon icon = titleBarIcon(context);
     if (!icon.isNull())
         setWindowIcon(icon);
 }
@@ -79,6 +82,18 @@ bool ToolDialog::event(QEvent *event)
         }
     }
     return QDialog::event(event);
+}
+
+void ToolDialog::keyPressEvent(QKeyEvent *event)
+{
+    // A button that is no default ignores Enter, which then arrives here.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto *button = qobject_cast<QPushButton *>(focusWidget());
+    if (enter && button && button->isEnabled()) {
+        button->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool ToolDialog::eventFilter(QObject *watched, QEvent *event)

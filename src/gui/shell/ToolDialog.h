@@ -7,6 +7,7 @@
 
 struct AppContext;
 class Prompts;
+class QKeyEvent;
 class QLineEdit;
 
 // Base of the modeless tool dialogs: window icon from the settings, the busy
@@ -51,6 +52,9 @@ protected:
     void followCurrentAddress(QLineEdit *box);
 
     bool event(QEvent *event) override;
+    // No button is a default button (Enter in a text box runs that box's
+    // check), yet Enter on a focused button presses it.
+    void keyPressEvent(QKeyEvent *event) override;
 
     bool eventFilter(QObject *watched, QEvent *event) override;
 

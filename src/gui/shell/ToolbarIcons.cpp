@@ -1,5 +1,7 @@
 #include "gui/shell/ToolbarIcons.h"
 
+#include "gui/shell/Pictures.h"
+
 #include <QPixmap>
 
 namespace {
@@ -29,9 +31,9 @@ QString ToolbarIcons::fileName(const QString &key)
 ToolbarIcons::ToolbarIcons(const QString &programFolder)
 {
     for (const IconFile &entry : kIconFiles) {
-        QPixmap picture;
-        if (picture.load(programFolder + QStringLiteral("/Graphics/") +
-                         QString::fromLatin1(entry.file)))
+        const QPixmap picture = loadPictureFile(programFolder + QStringLiteral("/Graphics/") +
+                                                QString::fromLatin1(entry.file));
+        if (!picture.isNull())
             m_icons.insert(QString::fromLatin1(entry.key), QIcon(picture));
     }
 }

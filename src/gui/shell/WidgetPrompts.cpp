@@ -49,10 +49,15 @@ QString qtFileFilter(const QString &pipeFilter)
     const QStringList parts = pipeFilter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString pattern = parts[i + 1];
-        pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+        QStringList patterns = QString(parts[i + 1])
+                                   .replace(QLatin1Char(';'), QLatin1Char(' '))
+                                   .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        // "*.*" means every file, and here many files have no dot in their name.
+        for (QString &pattern : patterns)
+            if (pattern == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");
         filters << parts[i].section(QLatin1Char('('), 0, 0).trimmed() + QStringLiteral(" (") +
-                       pattern + QLatin1Char(')');
+                       patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
 }

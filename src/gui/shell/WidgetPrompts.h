@@ -13,5 +13,6 @@ public:
     std::optional<QString> saveFile(const FileDialogRequest &request) override;
 };
 
-// "Text Files (*.txt)|*.txt|All Files (*.*)|*.*" -> "Text Files (*.txt);;All Files (*.*)"
+// "Text Files (*.txt)|*.txt|All Files (*.*)|*.*" -> "Text Files (*.txt);;All Files (*)":
+// "*.*" becomes "*" so that files without a dot in their name are offered too.
 QString qtFileFilter(const QString &pipeFilter);

@@ -55,30 +55,32 @@ void DataFileTest::lineFormat()
 void DataFileTest::reading_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("fields");
-    const QStringList five{"a", "b", "c", "d", "e"};
+    QTest::addColumn<QList<QStringList>>("lines");
+    const QList<QStringList> five{{"a", "b", "c", "d", "e"}};
     QTest::newRow("canonical CRLF") << QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\"\r\n") << five;
     QTest::newRow("LF only") << QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\"\n") << five;
     QTest::newRow("no final line end") << QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\"") << five;
     QTest::newRow("unquoted, blanks after commas") << QByteArray("a, b,  c,\td,e\r\n") << five;
     QTest::newRow("rest after closing quote skipped")
-        << QByteArray("\"a\"xx,\"b\" ,\"c\"\"d\",d,e\r\n") << QStringList{"a", "b", "c", "d", "e"};
+        << QByteArray("\"a\"xx,\"b\" ,\"c\"\"d\",d,e\r\n") << five;
     QTest::newRow("comma inside quotes")
-        << QByteArray("\"a,1\",b,c,d,e\r\n") << QStringList{"a,1", "b", "c", "d", "e"};
+        << QByteArray("\"a,1\",b,c,d,e\r\n") << QList<QStringList>{{"a,1", "b", "c", "d", "e"}};
     QTest::newRow("trailing blanks kept unquoted")
-        << QByteArray("a ,b,c,d,e\r\n") << QStringList{"a ", "b", "c", "d", "e"};
-    QTest::newRow("empty fields") << QByteArray(",,\"\",,\r\n") << QStringList{"", "", "", "", ""};
+        << QByteArray("a ,b,c,d,e\r\n") << QList<QStringList>{{"a ", "b", "c", "d", "e"}};
+    QTest::newRow("empty fields") << QByteArray(",,\"\",,\r\n")
+                                  << QList<QStringList>{{"", "", "", "", ""}};
     QTest::newRow("blank lines skipped") << QByteArray("\r\n  \r\na,b,c,d,e\r\n\r\n\n") << five;
     QTest::newRow("unbalanced quote ends with its line")
-        << QByteArray("\"a,b,c\r\nd,e\r\n") << QStringList{"a,b,c", "d", "e"};
-    QTest::newRow("lone CR line ends") << QByteArray("a,b\rc,d\re") << five;
-    QTest::newRow("empty file") << QByteArray() << QStringList{};
+        << QByteArray("\"a,b,c\r\nd,e\r\n") << QList<QStringList>{{"a,b,c"}, {"d", "e"}};
+    QTest::newRow("lone CR line ends")
+        << QByteArray("a,b\rc,d\re") << QList<QStringList>{{"a", "b"}, {"c", "d"}, {"e"}};
+    QTest::newRow("empty file") << QByteArray() << QList<QStringList>{};
 }
 
 void DataFileTest::reading()
 {
     QFETCH(QByteArray, bytes);
-    QTEST(readFieldStream(bytes), "fields");
+    QTEST(readFieldLines(bytes), "lines");
 }
 
 void DataFileTest::latin1RoundTrip()
@@ -111,12 +113,19 @@ void DataFileTest::missingFileFails()
              FailureNumber::FileNotFound);
     QCOMPARE(failureNumber([&] { readAllRecords(t.path("nodir/none.txt")); }),
              FailureNumber::PathNotFound);
-    // Records form across lines, five fields at a time; a short tail is padded.
-    t.writeFile("odd.txt", "a,b,c\r\nd,e,f,g\r\n");
+}
+
+void DataFileTest::oneRecordPerLine()
+{
+    // A hand-edited line with too few or too many fields stays one record and
+    // shifts none of the records after it.
+    TestContext t;
+    t.writeFile("odd.txt", "a,b,c\r\nd,e,f,g,h,i\r\n" + line("10.0.0.3"));
     const QList<DeviceRecord> records = readAllRecords(t.path("odd.txt"));
-    QCOMPARE(records.size(), 2);
-    QCOMPARE(records[0], (DeviceRecord{{"a", "b", "c", "d", "e"}}));
-    QCOMPARE(records[1], (DeviceRecord{{"f", "g", "", "", ""}}));
+    QCOMPARE(records.size(), 3);
+    QCOMPARE(records[0], (DeviceRecord{{"a", "b", "c", "", ""}}));
+    QCOMPARE(records[1], (DeviceRecord{{"d", "e", "f", "g", "h"}}));
+    QCOMPARE(records[2], rec("10.0.0.3"));
 }
 
 void DataFileTest::appendKeepsOtherBytes()
@@ -205,6 +214,25 @@ void DataFileTest::failedAppendLeavesFileWhole()
     QVERIFY(number != 0);
     QCOMPARE(t.readFile("d.txt"), before);
     QCOMPARE(entries(t.folder()), QStringList{"d.txt"});
+}
+
+void DataFileTest::readOnlyFolderWritesInPlace()
+{
+    // Appending and replacing both work on a writable file in a folder that
+    // cannot take the temporary file; a new file there cannot be made.
+    TestContext t;
+    QVERIFY(QDir(t.folder()).mkdir("ro"));
+    t.writeFile("ro/d.txt", line("10.0.0.1"));
+    ReadOnlyFolder guard(t.path("ro"));
+    if (!guard.usable())
+        QSKIP("the folder stays writable for this user");
+    QCOMPARE(saveDeviceRecord(t.path("ro/d.txt"), rec("10.0.0.2")), SaveOutcome::Appended);
+    const DeviceRecord updated = rec("10.0.0.1", "02-00-00-00-00-99");
+    QCOMPARE(saveDeviceRecord(t.path("ro/d.txt"), updated), SaveOutcome::Replaced);
+    QCOMPARE(t.readFile("ro/d.txt"), recordLine(updated) + line("10.0.0.2"));
+    QCOMPARE(failureNumber([&] { writeAllRecords(t.path("ro/new.txt"), {updated}); }),
+             FailureNumber::PermissionDenied);
+    QCOMPARE(entries(t.path("ro")), QStringList{"d.txt"});
 }
 
 void DataFileTest::unreadableFileIsNotOverwritten()

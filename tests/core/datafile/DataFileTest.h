@@ -11,6 +11,7 @@ private Q_SLOTS:
     void latin1RoundTrip();
     void emptyFileFails();
     void missingFileFails();
+    void oneRecordPerLine();
     void appendKeepsOtherBytes();
     void appendAfterUnterminatedLine();
     void appendCreatesFile();
@@ -19,6 +20,7 @@ private Q_SLOTS:
     void addressInOtherColumnAppends();
     void failedReplaceLeavesFileWhole();
     void failedAppendLeavesFileWhole();
+    void readOnlyFolderWritesInPlace();
     void unreadableFileIsNotOverwritten();
     void splitAndJoin_data();
     void splitAndJoin();

@@ -1,6 +1,7 @@
 #include "PrintoutTest.h"
 
 #include "core/datafile/DataFilePrintout.h"
+#include "core/support/PrintLayout.h"
 
 #include <QTest>
 
@@ -96,4 +97,44 @@ void PrintoutTest::pageBreakAfterSixtyOneRecordLines()
     QCOMPARE(exact.size(), 2);
     QCOMPARE(exact[1].size(), 1);
     QCOMPARE(dataFilePrintout("/p", rows(60)).size(), 1);
+}
+
+void PrintoutTest::pagesFitThePaper_data()
+{
+    // Landscape sheets in points with half-inch margins, and a fixed-pitch
+    // font whose character is 0.6 em wide and whose lines are 1.17 em apart.
+    QTest::addColumn<qreal>("width");
+    QTest::addColumn<qreal>("height");
+    QTest::newRow("A4") << 841.89 - 72 << 595.28 - 72;
+    QTest::newRow("US Letter") << 792.0 - 72 << 612.0 - 72;
+}
+
+void PrintoutTest::pagesFitThePaper()
+{
+    QFETCH(qreal, width);
+    QFETCH(qreal, height);
+    const PrintArea area{width, height, 6.0, 11.7, 10};
+    const QList<QStringList> pages = dataFilePrintout("/p", rows(130));
+    const PrintLayout layout = layOutPrint(pages, area);
+
+    // The rule fills the width, and as many lines as fit make a page: fewer
+    // than the 68 of the printout's first page on either paper.
+    QVERIFY(170 * 6.0 * layout.pointSize / 10 <= width + 1e-6);
+    QVERIFY(layout.linesPerPage * layout.lineSpacing <= height);
+    QVERIFY((layout.linesPerPage + 1) * layout.lineSpacing > height);
+    QVERIFY(layout.linesPerPage < 68);
+
+    // No page runs off the paper, no line is lost, and the printout's own page
+    // breaks stay: record 62 still opens a page.
+    QStringList before, after;
+    for (const QStringList &page : pages)
+        before += page;
+    bool breakKept = false;
+    for (const QStringList &page : layout.pages) {
+        QVERIFY(page.size() <= layout.linesPerPage);
+        breakKept = breakKept || page.first().startsWith("   |   62 ");
+        after += page;
+    }
+    QCOMPARE(after, before);
+    QVERIFY(breakKept);
 }

@@ -9,4 +9,6 @@ private Q_SLOTS:
     void tabs();
     void threeRecords();
     void pageBreakAfterSixtyOneRecordLines();
+    void pagesFitThePaper_data();
+    void pagesFitThePaper();
 };

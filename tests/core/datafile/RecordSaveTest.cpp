@@ -1,6 +1,7 @@
 #include "RecordSaveTest.h"
 
 #include "TestContext.h"
+#include "core/datafile/DataFile.h"
 #include "core/datafile/DataFileFormat.h"
 #include "core/datafile/DeviceRecordSave.h"
 #include "core/settings/IniFile.h"
@@ -66,14 +67,25 @@ void RecordSaveTest::saveUpdatesSettings()
     QCOMPARE(t.readFile("data/devices.txt"), recordLine(trimmed()));
 }
 
-void RecordSaveTest::longNamesAreCutInTheRecordOnly()
+void RecordSaveTest::longNamesAreKeptWhole()
 {
     TestContext t(kIni);
-    const QString name = QStringLiteral("a-rather-long-device-file-name.txt"); // 34 characters
-    t.prompts.choosePath(t.path(name));
+    const QString folder =
+        QStringLiteral("a-folder-whose-name-alone-runs-past-sixty-four-characters-"
+                       "of-path");
+    QVERIFY(QDir(t.folder()).mkdir(folder));
+    const QString path = t.path(folder + QStringLiteral("/device-servers-site-A-2026.txt"));
+    t.prompts.choosePath(path);
     QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()));
-    QCOMPARE(t.context.settings.DatabaseFileName.trimmed(), name.left(24));
-    QCOMPARE(iniValue(t, "DatabaseFileName"), name);
+    QCOMPARE(iniValue(t, "DatabaseFileName"), QStringLiteral("device-servers-site-A-2026.txt"));
+
+    // The next save starts from the same file and replaces its line there.
+    t.prompts.choosePath(path);
+    QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()));
+    const auto shown = t.prompts.shown().last().request;
+    QCOMPARE(joinLocation(shown.initialFolder, shown.initialName), path);
+    QCOMPARE(t.readFile(folder + QStringLiteral("/device-servers-site-A-2026.txt")),
+             recordLine(trimmed()));
 }
 
 void RecordSaveTest::pathNotFoundAsksAgain()

@@ -8,7 +8,7 @@ class RecordSaveTest : public QObject {
 private Q_SLOTS:
     void dialogStartsAtSettingsFile();
     void saveUpdatesSettings();
-    void longNamesAreCutInTheRecordOnly();
+    void longNamesAreKeptWhole();
     void pathNotFoundAsksAgain();
     void cancelOrEmptyPathSavesNothing();
     void otherFailureIsThrown();

@@ -28,6 +28,12 @@ void HostileFilesTest::oddContent_data()
     QTest::newRow("high bytes") << QByteArray("[Database]\nKey=\xE9\xFF\n")
                                 << QString::fromLatin1("\xE9\xFF")
                                 << QByteArray("[Database]\nKey=new\n");
+    QTest::newRow("UTF-8 value") << QByteArray("[Database]\nKey=Gerät 東京\n")
+                                 << QString::fromUtf8("Gerät 東京")
+                                 << QByteArray("[Database]\nKey=new\n");
+    QTest::newRow("byte-order mark before the section")
+        << QByteArray("\xEF\xBB\xBF[Database]\r\nKey=a\r\n") << "a"
+        << QByteArray("\xEF\xBB\xBF[Database]\r\nKey=new\r\n");
     QTest::newRow("CR CR LF line ends") << QByteArray("[Database]\r\r\nKey=a\r\r\n") << "a"
                                         << QByteArray("[Database]\r\r\nKey=new\r\r\n");
     QTest::newRow("empty brackets") << QByteArray("[]\nKey=b\n[Database]\nKey=a\n") << "a"

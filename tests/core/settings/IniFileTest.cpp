@@ -145,6 +145,23 @@ void SettingsTest::iniWriteToMissingFolderFails()
     QVERIFY(!ini.write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v")));
 }
 
+void SettingsTest::iniWriteInReadOnlyFolder()
+{
+    // No file can be made beside it, but the file itself may be written: it
+    // is written in place. A file that is not there cannot be made.
+    TestContext t;
+    QVERIFY(QDir(t.folder()).mkdir("ro"));
+    t.writeFile(QStringLiteral("ro/a.ini"), "[database]\r\nK=old\r\n");
+    ReadOnlyFolder guard(t.path(QStringLiteral("ro")));
+    if (!guard.usable())
+        QSKIP("the folder stays writable for this user");
+    QVERIFY(IniFile(t.path(QStringLiteral("ro/a.ini")))
+                .write(QStringLiteral("database"), QStringLiteral("K"), QStringLiteral("new")));
+    QCOMPARE(t.readFile(QStringLiteral("ro/a.ini")), QByteArray("[database]\r\nK=new\r\n"));
+    QVERIFY(!IniFile(t.path(QStringLiteral("ro/b.ini")))
+                 .write(QStringLiteral("database"), QStringLiteral("K"), QStringLiteral("new")));
+}
+
 void SettingsTest::iniWriteFailureKeepsFile()
 {
     TestContext t;

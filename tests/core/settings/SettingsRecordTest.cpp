@@ -33,13 +33,16 @@ void SettingsTest::settingsFieldWidths()
     const QByteArray v70 = QByteArray(70, 'u');
     TestContext t("[Application]\r\nVersionNum=" + v19 + "\r\nTitleBarName=" + v40 +
                   "\r\nProductName=" + v70 + "\r\n[Company]\r\nCopyrightYear=" + v40 +
-                  "\r\n[Database]\r\nDatabaseFileDir=" + v70 + "\r\nEndUser=KVR\r\n");
+                  "\r\n[Database]\r\nDatabaseFileDir=" + v70 + "\r\nDatabaseFileName=" + v40 +
+                  "\r\nEndUser=KVR\r\n");
     const SettingsRecord &s = t.context.settings;
     QCOMPARE(s.VersionNum, QStringLiteral("123456789012"));
     QCOMPARE(s.TitleBarName, QString::fromLatin1(v40.left(32)));
     QCOMPARE(s.ProductName, QString::fromLatin1(v70.left(63)));
     QCOMPARE(s.CopyrightYear, QString::fromLatin1(v40.left(20)));
-    QCOMPARE(s.DatabaseFileDir, QString::fromLatin1(v70.left(63)).leftJustified(64));
+    // The data file's folder and name are kept whole, or they name another file.
+    QCOMPARE(s.DatabaseFileDir, QString::fromLatin1(v70));
+    QCOMPARE(s.DatabaseFileName, QString::fromLatin1(v40));
     QCOMPARE(s.EndUser, QStringLiteral("KVR"));
 }
 
@@ -47,8 +50,8 @@ void SettingsTest::settingsEmptyDatabaseKeys()
 {
     TestContext t("[DATABASE]\r\nDatabaseFileDir=\r\nDatabaseFileName=\r\nInfobaseFile=none\r\n");
     const SettingsRecord &s = t.context.settings;
-    QCOMPARE(s.DatabaseFileDir, t.folder().leftJustified(64).left(64));
-    QCOMPARE(s.DatabaseFileName, QString(24, QLatin1Char(' ')));
+    QCOMPARE(s.DatabaseFileDir, t.folder());
+    QCOMPARE(s.DatabaseFileName, QString());
     QCOMPARE(s.InfobaseFile.trimmed(), QStringLiteral("none"));
 }
 
@@ -56,17 +59,20 @@ void SettingsTest::saveDataFileLocationWritesArgumentsUnchanged()
 {
     const QByteArray before = "[Application]\r\nTitleBarName=Tool\r\n[Database]\r\nEndUser=x\r\n";
     TestContext t(before);
+    // Longer than any field width, and in scripts that Latin-1 cannot hold.
     const QString folder = QStringLiteral("/a/very/long/folder/name/that/goes/on/and/on/beyond/"
-                                          "sixty/four/characters/");
-    const QString name = QStringLiteral("a-device-data-file-with-a-long-name.txt");
+                                          "sixty/four/characters/Станция/東京/");
+    const QString name = QStringLiteral("device-servers-site-A-2026-Ü.txt");
     SaveDataFileLocation(t.context.settings, folder, name);
 
-    QCOMPARE(t.context.settings.DatabaseFileDir, folder.left(64));
-    QCOMPARE(t.context.settings.DatabaseFileName, name.left(24));
-    QCOMPARE(
-        t.readFile(QStringLiteral("ConfigUtility.ini")),
-        "[Application]\r\nTitleBarName=Tool\r\n[Database]\r\nEndUser=x\r\n" +
-            ("DatabaseFileDir=" + folder + "\r\nDatabaseFileName=" + name + "\r\n").toLatin1());
+    QCOMPARE(t.context.settings.DatabaseFileDir, folder);
+    QCOMPARE(t.context.settings.DatabaseFileName, name);
+    QCOMPARE(t.readFile(QStringLiteral("ConfigUtility.ini")),
+             "[Application]\r\nTitleBarName=Tool\r\n[Database]\r\nEndUser=x\r\n" +
+                 ("DatabaseFileDir=" + folder + "\r\nDatabaseFileName=" + name + "\r\n").toUtf8());
+    t.reloadSettings(); // the next start finds the same file
+    QCOMPARE(t.context.settings.DatabaseFileDir, folder);
+    QCOMPARE(t.context.settings.DatabaseFileName, name);
 
     // A second save replaces both keys in place.
     SaveDataFileLocation(t.context.settings, QStringLiteral("/d/"), QStringLiteral("f.txt"));

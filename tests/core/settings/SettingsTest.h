@@ -13,6 +13,7 @@ private Q_SLOTS:
     void iniWrite_data();
     void iniWrite();
     void iniWriteToMissingFolderFails();
+    void iniWriteInReadOnlyFolder();
     void iniWriteFailureKeepsFile();
 
     // Settings record

@@ -32,6 +32,10 @@ void SupportTest::errorLogLineFormat_data()
     QTest::newRow("quotes not doubled, negative number")
         << QDateTime(day, QTime(23, 59, 59)) << "say \"hi\"" << -5 << "bad \"name\""
         << QByteArray("#2026-03-07 23:59:59#,\"say \"hi\"\",-5,\"bad \"name\"\"\r\n");
+    QTest::newRow("UTF-8 text") << QDateTime(day, QTime(1, 2, 3)) << "p" << 76
+                                << QString::fromUtf8("Path not found: /d/Станция/東京")
+                                << QByteArray("#2026-03-07 01:02:03#,\"p\",76,\"Path not found: "
+                                              "/d/Станция/東京\"\r\n");
 }
 
 void SupportTest::errorLogLineFormat()

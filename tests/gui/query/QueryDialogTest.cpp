@@ -10,9 +10,12 @@
 #include "gui/query/QueryDeviceDialog.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
+#include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -180,17 +183,47 @@ void QueryDialogTest::closingWhileWaitingIsSilent()
     QCOMPARE(s.t.prompts.count(), 0);
 }
 
-void QueryDialogTest::typingClearsResults()
+void QueryDialogTest::editingClearsResults_data()
 {
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("address"); // in the box afterwards
+    QTest::newRow("any key, even one that changes nothing") << "key"
+                                                            << "127.0.0.1";
+    QTest::newRow("paste") << "paste"
+                           << "127.0.0.9";
+    QTest::newRow("drop") << "drop"
+                          << "127.0.0.9";
+}
+
+void QueryDialogTest::editingClearsResults()
+{
+    // Results kept after the address changed would be saved under the new,
+    // unchecked address.
+    QFETCH(QString, edit);
     QuerySetup s;
     QVERIFY(s.started);
     s.click("cmdGetDeviceInfo");
     QTRY_VERIFY(s.resultsEnabled());
-    QTest::keyClick(s.box("txtIPAddress"), Qt::Key_End);
+    QLineEdit *box = s.box("txtIPAddress");
+    if (edit == "key") {
+        QTest::keyClick(box, Qt::Key_End);
+    } else if (edit == "paste") {
+        QApplication::clipboard()->setText(QStringLiteral("127.0.0.9"));
+        box->selectAll();
+        box->paste();
+    } else {
+        QMimeData data;
+        data.setText(QStringLiteral("127.0.0.9"));
+        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box, &enter);
+        QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(box, &drop);
+    }
     QVERIFY(!s.resultsEnabled());
     for (const char *name : {"txtMacAddress", "txtFwVersion", "txtFwType", "txtDeviceName"})
         QVERIFY(s.box(name)->text().isEmpty());
-    QCOMPARE(s.box("txtIPAddress")->text(), QStringLiteral("127.0.0.1"));
+    QFETCH(QString, address);
+    QVERIFY2(box->text().contains(address), qPrintable(box->text()));
 }
 
 void QueryDialogTest::enterWithBadAddress()
@@ -207,18 +240,25 @@ void QueryDialogTest::enterWithBadAddress()
     QVERIFY(!s.dialog->query().awaitingReply());
 }
 
-void QueryDialogTest::enterWithGoodAddressSendsNothing()
+void QueryDialogTest::enterMovesToButtonThenQueries()
 {
     QuerySetup s;
     QVERIFY(s.started);
-    s.box("txtIPAddress")->setText(QStringLiteral(" 127.0.0.2 "));
+    s.t.context.currentDeviceAddress.clear();
+    s.box("txtIPAddress")->setText(QStringLiteral(" 127.0.0.1 "));
     QTest::keyClick(s.box("txtIPAddress"), Qt::Key_Return);
     QCOMPARE(s.dialog->focusWidget(), s.button("cmdGetDeviceInfo"));
-    QCOMPARE(s.t.context.currentDeviceAddress, QStringLiteral("127.0.0.2"));
+    QCOMPARE(s.t.context.currentDeviceAddress, QStringLiteral("127.0.0.1"));
     QVERIFY(!s.dialog->query().awaitingReply());
     QTest::qWait(100);
     QVERIFY(s.sim.log().isEmpty());
     QCOMPARE(s.t.prompts.count(), 0);
+
+    // The second Enter presses the focused button: address, Enter, Enter queries.
+    QTest::keyClick(s.dialog->focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(s.resultsEnabled());
+    QCOMPARE(s.sim.receivedBytes(), QList<QByteArray>{kRequest});
+    QCOMPARE(s.dialog->focusWidget(), s.button("cmdSaveDeviceInfo"));
 }
 
 void QueryDialogTest::socketFailureThenTimeout()

@@ -13,9 +13,10 @@ private Q_SLOTS:
     void secondPressRestartsTimeout();
     void closingWhileWaitingIsSilent_data();
     void closingWhileWaitingIsSilent();
-    void typingClearsResults();
+    void editingClearsResults_data();
+    void editingClearsResults();
     void enterWithBadAddress();
-    void enterWithGoodAddressSendsNothing();
+    void enterMovesToButtonThenQueries();
     void socketFailureThenTimeout();
     void saveStoresRecord();
     void saveFailureIsTrapped();

@@ -21,7 +21,10 @@ void ViewerTest::importCancelLeavesState()
     ViewerSetup s("devices.txt", recordLines(3));
     s.open();
     s.t.prompts.cancelFileDialog();
-    s.click("cmdImportDataFile");
+    // Enter on the focused button presses it, as a click does.
+    auto *import = s.viewer->findChild<QPushButton *>("cmdImportDataFile");
+    import->setFocus();
+    QTest::keyClick(import, Qt::Key_Return);
     QCOMPARE(s.t.prompts.count(), 1);
     const auto shown = s.t.prompts.shown().first();
     QCOMPARE(shown.kind, ScriptedPrompts::Shown::OpenFile);
@@ -58,18 +61,33 @@ void ViewerTest::importReadsOtherFile()
     QCOMPARE(s.t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("devices.txt"));
 }
 
-void ViewerTest::importMissingFolderClearsGrid()
+void ViewerTest::importFailureKeepsGrid_data()
 {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<PromptIcon>("icon"); // of the one message
+    QTest::newRow("missing folder, then Cancel") << "nowhere/devices.txt" << PromptIcon::None;
+    QTest::newRow("empty file") << "empty.txt" << PromptIcon::Critical;
+}
+
+void ViewerTest::importFailureKeepsGrid()
+{
+    // The grid and its unsaved removal survive an import that reads nothing.
+    QFETCH(QString, chosen);
     ViewerSetup s("devices.txt", recordLines(3));
+    s.t.writeFile("empty.txt", "");
     s.open();
-    s.t.prompts.choosePath(s.t.path("nowhere/devices.txt"));
+    s.grid()->setCurrentCell(1, 0); // record 2 removed, answered Yes
+    s.t.prompts.clear();
+    s.t.prompts.choosePath(s.t.path(chosen));
     s.t.prompts.cancelFileDialog();
     s.click("cmdImportDataFile");
-    QCOMPARE(s.t.prompts.messageTexts(),
-             QStringList{QStringLiteral("Path not found!\r\nSpecify another path.")});
-    QCOMPARE(s.t.prompts.count(), 3);
-    QCOMPARE(s.cell(0, 1), QString());
-    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File"));
+    QCOMPARE(s.t.prompts.messages().size(), 1);
+    QTEST(s.t.prompts.messages().first().icon, "icon");
+    QCOMPARE(s.viewer->recordCount(), 2);
+    QCOMPARE(s.cell(1, 1), QStringLiteral("10.0.0.3"));
+    QCOMPARE(s.cell(2, 0), QString());
+    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File - devices.txt"));
+    QCOMPARE(s.viewer->currentPath(), s.t.path("devices.txt"));
     QCOMPARE(s.viewer->currentFileName(), QStringLiteral("devices.txt"));
     QCOMPARE(s.viewer->currentFolder(), s.t.folder() + "/");
 }

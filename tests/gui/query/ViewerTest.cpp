@@ -141,15 +141,15 @@ void ViewerTest::badInputNeverWritten_data()
         << QByteArray("\"10.0.0.1\", \"aa\",  \"1.0\", X1, dev\r\n") << 1 << "10.0.0.1"
         << "10.0.0.1";
     QTest::newRow("four per line") << QByteArray("a,b,c,d\r\ne,f,g,h\r\n") << 2 << "a"
-                                   << "f";
-    QTest::newRow("six per line") << QByteArray("a,b,c,d,e,f\r\n") << 2 << "a"
-                                  << "f";
+                                   << "e";
+    QTest::newRow("six per line") << QByteArray("a,b,c,d,e,f\r\ng,h,i,j,k,l\r\n") << 2 << "a"
+                                  << "g";
     QTest::newRow("blank lines") << "\r\n\r\n" + recordLines(1) + "\r\n"
                                  << 1 << "10.0.0.1"
                                  << "10.0.0.1";
     QTest::newRow("unbalanced quote")
         << QByteArray("\"10.0.0.1,b\r\nc,d,e,f,g\r\n") << 2 << "10.0.0.1,b"
-        << "g";
+        << "c";
     QTest::newRow("LF line ends") << recordLines(2).replace("\r\n", "\n") << 2 << "10.0.0.1"
                                   << "10.0.0.2";
     QTest::newRow("high bytes") << QByteArray("\"\xE9\xFF\",b,c,d,e\r\n") << 1 << "\u00E9\u00FF"

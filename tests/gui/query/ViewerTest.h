@@ -16,7 +16,8 @@ private Q_SLOTS:
     void moreThanTwentyRecords();
     void importCancelLeavesState();
     void importReadsOtherFile();
-    void importMissingFolderClearsGrid();
+    void importFailureKeepsGrid_data();
+    void importFailureKeepsGrid();
     void removeYesRenumbers();
     void removeNoUnhighlights();
     void otherColumnsNeverAsk();

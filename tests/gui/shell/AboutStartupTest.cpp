@@ -6,14 +6,18 @@
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/SplashWindow.h"
 #include "gui/shell/Startup.h"
+#include "gui/shell/ToolDialog.h"
+#include "gui/shell/WidgetPrompts.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <sys/stat.h>
 
 namespace {
 
@@ -130,23 +134,30 @@ void ShellTest::helpMessages()
 void ShellTest::missingPictures_data()
 {
     QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<bool>("garbageFiles"); // files present but not pictures
+    QTest::addColumn<QString>("files"); // what stands under the names: nothing, no picture, FIFOs
 
     const QByteArray named = "[Images]\r\nSplashScreenLogo=splash.png\r\n"
                              "TitleBarIcon=appicon.png\r\nAboutBoxGraphic=about.png\r\n";
-    QTest::newRow("no settings file, no Graphics folder") << QByteArray() << false;
-    QTest::newRow("named files missing") << named << false;
-    QTest::newRow("named files are not pictures") << named << true;
+    QTest::newRow("no settings file, no Graphics folder") << QByteArray() << "none";
+    QTest::newRow("named files missing") << named << "none";
+    QTest::newRow("named files are not pictures") << named << "garbage";
+    // Opening a FIFO would wait for a writer: every window must skip it.
+    QTest::newRow("named files are FIFOs") << named << "fifo";
 }
 
 void ShellTest::missingPictures()
 {
     QFETCH(QByteArray, ini);
-    QFETCH(bool, garbageFiles);
+    QFETCH(QString, files);
     TestContext tc(ini);
-    if (garbageFiles) {
-        for (const char *name : {"splash.png", "appicon.png", "about.png", "tb_ping.png"})
+    for (const char *name : {"splash.png", "appicon.png", "about.png", "tb_ping.png"}) {
+        if (files == "garbage") {
             addGraphics(tc, QString::fromLatin1(name), QByteArray("not a picture\r\n"));
+        } else if (files == "fifo") {
+            QDir(tc.folder()).mkpath(QStringLiteral("Graphics"));
+            const QString path = tc.path(QStringLiteral("Graphics/") + QString::fromLatin1(name));
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        }
     }
 
     WindowGuard window{new MainWindow(tc.context, programTools())};
@@ -164,6 +175,9 @@ void ShellTest::missingPictures()
     splash.show();
     QVERIFY(splash.picture().isNull());
     QVERIFY(!splash.grab().isNull()); // paints its plain face
+
+    ToolDialog tool(tc.context, QStringLiteral("frmTool"), QStringLiteral("Tool"));
+    QVERIFY(tool.windowIcon().isNull());
 }
 
 void ShellTest::presentPictures()
@@ -183,10 +197,31 @@ void ShellTest::presentPictures()
     AboutDialog about(tc.context);
     QVERIFY(about.hasBackground());
     QVERIFY(!about.windowIcon().isNull());
+    ToolDialog tool(tc.context, QStringLiteral("frmTool"), QStringLiteral("Tool"));
+    QVERIFY(!tool.windowIcon().isNull());
 
     SplashWindow splash(tc.context);
     QCOMPARE(splash.picture().size(), QSize(120, 70));
     QCOMPARE(splash.size(), QSize(120, 70));
+}
+
+void ShellTest::fileFilters_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("qtFilter");
+    QTest::newRow("all files include names without a dot")
+        << "Text Files (*.txt)|*.txt|All Files (*.*)|*.*"
+        << "Text Files (*.txt);;All Files (*)";
+    QTest::newRow("one pair") << "Text Files (*.txt)|*.txt"
+                              << "Text Files (*.txt)";
+    QTest::newRow("several patterns") << "Images|*.png;*.*"
+                                      << "Images (*.png *)";
+}
+
+void ShellTest::fileFilters()
+{
+    QFETCH(QString, filter);
+    QTEST(qtFileFilter(filter), "qtFilter");
 }
 
 void ShellTest::startup_data()

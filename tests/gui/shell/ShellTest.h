@@ -31,6 +31,8 @@ private Q_SLOTS:
     void missingPictures_data();
     void missingPictures();
     void presentPictures();
+    void fileFilters_data();
+    void fileFilters();
     void startup_data();
     void startup();
 };
