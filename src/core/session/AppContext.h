@@ -13,6 +13,8 @@ struct Intervals {
     int splashMs = 2000;
     int queryTimeoutMs = 10000;
     int tftpTimeoutMs = 10000;
+    // A TFTP data packet whose acknowledgement has not come this long is sent again.
+    int tftpRetransmitMs = 1000;
     int pingFirstMs = 1000;
     int pingSecondMs = 2000;
     // How long a transfer looks for an acknowledgement before it sleeps in

@@ -45,4 +45,5 @@ constexpr int SocketNotConnected = 10004;
 constexpr int IcmpUnavailable = 10005;
 constexpr int FileTooLarge = 10006;
 constexpr int SourceFileChanged = 10007;
+constexpr int DeviceReportedError = 10008; // a TFTP error packet, for the log
 } // namespace FailureNumber
