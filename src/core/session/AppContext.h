@@ -17,9 +17,6 @@ struct Intervals {
     int tftpRetransmitMs = 1000;
     int pingFirstMs = 1000;
     int pingSecondMs = 2000;
-    // How long a transfer looks for an acknowledgement before it sleeps in
-    // the event loop (zero: it never looks); see QuickReplyWait.
-    int tftpQuickAckUs = 200;
 };
 
 // Device ports; tests and the simulator use unprivileged ones.

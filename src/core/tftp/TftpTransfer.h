@@ -13,7 +13,6 @@ struct TftpTransferOptions {
     quint16 port = 69;
     int timeoutMs = 10000;   // covers the whole transfer from the connection event
     int retransmitMs = 1000; // a data packet unacknowledged this long is sent again
-    int quickAckUs = 0;      // see UdpSocketControl::setQuickReplyWindow
 };
 
 // One TFTP write transfer, lock-step: the write request on the connection
