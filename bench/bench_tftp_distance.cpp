@@ -2,14 +2,10 @@
 // way: this program's transfer and the tftp-hpa client against the same
 // simulated device (devsim, holding each acknowledgement back by the
 // distance). Prints blocks per second and processor time per block for each.
-#include "core/session/AppContext.h"
-#include "core/session/EngineOptions.h"
-#include "core/tftp/TftpTransfer.h"
+#include "UploadRun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -17,7 +13,6 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace {
 
@@ -26,42 +21,8 @@ constexpr qint64 kSize = 1024 * 1024 + 123; // 2049 blocks; not a multiple of 51
 constexpr quint16 kLostBlock = 1000;
 const QString kClient = QStringLiteral("/usr/bin/tftp");
 
-struct Figures {
-    double seconds = -1; // negative: the upload failed
-    double cpuSeconds = 0;
-};
-
-double seconds(const timeval &t)
-{
-    return double(t.tv_sec) + double(t.tv_usec) / 1e6;
-}
-
-// User plus system time of this process, or of its children that have ended.
-double cpuSeconds(int who)
-{
-    rusage usage{};
-    getrusage(who, &usage);
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-Figures uploadWithTransfer(AppContext &context, const QString &path, const QString &name)
-{
-    TftpTransfer transfer(tftpTransferOptions(context));
-    QEventLoop loop;
-    bool ok = false;
-    QObject::connect(&transfer, &TftpTransfer::succeeded, [&] { ok = true; });
-    QObject::connect(&transfer, &TftpTransfer::becameIdle, &loop, &QEventLoop::quit);
-    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
-    QElapsedTimer clock;
-    clock.start();
-    transfer.start(name, path, QStringLiteral("127.0.0.1"));
-    loop.exec();
-    const double wall = double(clock.nsecsElapsed()) / 1e9;
-    return {ok ? wall : -1, cpuSeconds(RUSAGE_SELF) - cpuBefore};
-}
-
 // The client's own retransmission time-out is set to one second, as ours.
-Figures uploadWithClient(quint16 port, const QString &path, const QString &name)
+UploadFigures uploadWithClient(quint16 port, const QString &path, const QString &name)
 {
     QProcess client;
     const double cpuBefore = cpuSeconds(RUSAGE_CHILDREN);
@@ -122,13 +83,6 @@ private:
     quint16 m_port = 0;
 };
 
-bool sameFile(const QString &a, const QString &b)
-{
-    QFile fa(a), fb(b);
-    return fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly) &&
-           fa.readAll() == fb.readAll();
-}
-
 double median(QList<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -173,8 +127,8 @@ int main(int argc, char **argv)
             QList<double> wall, cpu;
             for (int run = 0; run < kRuns; ++run) {
                 const QString name = QStringLiteral("%1-%2").arg(QLatin1String(label)).arg(run);
-                const Figures f = ours ? uploadWithTransfer(context, path, name)
-                                       : uploadWithClient(device.port(), path, name);
+                const UploadFigures f = ours ? uploadWithTransfer(context, path, name)
+                                             : uploadWithClient(device.port(), path, name);
                 if (f.seconds < 0 || !sameFile(path, device.stored(name))) {
                     std::printf("  %s, run %d failed\n", label, run);
                     allGood = false;
