@@ -2,9 +2,7 @@
 // tftp-hpa client, both writing to the same tftpd-hpa server in one run.
 // Needs root (the server chroots and changes user) and both packages.
 #include "TftpdServer.h"
-#include "core/session/AppContext.h"
-#include "core/session/EngineOptions.h"
-#include "core/tftp/TftpTransfer.h"
+#include "UploadRun.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -20,28 +18,6 @@
 namespace {
 
 constexpr int kRuns = 3;
-
-bool sameFile(const QString &a, const QString &b)
-{
-    QFile fa(a), fb(b);
-    return fa.open(QIODevice::ReadOnly) && fb.open(QIODevice::ReadOnly) &&
-           fa.readAll() == fb.readAll();
-}
-
-// Seconds for one upload with our transfer, or a negative value on failure.
-double uploadWithTransfer(AppContext &context, const QString &path, const QString &name)
-{
-    TftpTransfer transfer(tftpTransferOptions(context));
-    QEventLoop loop;
-    bool ok = false;
-    QObject::connect(&transfer, &TftpTransfer::succeeded, [&] { ok = true; });
-    QObject::connect(&transfer, &TftpTransfer::becameIdle, &loop, &QEventLoop::quit);
-    QElapsedTimer clock;
-    clock.start();
-    transfer.start(name, path, QStringLiteral("127.0.0.1"));
-    loop.exec();
-    return ok ? double(clock.nsecsElapsed()) / 1e9 : -1.0;
-}
 
 // Seconds for one upload with the tftp-hpa client, or a negative value.
 double uploadWithClient(quint16 port, const QString &path, const QString &name)
@@ -103,7 +79,7 @@ int main(int argc, char **argv)
         for (int run = 0; run < kRuns; ++run) {
             const QString a = QStringLiteral("ours-%1-%2").arg(size).arg(run);
             const QString b = QStringLiteral("hpa-%1-%2").arg(size).arg(run);
-            const double t1 = uploadWithTransfer(context, path, a);
+            const double t1 = uploadWithTransfer(context, path, a).seconds;
             const double t2 = uploadWithClient(server.port(), path, b);
             // The server writes the last block after acknowledging it.
             QEventLoop settle;

@@ -45,7 +45,7 @@ bool DeviceSimulator::start(const SimulatorOptions &options, QString *error)
     connect(m_tftp, &TftpWriteServer::notice, this, &DeviceSimulator::notice);
     QString why;
     if (!m_tftp->start({options.bindAddress, options.tftpPort, options.storeFolder, options.fault,
-                        options.ackDelayMs},
+                        options.ackDelayMs, options.lostDataBlocks},
                        &why)) {
         delete m_tftp;
         m_tftp = nullptr;

@@ -64,7 +64,10 @@ QList<QCommandLineOption> optionList()
           "TFTP fault: none, never-ack, error-packet, short-datagram, repeat-ack, new-port, "
           "delay-ack.",
           "fault"),
-        o("ack-delay", "Delay of each acknowledgement under delay-ack, in ms.", "ms"),
+        o("ack-delay", "Delay of each acknowledgement under delay-ack, in ms (0.5 allowed).", "ms"),
+        o("lose-blocks",
+          "Data blocks lost on the way once per transfer, whatever the fault (such as 3,100).",
+          "blocks"),
         o("store", "Folder that receives the files (default: the current folder).", "folder"),
         o("interface", "Interface that assigned addresses are added to (namespace use).", "name"),
         o("log", "Append the datagram log to this file instead of standard output.", "file"),
@@ -170,8 +173,20 @@ SimulatorCommandLine SimulatorCommandLine::parse(const QStringList &arguments)
             return refuse(QStringLiteral("Unknown --fault \"%1\"").arg(value("fault")));
         o.fault = TftpFault(n);
     }
-    if (isSet("ack-delay") && !number(value("ack-delay"), 0, 600000, &o.ackDelayMs))
-        return refuse(QStringLiteral("--ack-delay needs milliseconds 0-600000"));
+    if (isSet("ack-delay")) {
+        bool ok = false;
+        o.ackDelayMs = value("ack-delay").toDouble(&ok);
+        if (!ok || !(o.ackDelayMs >= 0 && o.ackDelayMs <= 600000))
+            return refuse(QStringLiteral("--ack-delay needs milliseconds 0-600000"));
+    }
+    if (isSet("lose-blocks")) {
+        for (const QString &block : value("lose-blocks").split(QLatin1Char(','))) {
+            if (!number(block.trimmed(), 1, 65535, &n))
+                return refuse(QStringLiteral("--lose-blocks needs block numbers 1-65535 "
+                                             "separated by commas"));
+            o.lostDataBlocks.append(quint16(n));
+        }
+    }
     if (isSet("store"))
         o.storeFolder = value("store");
     if (isSet("interface"))

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QList>
 #include <QString>
 
 // Who the simulated device claims to be.
@@ -42,7 +43,10 @@ struct SimulatorOptions {
     int shortReplyLength = 4;
     int longReplyLength = 40;
     TftpFault fault = TftpFault::None;
-    int ackDelayMs = 0;
+    double ackDelayMs = 0; // fractions count: a device half a millisecond away
+    // Data blocks lost on the way the first time each comes in a transfer,
+    // whatever the fault: the writer must send them again.
+    QList<quint16> lostDataBlocks;
     QString storeFolder;   // received files land here (must exist)
     QString interfaceName; // when set, assigned addresses are added to it
 };

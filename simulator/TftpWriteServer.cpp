@@ -1,12 +1,15 @@
 #include "TftpWriteServer.h"
 
+#include "DelayLine.h"
 #include "TftpReceiveFile.h"
 
 #include <QDir>
 #include <QNetworkDatagram>
+#include <QSet>
 #include <QTimer>
 #include <QUdpSocket>
 #include <QtEndian>
+#include <cmath>
 
 namespace {
 constexpr int IdleMs = 30000; // a transfer silent this long is forgotten
@@ -40,8 +43,9 @@ struct TftpWriteServer::Transfer {
     QUdpSocket *socket = nullptr;
     std::unique_ptr<QUdpSocket> ownSocket; // NewPort only
     TftpReceiveFile file;
-    QObject guard; // context of delayed acknowledgements and the idle check
-    quint64 activity = 0;
+    QObject guard;      // context of delayed acknowledgements
+    QTimer idle;        // restarted by each datagram; a transfer silent this long is forgotten
+    QSet<quint16> lost; // blocks of lostDataBlocks already lost once
     bool dead = false;
 };
 
@@ -68,6 +72,9 @@ bool TftpWriteServer::start(const Settings &settings, QString *error)
         return false;
     }
     connect(m_listener, &QUdpSocket::readyRead, this, [this] { readAll(m_listener); });
+    if (settings.fault == TftpFault::DelayAck && settings.ackDelayMs > 0)
+        m_ackDelay = new DelayLine(
+            std::chrono::microseconds(std::llround(settings.ackDelayMs * 1000)), this);
     return true;
 }
 
@@ -96,13 +103,29 @@ void TftpWriteServer::readAll(QUdpSocket *socket)
     while (socket->hasPendingDatagrams())
         arrived.append(socket->receiveDatagram());
     for (const QNetworkDatagram &datagram : arrived) {
-        if (!datagram.isValid())
+        if (!datagram.isValid() || lostOnTheWay(socket, datagram))
             continue;
         Q_EMIT datagramLogged({QDateTime::currentDateTime(), false, datagram.senderAddress(),
                                quint16(datagram.senderPort()), socket->localPort(),
                                datagram.data()});
         handle(socket, datagram);
     }
+}
+
+bool TftpWriteServer::lostOnTheWay(QUdpSocket *socket, const QNetworkDatagram &datagram)
+{
+    const QByteArray bytes = datagram.data();
+    if (m_settings.lostDataBlocks.isEmpty() || opcodeOf(bytes) != 3 || bytes.size() < 4)
+        return false;
+    Transfer *transfer = find(socket, datagram.senderAddress(), quint16(datagram.senderPort()));
+    const quint16 block = qFromBigEndian<quint16>(bytes.constData() + 2);
+    if (!transfer || !m_settings.lostDataBlocks.contains(block) || transfer->lost.contains(block))
+        return false;
+    transfer->lost.insert(block);
+    Q_EMIT notice(QStringLiteral("Data block %1 of %2 lost on the way (simulated)")
+                      .arg(block)
+                      .arg(transfer->name));
+    return true;
 }
 
 void TftpWriteServer::handle(QUdpSocket *socket, const QNetworkDatagram &datagram)
@@ -186,6 +209,9 @@ void TftpWriteServer::handleRequest(const QNetworkDatagram &datagram)
         transfer->socket = own;
     }
     Transfer *t = transfer.get();
+    t->idle.setSingleShot(true);
+    t->idle.setInterval(IdleMs);
+    connect(&t->idle, &QTimer::timeout, this, [this, t] { drop(t); });
     m_transfers.push_back(std::move(transfer));
     touch(t);
     acknowledge(t, 0, true);
@@ -230,8 +256,8 @@ void TftpWriteServer::acknowledge(Transfer *transfer, quint16 block, bool fresh)
         for (int i = 0; i < copies; ++i)
             sendFrom(transfer->socket, packet, transfer->peer, transfer->peerPort);
     };
-    if (m_settings.fault == TftpFault::DelayAck && m_settings.ackDelayMs > 0)
-        QTimer::singleShot(m_settings.ackDelayMs, &transfer->guard, send);
+    if (m_ackDelay)
+        m_ackDelay->post(&transfer->guard, send);
     else
         send();
 }
@@ -260,11 +286,9 @@ TftpWriteServer::Transfer *TftpWriteServer::find(QUdpSocket *socket, const QHost
 
 void TftpWriteServer::touch(Transfer *transfer)
 {
-    const quint64 seen = ++transfer->activity;
-    QTimer::singleShot(IdleMs, &transfer->guard, [this, transfer, seen] {
-        if (transfer->activity == seen)
-            drop(transfer);
-    });
+    // One timer per transfer, restarted: a timer per datagram would pile up
+    // tens of thousands of them in a long transfer and stall the event loop.
+    transfer->idle.start();
 }
 
 void TftpWriteServer::drop(Transfer *transfer)

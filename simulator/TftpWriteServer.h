@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+class DelayLine;
 class QNetworkDatagram;
 class QUdpSocket;
 
@@ -21,7 +22,9 @@ class QUdpSocket;
 //   ErrorPacket     00 05 00 00 "Simulated fault" 00
 //   ShortDatagram   00 04 00 (instead of every acknowledgement)
 // Refused names and read requests get error packets (codes 2 and 4); data
-// from an unknown peer gets error 5 "Unknown transfer ID".
+// from an unknown peer gets error 5 "Unknown transfer ID". Data blocks named
+// in lostDataBlocks are lost once per transfer before they reach the server:
+// they are neither logged nor answered, only noticed.
 class TftpWriteServer : public QObject {
     Q_OBJECT
 public:
@@ -30,7 +33,8 @@ public:
         quint16 port = 69;
         QString storeFolder;
         TftpFault fault = TftpFault::None;
-        int ackDelayMs = 0;
+        double ackDelayMs = 0;
+        QList<quint16> lostDataBlocks;
     };
 
     explicit TftpWriteServer(QObject *parent = nullptr);
@@ -52,6 +56,7 @@ private:
     struct Transfer;
 
     void readAll(QUdpSocket *socket);
+    bool lostOnTheWay(QUdpSocket *socket, const QNetworkDatagram &datagram);
     void handle(QUdpSocket *socket, const QNetworkDatagram &datagram);
     void handleRequest(const QNetworkDatagram &datagram);
     void handleData(Transfer *transfer, const QByteArray &bytes);
@@ -64,5 +69,6 @@ private:
 
     Settings m_settings;
     QUdpSocket *m_listener = nullptr;
+    DelayLine *m_ackDelay = nullptr; // DelayAck only
     std::vector<std::unique_ptr<Transfer>> m_transfers;
 };

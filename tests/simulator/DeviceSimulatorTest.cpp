@@ -59,6 +59,7 @@ private Q_SLOTS:
     void tftpFaults_data();
     void tftpFaults();
     void tftpDelayAck();
+    void tftpLosesChosenBlocksOnce();
     void tftpNewPortIgnoresOldPort();
     void logRecordsBothDirections();
     void startRefusesBadIdentity();
@@ -270,6 +271,40 @@ void DeviceSimulatorTest::tftpDelayAck()
     for (int i = 0; i < log.size(); i += 2) // each request/block, then its held-back ack
         QVERIFY(log.at(i).when.msecsTo(log.at(i + 1).when) >= 110);
     QCOMPARE(sim.storedFile(QStringLiteral("ROM")), pattern(600));
+}
+
+void DeviceSimulatorTest::tftpLosesChosenBlocksOnce()
+{
+    // Block 2 is lost on the way the first time it comes in each transfer:
+    // not stored, not acknowledged, not logged; its repeat goes through.
+    SimulatorFixture sim;
+    sim.options.lostDataBlocks = {2};
+    QVERIFY(sim.start());
+    QSignalSpy notices(&sim.simulator(), &DeviceSimulator::notice);
+    const QByteArray content = pattern(612);
+    const auto block = [&](int n) {
+        return QByteArray::fromHex(n == 1 ? "00030001" : "00030002") +
+               content.mid((n - 1) * 512, 512);
+    };
+    for (const QString &name : {QStringLiteral("A"), QStringLiteral("B")}) {
+        QUdpSocket writer;
+        QVERIFY(writer.bind(QHostAddress::LocalHost, 0));
+        // The simulator runs in this thread: wait with the event loop running.
+        const auto exchange = [&](const QByteArray &datagram, int waitMs = 2000) {
+            writer.writeDatagram(datagram, QHostAddress::LocalHost, sim.tftpPort());
+            const bool answered =
+                QTest::qWaitFor([&] { return writer.hasPendingDatagrams(); }, waitMs);
+            return answered ? writer.receiveDatagram().data() : QByteArray();
+        };
+        QCOMPARE(exchange(QByteArray::fromHex("0002") + name.toLatin1() + '\0' + "octet" + '\0'),
+                 QByteArray::fromHex("00040000"));
+        QCOMPARE(exchange(block(1)), QByteArray::fromHex("00040001"));
+        QCOMPARE(exchange(block(2), 150), QByteArray());
+        QCOMPARE(exchange(block(2)), QByteArray::fromHex("00040002"));
+        QCOMPARE(sim.storedFile(name), content);
+    }
+    QCOMPARE(notices.count(), 2);
+    QCOMPARE(sim.receivedBytes().size(), 2 * 3);
 }
 
 void DeviceSimulatorTest::tftpNewPortIgnoresOldPort()

@@ -37,8 +37,9 @@ void DevsimProgramTest::help()
     QVERIFY(process.waitForFinished(5000));
     QCOMPARE(process.exitCode(), 0);
     const QString text = QString::fromLocal8Bit(process.readAllStandardOutput());
-    for (const char *option : {"--query-port", "--tftp-port", "--hardware-address", "--reply",
-                               "--fault", "--ack-delay", "--store", "--interface", "--log"})
+    for (const char *option :
+         {"--query-port", "--tftp-port", "--hardware-address", "--reply", "--fault", "--ack-delay",
+          "--lose-blocks", "--store", "--interface", "--log"})
         QVERIFY2(text.contains(QLatin1String(option)), option);
 }
 
@@ -52,6 +53,8 @@ void DevsimProgramTest::refusesBadArguments_data()
         << QStringList{"--hardware-address", "02-00-00-04-0B"} << "six hex pairs";
     QTest::newRow("fault name") << QStringList{"--fault", "sometimes"} << "Unknown --fault";
     QTest::newRow("device type") << QStringList{"--device-type", "16"} << "code 0-15";
+    QTest::newRow("lost block 0") << QStringList{"--lose-blocks", "3,0"} << "--lose-blocks needs";
+    QTest::newRow("ack delay") << QStringList{"--ack-delay", "-0.5"} << "--ack-delay needs";
     QTest::newRow("firmware type") << QStringList{"--firmware-type", "X"} << "two characters";
     QTest::newRow("stray argument") << QStringList{"extra"} << "Unexpected argument: extra";
     QTest::newRow("missing store")

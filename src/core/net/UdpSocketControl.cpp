@@ -86,7 +86,6 @@ qint64 UdpSocketControl::send(const QByteArray &bytes)
     if (sent < 0)
         throw Failure(FailureNumber::SocketSendFailed,
                       QStringLiteral("Could not send datagram: ") + m_socket->errorString());
-    m_quickReply.noteSent();
     return sent;
 }
 
@@ -120,7 +119,6 @@ void UdpSocketControl::close()
     m_current.clear();
     m_haveCurrent = false;
     m_peerPortLocked = false;
-    m_quickReply.forget();
 }
 
 bool UdpSocketControl::fromPeer(const QHostAddress &sender, quint16 senderPort)
@@ -145,12 +143,8 @@ void UdpSocketControl::onReadyRead()
     // are waiting. Not so while a handler of ours waits in a nested loop: the
     // socket does not notify inside its own notification and then stops
     // notifying, so after a raised event whatever came meanwhile is read here.
-    // With a quick-reply window, an answer due any moment is looked for here
-    // as well.
     ++m_readDepth;
     QUdpSocket *const socket = m_socket;
-    const auto pending = [socket] { return socket->hasPendingDatagrams(); };
-    m_quickReply.beginBurst();
     bool raised = false;
     do {
         const QNetworkDatagram datagram = socket->receiveDatagram(kMaxDatagram);
@@ -159,11 +153,10 @@ void UdpSocketControl::onReadyRead()
         if (raised) {
             if (m_acceptAnyPort)
                 m_peerPortLocked = true;
-            m_quickReply.noteArrived();
             m_queue.append(datagram.data());
             dispatchQueued();
         }
-    } while (raised && m_socket == socket && (pending() || m_quickReply.waitFor(pending)));
+    } while (raised && m_socket == socket && socket->hasPendingDatagrams());
     if (--m_readDepth == 0) {
         for (QUdpSocket *retired : std::as_const(m_retired))
             retired->deleteLater();

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/net/QuickReplyWait.h"
-
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
@@ -40,11 +38,6 @@ public:
     // On: the first datagram from the remote host on any port is taken and
     // the control continues with that port (TFTP transfer identifiers).
     void setAcceptReplyFromAnyPort(bool on) { m_acceptAnyPort = on; }
-
-    // Zero (the default) or the microseconds to look for the peer's answer
-    // after a handled datagram was answered, before going back to the event
-    // loop; see QuickReplyWait.
-    void setQuickReplyWindow(int microseconds) { m_quickReply.setWindowMicroseconds(microseconds); }
 
     bool isConnected() const { return m_socket != nullptr; }
     // Zero while closed and until the connection event has been raised (the
@@ -95,7 +88,6 @@ private:
     bool m_dispatching = false;
     int m_readDepth = 0;
     QList<QUdpSocket *> m_retired;
-    QuickReplyWait m_quickReply;
 };
 
 // Reads a dotted IPv4 text leniently (blanks, signs and leading zeros inside

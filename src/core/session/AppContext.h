@@ -14,11 +14,10 @@ struct Intervals {
     int splashMs = 2000;
     int queryTimeoutMs = 10000;
     int tftpTimeoutMs = 10000;
+    // A TFTP data packet whose acknowledgement has not come this long is sent again.
+    int tftpRetransmitMs = 1000;
     int pingFirstMs = 1000;
     int pingSecondMs = 2000;
-    // How long a transfer looks for an acknowledgement before it sleeps in
-    // the event loop (zero: it never looks); see QuickReplyWait.
-    int tftpQuickAckUs = 200;
 };
 
 // Device ports; tests and the simulator use unprivileged ones.

@@ -7,5 +7,6 @@
 // end builds its engines through these.
 inline TftpTransferOptions tftpTransferOptions(const AppContext &context)
 {
-    return {context.ports.tftp, context.intervals.tftpTimeoutMs, context.intervals.tftpQuickAckUs};
+    return {context.ports.tftp, context.intervals.tftpTimeoutMs,
+            context.intervals.tftpRetransmitMs};
 }

@@ -24,12 +24,18 @@ QByteArray writeRequest(const QString &deviceFileName)
     return packet;
 }
 
+// An opcode and a 16-bit number: the first four bytes of data and error packets.
+static QByteArray header(char opcode, quint16 number)
+{
+    QByteArray bytes;
+    bytes.append('\0').append(opcode);
+    bytes.append(char(number >> 8)).append(char(number & 0xFF));
+    return bytes;
+}
+
 QByteArray dataHeader(quint16 block)
 {
-    QByteArray header;
-    header.append('\0').append(OpData);
-    header.append(char(block >> 8)).append(char(block & 0xFF));
-    return header;
+    return header(OpData, block);
 }
 
 static QByteArray readPiece(QIODevice &file)
@@ -51,13 +57,34 @@ QByteArray readPayload(QIODevice &file)
     return payload;
 }
 
+static quint16 numberAfterOpcode(const QByteArray &datagram)
+{
+    return quint16((quint8(datagram.at(2)) << 8) | quint8(datagram.at(3)));
+}
+
 Ack readAck(const QByteArray &datagram)
 {
     if (datagram.size() < 4 || datagram.at(1) != OpAck)
         return {};
-    const auto hi = quint16(quint8(datagram.at(2)));
-    const auto lo = quint16(quint8(datagram.at(3)));
-    return {true, quint16((hi << 8) | lo)};
+    return {true, numberAfterOpcode(datagram)};
+}
+
+QByteArray errorPacket(quint16 code, const QString &text)
+{
+    QByteArray packet = header(OpError, code);
+    packet.append(text.toLatin1());
+    packet.append('\0');
+    return packet;
+}
+
+Error readError(const QByteArray &datagram)
+{
+    if (datagram.size() < 4 || datagram.at(1) != OpError)
+        return {};
+    const QByteArray rest = datagram.mid(4);
+    const qsizetype end = rest.indexOf('\0');
+    return {true, numberAfterOpcode(datagram),
+            QString::fromLatin1(end < 0 ? rest : rest.left(end))};
 }
 
 } // namespace Tftp

@@ -36,13 +36,21 @@ public:
     // with reading the file onward.
     static QString dataPlace() { return QStringLiteral("UDP_Data function in TFTP"); }
     // At the end of the file: closes it, sets TransferDone, sends nothing.
-    // Otherwise sends the next payload as data packet `block`.
+    // Otherwise sends the next payload as data packet `block`. The packet
+    // built is kept until another block is asked for (its acknowledgement has
+    // come): asked for the same block again, after a failed send or a lost
+    // datagram, it sends those very bytes again instead of reading on.
     bool UDP_Data(quint16 block, UdpSocketControl &socket);
+    // As UDP_Data, for a repeat whose failure needs no report of its own: the
+    // first attempt's has been made.
+    bool resendData(quint16 block, UdpSocketControl &socket);
 
 private:
-    bool trapped(const QString &place, const std::function<void()> &body);
+    bool trapped(const QString &place, const std::function<void()> &body, bool report = true);
+    void sendData(quint16 block, UdpSocketControl &socket);
 
     QFile SourceFile;
+    QByteArray m_packet; // the last data packet built (header and payload)
     bool m_transferDone = false;
     qint64 m_size = 0;
     qint64 m_bytesRead = 0;

@@ -2,6 +2,12 @@
 
 #include "core/tftp/TftpPackets.h"
 
+namespace {
+// Repeats of one data packet; with the default second between them they all
+// fall well inside the time-out of the whole transfer.
+constexpr int kMaxResends = 5;
+} // namespace
+
 TftpTransfer::TftpTransfer(const TftpTransferOptions &options, QObject *parent)
     : QObject(parent), m_options(options), m_socket(this), tmrTFTP(this),
       m_source([this](const QString &place, const Failure &failure) {
@@ -18,9 +24,11 @@ TftpTransfer::TftpTransfer(const TftpTransferOptions &options, QObject *parent)
     // One tick ends the transfer; a second one must not follow while its box is up.
     tmrTFTP.setSingleShot(true);
     tmrTFTP.setInterval(0);
+    m_resendTimer.setSingleShot(true);
     connect(&m_socket, &UdpSocketControl::connected, this, &TftpTransfer::onConnected);
     connect(&m_socket, &UdpSocketControl::dataArrived, this, &TftpTransfer::onDataArrived);
     connect(&tmrTFTP, &QTimer::timeout, this, &TftpTransfer::onTimeout);
+    connect(&m_resendTimer, &QTimer::timeout, this, &TftpTransfer::onResendDue);
 }
 
 void TftpTransfer::start(const QString &deviceFileName, const QString &sourcePath,
@@ -38,10 +46,6 @@ void TftpTransfer::start(const QString &deviceFileName, const QString &sourcePat
     m_socket.setHostAddress(address.trimmed());
     m_socket.setRemotePort(m_options.port);
     m_socket.setBlocking(false);
-    // Lock-step: each block waits for its acknowledgement, which a server
-    // close by sends within microseconds; catching it without a sleep and a
-    // wake-up per block makes a transfer on loopback about three times faster.
-    m_socket.setQuickReplyWindow(m_options.quickAckUs);
     m_socket.connectSocket();
 }
 
@@ -54,10 +58,13 @@ void TftpTransfer::onConnected()
     tmrTFTP.setInterval(m_options.timeoutMs);
     tmrTFTP.start();
     m_lastSent = 0;
+    m_inFlight = 0;
     if (!m_source.UDP_WriteReq(m_deviceFileName, m_socket)) {
         Q_EMIT writeRequestFailed();
         SocketCleanup();
+        return;
     }
+    m_sessionOpen = true;
 }
 
 void TftpTransfer::onDataArrived(int byteCount)
@@ -68,6 +75,15 @@ void TftpTransfer::onDataArrived(int byteCount)
         return;
     const Tftp::Ack ack = Tftp::readAck(buffer);
     if (!ack.isAck) {
+        if (const Tftp::Error error = Tftp::readError(buffer); error.isError) {
+            // The device has ended its session: repeating data to it is useless.
+            m_sessionOpen = false;
+            m_resendTimer.stop();
+            Q_EMIT deviceReportedError(Failure(FailureNumber::DeviceReportedError,
+                                               QStringLiteral("TFTP error %1 from the device: %2")
+                                                   .arg(error.code)
+                                                   .arg(error.text)));
+        }
         Q_EMIT notAcknowledged();
         return;
     }
@@ -77,11 +93,12 @@ void TftpTransfer::onDataArrived(int byteCount)
     if (ack.block != m_lastSent)
         return;
     const auto next = quint16(ack.block + 1);
-    if (!m_source.UDP_Data(next, m_socket)) {
+    // After a failed send of `next`, the device's repeat of this
+    // acknowledgement asks for it again: the kept packet goes out.
+    if (!sendData(next, false)) {
         Q_EMIT dataPacketFailed(next);
         return;
     }
-    m_lastSent = next;
     if (m_source.TransferDone()) {
         SocketCleanup();
         // A file cut short or grown while it was read did not reach the
@@ -101,11 +118,41 @@ void TftpTransfer::onDataArrived(int byteCount)
     Q_EMIT progressed(m_source.bytesRead(), m_source.size());
 }
 
+bool TftpTransfer::sendData(quint16 block, bool retransmission)
+{
+    if (!retransmission)
+        m_resends = 0;
+    m_inFlight = block;
+    // Armed whether or not the send succeeds: a packet that never left is
+    // tried again the same way as one that was lost on the way.
+    m_resendTimer.start(m_options.retransmitMs);
+    // Our own retransmissions fail quietly: the user has heard of the
+    // first failure, and the time-out ends what does not recover.
+    const bool sent =
+        retransmission ? m_source.resendData(block, m_socket) : m_source.UDP_Data(block, m_socket);
+    if (!sent)
+        return false;
+    m_lastSent = block;
+    m_sessionOpen = true;
+    return true;
+}
+
+void TftpTransfer::onResendDue()
+{
+    // Only data packets arm the timer: the write request is never repeated.
+    if (!m_downloading || m_timingOut || !m_sessionOpen || m_resends >= kMaxResends)
+        return;
+    ++m_resends;
+    sendData(m_inFlight, true);
+}
+
 void TftpTransfer::onTimeout()
 {
     if (!m_downloading)
         return;
     m_timingOut = true;
+    m_resendTimer.stop();
+    tellDeviceTheEnd(QStringLiteral("Download timed out"));
     Q_EMIT timedOut();
     SocketCleanup();
 }
@@ -115,9 +162,27 @@ void TftpTransfer::stopDownload()
     if (!m_downloading)
         return;
     if (m_socket.state() != 0)
-        SocketCleanup();
+        abandon();
     else
         m_cancelRequested = true;
+}
+
+void TftpTransfer::abandon()
+{
+    tellDeviceTheEnd(QStringLiteral("Download stopped"));
+    SocketCleanup();
+}
+
+void TftpTransfer::tellDeviceTheEnd(const QString &reason)
+{
+    if (!m_sessionOpen)
+        return;
+    m_sessionOpen = false;
+    try {
+        m_socket.send(Tftp::errorPacket(0, reason));
+    } catch (const Failure &) {
+        // A courtesy only: the transfer ends all the same.
+    }
 }
 
 void TftpTransfer::SocketCleanup()
@@ -125,10 +190,12 @@ void TftpTransfer::SocketCleanup()
     Q_EMIT busyChanged(false);
     tmrTFTP.stop();
     tmrTFTP.setInterval(0);
+    m_resendTimer.stop();
     m_socket.close();
     m_downloading = false;
     m_cancelRequested = false;
     m_timingOut = false;
+    m_sessionOpen = false;
     Q_EMIT becameIdle();
     if (m_source.isOpen())
         m_source.close();

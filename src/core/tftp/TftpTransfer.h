@@ -11,8 +11,8 @@
 // What a transfer takes from outside: the device's TFTP port and its time values.
 struct TftpTransferOptions {
     quint16 port = 69;
-    int timeoutMs = 10000; // covers the whole transfer from the connection event
-    int quickAckUs = 0;    // see UdpSocketControl::setQuickReplyWindow
+    int timeoutMs = 10000;   // covers the whole transfer from the connection event
+    int retransmitMs = 1000; // a data packet unacknowledged this long is sent again
 };
 
 // One TFTP write transfer, lock-step: the write request on the connection
@@ -22,7 +22,13 @@ struct TftpTransferOptions {
 //
 // Block numbers are unsigned 16-bit and wrap from 65535 to 0, the way
 // standard servers expect, so files past 32 MiB still go through. Only the
-// acknowledgement of the block last sent is answered; repeats are ignored.
+// acknowledgement of the block last sent is answered; repeats are ignored,
+// so a delayed acknowledgement never doubles the traffic. A data packet
+// whose acknowledgement does not come within retransmitMs is sent again, the
+// same bytes, a few times; the write request is not (a server would take a
+// second one for a second session). A transfer that is stopped or times out
+// after the write request tells the device with an error packet, so a device
+// that serves one session at a time is free for the next attempt.
 class TftpTransfer : public QObject {
     Q_OBJECT
 public:
@@ -45,6 +51,10 @@ public:
     // connection, otherwise lets the connection event end it.
     void stopDownload();
 
+    // Ends the transfer at once, telling the device when it has a session
+    // open, then SocketCleanup (also when idle): the owner is closing.
+    void abandon();
+
     // Back to idle: pointer, timer, socket, flags, buttons, source file.
     void SocketCleanup();
 
@@ -56,6 +66,9 @@ Q_SIGNALS:
     void failureTrapped(const QString &place, const Failure &failure);
     void writeRequestFailed();
     void notAcknowledged();
+    // The device sent an error packet (raised before notAcknowledged): its
+    // code and text as a failure for the error log.
+    void deviceReportedError(const Failure &failure);
     void dataPacketFailed(int nextBlock);
     void progressed(qint64 bytesSent, qint64 fileSize);
     void succeeded(); // raised after the transfer is idle again
@@ -65,14 +78,23 @@ private:
     void onConnected();
     void onDataArrived(int byteCount);
     void onTimeout();
+    void onResendDue();
+    // Sends data packet `block` (the kept bytes when it is a repeat) and
+    // arms the retransmission; false after a failure.
+    bool sendData(quint16 block, bool retransmission);
+    void tellDeviceTheEnd(const QString &reason);
 
     TftpTransferOptions m_options;
     UdpSocketControl m_socket;
     QTimer tmrTFTP;
+    QTimer m_resendTimer;
     TftpSource m_source;
     QString m_deviceFileName;
     bool m_downloading = false;
     bool m_cancelRequested = false;
     bool m_timingOut = false;
-    quint16 m_lastSent = 0; // block number of the last data packet (0: the write request)
+    bool m_sessionOpen = false; // the write request went out; the device has not ended it
+    quint16 m_lastSent = 0;     // last data packet handed to the socket (0: the write request)
+    quint16 m_inFlight = 0;     // the data packet awaiting its acknowledgement
+    int m_resends = 0;          // of m_inFlight
 };

@@ -59,6 +59,9 @@ DownloadDialog::DownloadDialog(AppContext &context, const DownloadDialogTexts &t
     : ToolDialog(context, texts.formName, texts.caption, parent), m_texts(texts),
       m_transfer(tftpTransferOptions(context), this)
 {
+    // Closed from its title bar the dialog is unloaded, so the next opening
+    // loads it afresh (the infobase too); Cancel only hides it.
+    setAttribute(Qt::WA_DeleteOnClose);
     m_transfer.socket().setObjectName(texts.socketName);
     m_transfer.timer().setObjectName(QStringLiteral("tmrTFTP"));
     buildControls();
@@ -151,6 +154,12 @@ void DownloadDialog::connectTransfer()
                           QStringLiteral("Error sending UDP Write Request!\r\n"
                                          "Cancel the file download and try again."),
                           PromptIcon::None);
+    });
+    // The box says only "No Ack!"; the log tells why.
+    connect(&m_transfer, &TftpTransfer::deviceReportedError, this, [this](const Failure &failure) {
+        reportFailure(context(),
+                      m_texts.socketName + QStringLiteral("_DataArrival in ") + m_texts.caption,
+                      failure, TrapStyle::LogOnly);
     });
     connect(&m_transfer, &TftpTransfer::notAcknowledged, this, [this] {
         prompts().message(QStringLiteral("Transmit"), QStringLiteral("No Ack!"),
@@ -261,7 +270,7 @@ void DownloadDialog::reject()
 
 void DownloadDialog::closeEvent(QCloseEvent *event)
 {
-    SocketCleanup();
+    m_transfer.abandon();
     event->accept();
 }
 

@@ -11,10 +11,11 @@ QWidget *DialogRegistry::show(const ToolEntry &tool)
 {
     Slot &slot = m_slots[tool.formName];
     slot.unloadOrder = tool.unloadOrder;
-    // A self-deleting dialog that is hidden has been closed and waits for its
-    // deferred deletion (closing clears the attribute, hence the remembered
-    // flag): it counts as gone.
-    if (slot.dialog && slot.deletesOnClose && slot.dialog->isHidden())
+    // A self-deleting dialog whose attribute is gone has been closed and waits
+    // for its deferred deletion (closing clears the attribute, hence the
+    // remembered flag): it counts as gone. One that is merely hidden (its
+    // Cancel) still has the attribute and is shown again.
+    if (slot.dialog && slot.deletesOnClose && !slot.dialog->testAttribute(Qt::WA_DeleteOnClose))
         slot.dialog = nullptr;
     if (!slot.dialog) {
         if (!tool.create)

@@ -122,6 +122,36 @@ void HostileTransferTest::strayAcknowledgementsAreIgnored()
     QVERIFY(!run.transfer.Downloading());
 }
 
+void HostileTransferTest::unansweredBlockIsRepeatedAFewTimes()
+{
+    // A data packet without its acknowledgement goes out again, the same
+    // bytes, a few times and then no more; the write request never does (a
+    // server would open a second session for it). The repeats' own
+    // acknowledgements, arriving late, must not pull blocks twice.
+    HostileRun run;
+    QVERIFY(run.device.bound);
+    run.transfer.options().retransmitMs = 40;
+    run.transfer.options().timeoutMs = 5000;
+    QVERIFY(run.started(pattern(1300)));
+    QTest::qWait(200);
+    QCOMPARE(run.device.received.size(), 1);
+    QVERIFY(run.step(0));
+    QTRY_COMPARE_WITH_TIMEOUT(dataPackets(run.device).size(), 6, 3000);
+    QTest::qWait(300);
+    const QList<QByteArray> copies = dataPackets(run.device);
+    QCOMPARE(copies.size(), 6);
+    for (const QByteArray &copy : copies)
+        QCOMPARE(copy, Tftp::dataHeader(1) + pattern(1300).left(512));
+    run.transfer.options().retransmitMs = 60000; // from here on, no repeat is due
+    for (int i = 0; i < 6; ++i)
+        run.device.send(ack(1), run.device.lastSenderPort);
+    QTRY_COMPARE(dataPackets(run.device).size(), 7);
+    QVERIFY(run.step(2));
+    QVERIFY(run.step(3));
+    QCOMPARE(run.successes, 1);
+    QCOMPARE(dataPackets(run.device).size(), 8);
+}
+
 void HostileTransferTest::junkDatagrams_data()
 {
     QTest::addColumn<QByteArray>("datagram");

@@ -9,6 +9,7 @@ class HostileTransferTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void strayAcknowledgementsAreIgnored();
+    void unansweredBlockIsRepeatedAFewTimes();
     void junkDatagrams_data();
     void junkDatagrams();
     void arrivalsWhileAHandlerWaitsAreNotLost();

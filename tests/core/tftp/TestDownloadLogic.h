@@ -18,6 +18,8 @@ private Q_SLOTS:
     void payloadIsReadInTwoPieces();
     void acknowledgement_data();
     void acknowledgement();
+    void errorFromTheDevice_data();
+    void errorFromTheDevice();
 
     // InfobaseTests.cpp
     void infobaseLine_data();
@@ -46,6 +48,7 @@ private Q_SLOTS:
     void unsendableNameEndsTheTransfer();
     void fileChangedWhileSentIsNoSuccess_data();
     void fileChangedWhileSentIsNoSuccess();
+    void failedSendRepeatsTheSameBytes();
 
     // TftpdTests.cpp
     void uploadToTftpdHpa_data();

@@ -155,3 +155,31 @@ void TestDownloadLogic::acknowledgement()
     if (isAck)
         QCOMPARE(int(ack.block), block);
 }
+
+void TestDownloadLogic::errorFromTheDevice_data()
+{
+    QTest::addColumn<QByteArray>("datagram");
+    QTest::addColumn<bool>("isError");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("code and text")
+        << QByteArray::fromHex("00050003") + "Disk full" + '\0' << true << 3 << "Disk full";
+    QTest::newRow("bytes after the NUL")
+        << QByteArray::fromHex("00050001") + "Gone" + '\0' + "xx" << true << 1 << "Gone";
+    QTest::newRow("no NUL") << QByteArray::fromHex("00050102") + "Cut" << true << 258 << "Cut";
+    QTest::newRow("no text") << QByteArray::fromHex("00050000") << true << 0 << "";
+    QTest::newRow("Latin-1 text") << QByteArray::fromHex("00050000e900") << true << 0
+                                  << QStringLiteral("\u00e9");
+    QTest::newRow("first byte not 0") << QByteArray::fromHex("ff050004") << true << 4 << "";
+    QTest::newRow("three bytes") << QByteArray::fromHex("000500") << false << 0 << "";
+    QTest::newRow("acknowledgement") << QByteArray::fromHex("00040001") << false << 0 << "";
+}
+
+void TestDownloadLogic::errorFromTheDevice()
+{
+    QFETCH(QByteArray, datagram);
+    const Tftp::Error error = Tftp::readError(datagram);
+    QTEST(error.isError, "isError");
+    QTEST(int(error.code), "code");
+    QTEST(error.text, "text");
+}

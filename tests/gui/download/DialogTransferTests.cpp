@@ -2,10 +2,12 @@
 
 #include "DialogTestSupport.h"
 #include "core/net/UdpSocketControl.h"
+#include "core/support/Failure.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -121,6 +123,13 @@ void TestDownloadDialogs::stopDownloadEndsTheTransfer()
     auto *socket = run.dialog->findChild<UdpSocketControl *>(namesOf(DownloadKind(kind)).socket);
     QVERIFY(!socket->isConnected());
     QCOMPARE(run.tc.prompts.count(), 0);
+    if (closeWindow) {
+        QPointer<QWidget> closed = run.dialog.release(); // unloaded: it deletes itself
+        QTRY_VERIFY(closed.isNull());
+    }
+    // The device is told, so that it is free for the next attempt.
+    QTRY_COMPARE(run.received().size(), 2);
+    QCOMPARE(run.received().at(1), QByteArray::fromHex("00050000") + "Download stopped" + '\0');
 }
 
 void TestDownloadDialogs::stopBeforeConnectionIsDeferred()
@@ -168,6 +177,15 @@ void TestDownloadDialogs::errorPacketThenTimeout()
                                               "Cancel the file download\r\nand try again."));
     QCOMPARE(messages[1].icon, PromptIcon::None);
     verifyDialogIdle(run);
+    // The box says only "No Ack!"; the log says why.
+    const QString socket = namesOf(DownloadKind(kind)).socket;
+    const QString caption = kind == int(DownloadKind::Firmware) ? "Load Firmware" : "Load WebPages";
+    QVERIFY(run.tc.readFile("ErrorLog.txt")
+                .contains(QStringLiteral("\"%1_DataArrival in %2\",%3,\"TFTP error 0 from the "
+                                         "device: Simulated fault\"")
+                              .arg(socket, caption)
+                              .arg(FailureNumber::DeviceReportedError)
+                              .toLatin1()));
 }
 
 void TestDownloadDialogs::progressWhileRunning_data()

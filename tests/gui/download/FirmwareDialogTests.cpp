@@ -4,11 +4,14 @@
 #include "core/net/UdpSocketControl.h"
 #include "core/tftp/ProductInfobase.h"
 #include "core/tftp/TftpPackets.h"
+#include "gui/ToolTable.h"
 #include "gui/download/DownloadChoices.h"
+#include "gui/shell/DialogRegistry.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -85,6 +88,38 @@ void TestDownloadDialogs::reopeningShowsLastChoices()
     run.open();
     QCOMPARE(items(run.destination()), QStringList{"Other"});
     QCOMPARE(run.destination()->currentText(), QStringLiteral("Second"));
+}
+
+void TestDownloadDialogs::titleBarCloseUnloadsCancelOnlyHides()
+{
+    // Opened from the main window: Cancel hides the dialog and the next
+    // opening shows the same one; closing it from the title bar unloads it and
+    // the next opening loads the infobase again.
+    DialogRun run(DownloadKind::Firmware);
+    QWidget mainWindow;
+    DialogRegistry dialogs(run.tc.context, &mainWindow);
+    const auto tool =
+        std::find_if(programTools().begin(), programTools().end(),
+                     [](const ToolEntry &t) { return t.formName == "frmLoadFirmware"; });
+    QVERIFY(tool != programTools().end());
+    const auto listed = [&](QWidget *dialog) {
+        return items(dialog->findChild<QComboBox *>(QStringLiteral("cboFWDestFile")));
+    };
+    QPointer<QWidget> first = dialogs.show(*tool);
+    QCOMPARE(listed(first), QStringList({"First", "Second"}));
+    run.tc.writeFile("Products.txt", "\"R9\",\"Other\"\r\n");
+
+    QTest::mouseClick(first->findChild<QPushButton *>(QStringLiteral("cmdCancel")), Qt::LeftButton);
+    QVERIFY(first->isHidden());
+    QCOMPARE(dialogs.show(*tool), first.data());
+    QCOMPARE(listed(first), QStringList({"First", "Second"}));
+
+    first->close();
+    QWidget *second = dialogs.show(*tool);
+    QVERIFY(second && second != first.data());
+    QCOMPARE(listed(second), QStringList{"Other"});
+    QTRY_VERIFY(first.isNull());
+    dialogs.closeAll();
 }
 
 void TestDownloadDialogs::noneInfobaseAppendsDefaultEachOpening()

@@ -41,6 +41,7 @@ private Q_SLOTS:
     // FirmwareDialogTests.cpp
     void successIsShownWhenIdle();
     void reopeningShowsLastChoices();
+    void titleBarCloseUnloadsCancelOnlyHides();
     void noneInfobaseAppendsDefaultEachOpening();
     void typedDestinationNotInInfobase();
     void fixedDestinationForKvr();
