@@ -2,11 +2,37 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
+
+namespace {
+
+bool g_privateMounts = false;
+
+bool writable(const QString &folder)
+{
+    QFile probe(folder + QStringLiteral("/.probe"));
+    if (!probe.open(QIODevice::WriteOnly))
+        return false;
+    probe.remove();
+    return true;
+}
+
+} // namespace
+
+bool usePrivateMounts()
+{
+    if (::geteuid() != 0 || ::unshare(CLONE_NEWNS) != 0)
+        return false;
+    // Without this the mounts would still reach the system's namespace.
+    g_privateMounts = ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    return g_privateMounts;
+}
 
 TestContext::TestContext(const QByteArray &ini)
 {
-    context.programFolder = m_dir.path();
+    context.paths = ProgramPaths::portable(m_dir.path());
     if (!ini.isNull())
         writeFile(QStringLiteral("ConfigUtility.ini"), ini);
     reloadSettings();
@@ -33,7 +59,7 @@ QByteArray TestContext::readFile(const QString &name) const
 
 void TestContext::reloadSettings()
 {
-    context.settings = LoadSettings(m_dir.path());
+    context.settings = LoadSettings(context.paths);
     LoadSystemDirectories(context.settings);
 }
 
@@ -41,14 +67,19 @@ ReadOnlyFolder::ReadOnlyFolder(const QString &path) : m_path(path)
 {
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     // Root may write anyway: find out instead of assuming.
-    QFile probe(path + QStringLiteral("/.probe"));
-    m_usable = !probe.open(QIODevice::WriteOnly);
-    if (!m_usable)
-        probe.remove();
+    if (writable(path) && g_privateMounts) {
+        const QByteArray where = QFile::encodeName(path);
+        m_mounted = ::mount(where.constData(), where.constData(), nullptr, MS_BIND, nullptr) == 0;
+        if (m_mounted)
+            ::mount(nullptr, where.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+    }
+    m_usable = !writable(path);
 }
 
 ReadOnlyFolder::~ReadOnlyFolder()
 {
-    QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                      QFileDevice::ExeOwner);
+    if (m_mounted)
+        ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
+    QFile::setPermissions(m_path,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }

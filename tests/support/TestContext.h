@@ -31,14 +31,25 @@ private:
 
 // A program folder that cannot be written (the error log, a save): the
 // folder's write permission is taken away for the object's lifetime. Root
-// ignores permissions, so tests check usable() and skip otherwise.
+// ignores permissions: in a test program that called usePrivateMounts(), the
+// folder is then bind-mounted read-only onto itself, which stops root too.
+// Tests check usable() and skip otherwise.
 class ReadOnlyFolder {
 public:
     explicit ReadOnlyFolder(const QString &path);
     ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
+    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
     bool usable() const { return m_usable; }
 
 private:
     QString m_path;
     bool m_usable = false;
+    bool m_mounted = false;
 };
+
+// When run as root, gives the test program a mount namespace of its own, so
+// its read-only mounts are seen only by it and its children and vanish with
+// it. Call first thing in main, before any thread starts. False when the
+// program is not root or may not have one.
+bool usePrivateMounts();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/session/SessionMemory.h"
+#include "core/settings/ProgramPaths.h"
 #include "core/settings/SettingsRecord.h"
 
 #include <QString>
@@ -31,7 +32,8 @@ struct DevicePorts {
 // the prompts seam. One instance is made at start-up; each test makes its
 // own, so nothing carries over between tests.
 struct AppContext {
-    QString programFolder;
+    // Where the settings, pictures, error log and the user's files are.
+    ProgramPaths paths;
     SettingsRecord settings;
     QString currentDeviceAddress;
     Prompts *prompts = nullptr;

@@ -8,7 +8,7 @@ QPixmap loadPicture(const AppContext &context, const QString &name)
 {
     if (name.trimmed().isEmpty())
         return {};
-    const QString path = picturePath(context.programFolder, name);
+    const QString path = context.paths.picture(name);
     if (!QFileInfo(path).isFile())
         return {};
     QPixmap picture;

@@ -16,7 +16,7 @@ ToolDialog::ToolDialog(AppContext &context, const QString &objectName, const QSt
     setWindowTitle(caption);
     setModal(false);
     // A missing or unreadable picture gives a null icon: the dialog goes on without it.
-    const QIcon icon(picturePath(context.programFolder, context.settings.TitleBarIcon));
+    const QIcon icon(context.paths.picture(context.settings.TitleBarIcon));
     if (!icon.isNull())
         setWindowIcon(icon);
 }

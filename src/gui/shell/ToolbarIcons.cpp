@@ -1,5 +1,7 @@
 #include "gui/shell/ToolbarIcons.h"
 
+#include "core/settings/ProgramPaths.h"
+
 #include <QPixmap>
 
 namespace {
@@ -26,12 +28,11 @@ QString ToolbarIcons::fileName(const QString &key)
     return {};
 }
 
-ToolbarIcons::ToolbarIcons(const QString &programFolder)
+ToolbarIcons::ToolbarIcons(const ProgramPaths &paths)
 {
     for (const IconFile &entry : kIconFiles) {
         QPixmap picture;
-        if (picture.load(programFolder + QStringLiteral("/Graphics/") +
-                         QString::fromLatin1(entry.file)))
+        if (picture.load(paths.picture(QString::fromLatin1(entry.file))))
             m_icons.insert(QString::fromLatin1(entry.key), QIcon(picture));
     }
 }
