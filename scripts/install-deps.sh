@@ -9,6 +9,7 @@ packages=(
   iproute2          # network namespaces for the end-to-end tests
   tftpd-hpa tftp-hpa # a real TFTP peer for the upload test and the benchmark
   xvfb xauth        # a real X server for looking at the windows without a desktop
+  dpkg-dev file     # the Debian package: dpkg-shlibdeps finds its dependencies
 )
 
 missing=()
