@@ -102,12 +102,17 @@ void PingControl::openSocket()
         rawError = errno;
         kind = SocketKind::Raw;
     }
+    // Desktops normally allow the datagram socket; where they do not, the
+    // user is told the one setting that allows it (the program is never given
+    // capabilities of its own).
     if (fd < 0)
-        throw Failure(FailureNumber::IcmpUnavailable,
-                      QStringLiteral("ICMP sockets are not permitted: allow this group in "
-                                     "net.ipv4.ping_group_range or grant CAP_NET_RAW "
-                                     "(datagram socket: %1; raw socket: %2)")
-                          .arg(errorText(datagramError), errorText(rawError)));
+        throw Failure(
+            FailureNumber::IcmpUnavailable,
+            QStringLiteral("ICMP sockets are not permitted for group %1: include it in "
+                           "net.ipv4.ping_group_range, for example as root: sysctl -w "
+                           "net.ipv4.ping_group_range=\"0 2147483647\" "
+                           "(datagram socket: %2; raw socket: %3)")
+                .arg(QString::number(::getgid()), errorText(datagramError), errorText(rawError)));
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
 
     if (kind == SocketKind::Datagram) {
