@@ -61,7 +61,7 @@ int main(int argc, char **argv)
         writeAllRecords(path, records);
 
         AppContext context;
-        context.programFolder = dir.path();
+        context.paths = ProgramPaths::portable(dir.path());
         context.prompts = &prompts;
         context.settings.DatabaseFileDir = dir.path() + QLatin1Char('/');
         context.settings.DatabaseFileName = name;

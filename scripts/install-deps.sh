@@ -11,6 +11,7 @@ packages=(
   xvfb xauth        # a real X server for looking at the windows without a desktop
   inetutils-telnet xterm # Telnet to Device runs the telnet client in a terminal window
   procps            # sysctl, which a ping test runs inside its network namespace
+  dpkg-dev file     # the Debian package: dpkg-shlibdeps finds its dependencies
 )
 
 missing=()

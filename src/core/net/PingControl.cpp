@@ -102,11 +102,16 @@ void PingControl::openSocket()
         rawError = errno;
         kind = SocketKind::Raw;
     }
+    // Desktops normally allow the datagram socket; where they do not, the
+    // user is told the one setting that allows it (the program is never given
+    // capabilities of its own).
     if (fd < 0)
         throw Failure(
             FailureNumber::IcmpUnavailable,
-            QStringLiteral("ICMP sockets are not permitted: allow group %1 in "
-                           "net.ipv4.ping_group_range or grant CAP_NET_RAW "
+            QStringLiteral("ICMP sockets are not permitted for group %1: include it in "
+                           "net.ipv4.ping_group_range, for example as root: sysctl -w "
+                           "net.ipv4.ping_group_range=\"0 2147483647\", or give the program "
+                           "the raw-socket capability CAP_NET_RAW "
                            "(datagram socket: %2; raw socket: %3)")
                 .arg(QString::number(::getegid()), errorText(datagramError), errorText(rawError)));
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);

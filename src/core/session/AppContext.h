@@ -2,6 +2,7 @@
 
 #include "core/launch/ProgramLauncher.h"
 #include "core/session/SessionMemory.h"
+#include "core/settings/ProgramPaths.h"
 #include "core/settings/SettingsRecord.h"
 
 #include <QString>
@@ -31,7 +32,8 @@ struct DevicePorts {
 // the prompts and launcher seams. One instance is made at start-up; each test makes its
 // own, so nothing carries over between tests.
 struct AppContext {
-    QString programFolder;
+    // Where the settings, pictures, error log and the user's files are.
+    ProgramPaths paths;
     SettingsRecord settings;
     QString currentDeviceAddress;
     Prompts *prompts = nullptr;

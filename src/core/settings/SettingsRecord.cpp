@@ -16,7 +16,7 @@ constexpr int kWhole = -2;
 struct SettingKey {
     const char *section;
     const char *key;
-    const char *defaultValue; // nullptr: the program folder
+    const char *defaultValue; // nullptr: the default data-file folder
     int width;
     QString SettingsRecord::*field;
 };
@@ -52,27 +52,22 @@ QString fixedWidth(const QString &value, int width)
     return value.left(width).leftJustified(width, QLatin1Char(' '));
 }
 
-QString picturePath(const QString &programFolder, const QString &name)
-{
-    return programFolder + QStringLiteral("/Graphics/") + name.trimmed();
-}
-
-SettingsRecord LoadSettings(const QString &programFolder)
+SettingsRecord LoadSettings(const ProgramPaths &paths)
 {
     SettingsRecord record;
-    record.SettingsFilePath = programFolder + QStringLiteral("/ConfigUtility.ini");
+    record.SettingsFilePath = paths.settingsFile;
     const IniFile ini(record.SettingsFilePath);
 
     for (const SettingKey &row : kKeys) {
         const QString fallback =
-            row.defaultValue ? QString::fromLatin1(row.defaultValue) : programFolder;
+            row.defaultValue ? QString::fromLatin1(row.defaultValue) : paths.dataFileFolder;
         const ProfileValue read =
             ini.read(QString::fromLatin1(row.section), QString::fromLatin1(row.key), fallback,
                      row.width == kWhole ? IniFile::kWholeValue : kReadBuffer);
         QString value = read.value;
-        // A present but empty folder key means the program folder, not "nothing".
+        // A present but empty folder key means the default folder, not "nothing".
         if (row.field == &SettingsRecord::DatabaseFileDir && read.count == 0)
-            value = programFolder;
+            value = paths.dataFileFolder;
         record.*row.field = assignWidth(value, row.width);
     }
     return record;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/settings/ProgramPaths.h"
+
 #include <QString>
 
 // The settings record: every value of ConfigUtility.ini, read once at start-up.
@@ -29,9 +31,10 @@ struct SettingsRecord {
     QString WindowsDirectory;
 };
 
-// Reads the fifteen keys of <programFolder>/ConfigUtility.ini in their fixed
-// order. A missing or unreadable file gives every default.
-SettingsRecord LoadSettings(const QString &programFolder);
+// Reads the fifteen keys of the settings file in their fixed order. A missing
+// or unreadable file gives every default; the data-file folder defaults to
+// paths.dataFileFolder.
+SettingsRecord LoadSettings(const ProgramPaths &paths);
 
 // On Linux the telnet program lives in /usr/bin, and on some systems in /bin:
 // these stand for the system directory and the Windows directory.
@@ -43,6 +46,3 @@ void SaveDataFileLocation(SettingsRecord &record, const QString &folder, const Q
 
 // Keeps at most `width` characters and pads a shorter value with blanks.
 QString fixedWidth(const QString &value, int width);
-
-// Path of a picture named by the settings: <programFolder>/Graphics/<name>.
-QString picturePath(const QString &programFolder, const QString &name);

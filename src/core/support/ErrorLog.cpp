@@ -15,10 +15,10 @@ QByteArray errorLogLine(const QDateTime &when, const QString &place, const Failu
     return line.toUtf8();
 }
 
-void LogError(const QString &programFolder, const QString &place, const Failure &failure,
+void LogError(const QString &logFile, const QString &place, const Failure &failure,
               const QDateTime &when)
 {
-    QFile log(programFolder + QStringLiteral("/ErrorLog.txt"));
+    QFile log(logFile);
     // A FIFO in its place would block the open until a reader shows up.
     const QFileInfo info(log.fileName());
     if ((info.exists() && !info.isFile()) || !log.open(QIODevice::WriteOnly | QIODevice::Append))

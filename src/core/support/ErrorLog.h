@@ -13,8 +13,9 @@
 // stays readable.
 QByteArray errorLogLine(const QDateTime &when, const QString &place, const Failure &failure);
 
-// Appends one line to <programFolder>/ErrorLog.txt, creating it when missing.
+// Appends one line to the error log (ErrorLog.txt, ProgramPaths::errorLog),
+// creating it when missing.
 // Shows nothing; when the log cannot be written it returns quietly so the
 // caller can still show its message box.
-void LogError(const QString &programFolder, const QString &place, const Failure &failure,
+void LogError(const QString &logFile, const QString &place, const Failure &failure,
               const QDateTime &when = QDateTime::currentDateTime());

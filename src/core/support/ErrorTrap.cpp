@@ -7,7 +7,7 @@
 void reportFailure(AppContext &context, const QString &place, const Failure &failure,
                    TrapStyle style)
 {
-    LogError(context.programFolder, place, failure);
+    LogError(context.paths.errorLog, place, failure);
     if (style == TrapStyle::LogOnly || !context.prompts)
         return;
     QString text =

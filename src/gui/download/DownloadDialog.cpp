@@ -203,7 +203,7 @@ void DownloadDialog::selectClicked()
             if (!lastFile().isEmpty())
                 request.initialName = lastFile();
             else
-                request.initialFolder = context().programFolder + QStringLiteral("/Firmware");
+                request.initialFolder = context().paths.firmwareFolder;
             return prompts().openFile(request);
         };
         withChosenFile(prompts(), ask, [this](const QString &path) {

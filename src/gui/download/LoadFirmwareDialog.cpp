@@ -7,7 +7,6 @@
 #include "gui/download/DownloadChoices.h"
 
 #include <QComboBox>
-#include <QDir>
 
 namespace {
 
@@ -92,7 +91,7 @@ void LoadFirmwareDialog::loadDestinations()
 
 void LoadFirmwareDialog::readInfobase(const QString &name)
 {
-    m_infobasePath = QDir(context().programFolder).filePath(name);
+    m_infobasePath = context().paths.infobaseToRead(name);
     QList<InfobaseEntry> entries;
     try {
         entries = ProductInfobase::read(m_infobasePath);
@@ -117,7 +116,7 @@ void LoadFirmwareDialog::readInfobase(const QString &name)
 
 void LoadFirmwareDialog::createDefaultInfobase()
 {
-    m_infobasePath = QDir(context().programFolder).filePath(ProductInfobase::defaultFileName());
+    m_infobasePath = context().paths.prepareInfobaseCopy(ProductInfobase::defaultFileName());
     ProductInfobase::appendDefault(m_infobasePath);
     destinationList()->addItem(ProductInfobase::defaultDisplayName());
     destinationList()->setCurrentIndex(destinationList()->count() - 1);

@@ -112,7 +112,7 @@ void PingDeviceDialog::onTimedOut()
 void PingDeviceDialog::onPingError(quint16 code, const QString &text)
 {
     // Only logged: the request still ends in its own reply or time-out line.
-    LogError(context().programFolder, PingReport::errorPlace(code, text), Failure(0, QString()));
+    LogError(context().paths.errorLog, PingReport::errorPlace(code, text), Failure(0, QString()));
 }
 
 void PingDeviceDialog::stopPinging()

@@ -109,7 +109,7 @@ void MainWindow::buildToolbar()
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);
     m_toolbar->setIconSize(QSize(32, 32));
-    const ToolbarIcons imlCustomToolBarIcons(m_context.programFolder);
+    const ToolbarIcons imlCustomToolBarIcons(m_context.paths);
     for (const ToolEntry &tool : m_tools) {
         QAction *button =
             m_toolbar->addAction(imlCustomToolBarIcons.icon(tool.buttonKey), tool.buttonKey);

@@ -18,7 +18,7 @@ QPixmap loadPicture(const AppContext &context, const QString &name)
 {
     if (name.trimmed().isEmpty())
         return {};
-    return loadPictureFile(picturePath(context.programFolder, name));
+    return loadPictureFile(context.paths.picture(name));
 }
 
 QIcon titleBarIcon(const AppContext &context)

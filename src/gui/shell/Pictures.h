@@ -6,9 +6,9 @@
 
 struct AppContext;
 
-// Pictures named by the settings live in the Graphics folder of the program
-// folder. A name that is blank, or a file that is missing or unreadable, gives a
-// null picture: the window then goes on without it.
+// Pictures named by the settings live in the Graphics folder
+// (ProgramPaths::graphicsFolder). A name that is blank, or a file that is
+// missing or unreadable, gives a null picture: the window then goes on without it.
 QPixmap loadPicture(const AppContext &context, const QString &name);
 
 // The picture in the file at `path`; null unless it is a regular file that

@@ -10,7 +10,7 @@
 
 Startup::Startup(QList<ToolEntry> tools) : m_context(m_ownContext), m_tools(std::move(tools))
 {
-    m_ownContext.programFolder = QCoreApplication::applicationDirPath();
+    m_ownContext.paths = programPathsFor(QCoreApplication::applicationDirPath());
     m_ownContext.prompts = &m_prompts;
 }
 
@@ -32,7 +32,8 @@ MainWindow *Startup::mainWindow() const
 
 void Startup::Main()
 {
-    m_context.settings = LoadSettings(m_context.programFolder);
+    prepareUserFiles(m_context.paths);
+    m_context.settings = LoadSettings(m_context.paths);
     LoadSystemDirectories(m_context.settings);
 
     {

@@ -12,8 +12,8 @@ class MainWindow;
 // the message boxes and the main window.
 class Startup {
 public:
-    // A real run: the program folder is the executable's folder, prompts are
-    // real message boxes and file dialogs.
+    // A real run: the paths are decided from the executable's folder, prompts
+    // are real message boxes and file dialogs.
     explicit Startup(QList<ToolEntry> tools);
     // A run on a given context (tests: temporary folder, scripted prompts,
     // short splash); the context must outlive this object.
@@ -22,10 +22,11 @@ public:
     Startup(const Startup &) = delete;
     Startup &operator=(const Startup &) = delete;
 
-    // Reads the settings, shows the splash for intervals.splashMs while window
-    // events go on being handled, then shows the main window with TitleBarName
-    // (as stored, blanks kept) as its caption. The program then runs until the
-    // main window is closed.
+    // Makes the user's files on a first installed start, reads the settings,
+    // shows the splash for intervals.splashMs while window events go on being
+    // handled, then shows the main window with TitleBarName (as stored, blanks
+    // kept) as its caption. The program then runs until the main window is
+    // closed.
     void Main();
 
     AppContext &context() { return m_context; }

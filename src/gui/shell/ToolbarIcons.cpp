@@ -1,5 +1,6 @@
 #include "gui/shell/ToolbarIcons.h"
 
+#include "core/settings/ProgramPaths.h"
 #include "gui/shell/Pictures.h"
 
 #include <QPixmap>
@@ -28,11 +29,10 @@ QString ToolbarIcons::fileName(const QString &key)
     return {};
 }
 
-ToolbarIcons::ToolbarIcons(const QString &programFolder)
+ToolbarIcons::ToolbarIcons(const ProgramPaths &paths)
 {
     for (const IconFile &entry : kIconFiles) {
-        const QPixmap picture = loadPictureFile(programFolder + QStringLiteral("/Graphics/") +
-                                                QString::fromLatin1(entry.file));
+        const QPixmap picture = loadPictureFile(paths.picture(QString::fromLatin1(entry.file)));
         if (!picture.isNull())
             m_icons.insert(QString::fromLatin1(entry.key), QIcon(picture));
     }

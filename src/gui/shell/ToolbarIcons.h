@@ -4,13 +4,15 @@
 #include <QIcon>
 #include <QString>
 
+struct ProgramPaths;
+
 // imlCustomToolBarIcons: the pictures of the toolbar buttons, found by the
 // button's key. The settings file names no toolbar pictures, so the file names
 // are fixed here; a picture that is missing or unreadable is skipped and its
 // button goes without an icon.
 class ToolbarIcons {
 public:
-    explicit ToolbarIcons(const QString &programFolder);
+    explicit ToolbarIcons(const ProgramPaths &paths);
 
     // The picture with this key, or a null icon when there is none.
     QIcon icon(const QString &key) const { return m_icons.value(key); }

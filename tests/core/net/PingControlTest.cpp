@@ -366,11 +366,11 @@ void PingControlTest::refusedSocketsFailClearly()
         QFAIL("starting without ICMP permission did not fail");
     } catch (const Failure &failure) {
         QCOMPARE(failure.number(), FailureNumber::IcmpUnavailable);
-        QVERIFY2(failure.description().startsWith(
-                     QStringLiteral("ICMP sockets are not permitted: allow group %1 in "
-                                    "net.ipv4.ping_group_range or grant CAP_NET_RAW")
-                         .arg(::getegid())),
+        // It names the setting that allows ping without root.
+        QVERIFY2(failure.description().contains(
+                     QStringLiteral("sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"")),
                  qPrintable(failure.description()));
+        QVERIFY(failure.description().contains(QString::number(::getgid())));
     }
     QCOMPARE(asked, 2); // both kinds were tried
     QVERIFY(!ping.isEnabled());

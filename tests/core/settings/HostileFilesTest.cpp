@@ -128,7 +128,7 @@ void HostileFilesTest::errorLogThatIsAFifoIsSkipped()
     TestContext t;
     const QString path = t.path("ErrorLog.txt");
     QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    LogError(t.folder(), QStringLiteral("place"), Failure(57, QStringLiteral("Device I/O error")),
+    LogError(path, QStringLiteral("place"), Failure(57, QStringLiteral("Device I/O error")),
              QDateTime::currentDateTime());
     QVERIFY(!QFileInfo(path).isFile());
     QVERIFY(QFileInfo(path).exists());

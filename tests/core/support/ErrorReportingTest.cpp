@@ -53,10 +53,10 @@ void SupportTest::logErrorAppendsLines()
     TestContext t;
     t.writeFile(QStringLiteral("ErrorLog.txt"), "earlier line\r\n");
     const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
-    LogError(t.folder(), QStringLiteral("first"), Failure(76, QStringLiteral("Path not found")),
-             when);
-    LogError(t.folder(), QStringLiteral("second"), Failure(53, QStringLiteral("File not found")),
-             when);
+    LogError(t.path(QStringLiteral("ErrorLog.txt")), QStringLiteral("first"),
+             Failure(76, QStringLiteral("Path not found")), when);
+    LogError(t.path(QStringLiteral("ErrorLog.txt")), QStringLiteral("second"),
+             Failure(53, QStringLiteral("File not found")), when);
     QCOMPARE(t.readFile(QStringLiteral("ErrorLog.txt")),
              QByteArray("earlier line\r\n"
                         "#2026-01-02 03:04:05#,\"first\",76,\"Path not found\"\r\n"
@@ -77,7 +77,8 @@ void SupportTest::logErrorUnwritableLogIsQuiet()
     ReadOnlyFolder guard(ro.folder());
     if (!guard.usable())
         return; // root writes anyway; the case above covers the behaviour
-    LogError(ro.folder(), QStringLiteral("p"), Failure(1, QStringLiteral("d")));
+    LogError(ro.path(QStringLiteral("ErrorLog.txt")), QStringLiteral("p"),
+             Failure(1, QStringLiteral("d")));
     QVERIFY(!QFile::exists(ro.path(QStringLiteral("ErrorLog.txt"))));
 }
 

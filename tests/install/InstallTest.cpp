@@ -1,0 +1,257 @@
+#include "InstallTest.h"
+
+#include "ScriptedPrompts.h"
+#include "TestContext.h"
+#include "core/session/AppContext.h"
+#include "gui/ToolTable.h"
+#include "gui/shell/MainWindow.h"
+#include "gui/shell/Startup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+struct Outcome {
+    bool ok = false;
+    QByteArray output;
+};
+
+// Runs a program to its end with an argument list; builds may take a while on
+// a loaded machine.
+Outcome run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(240000);
+    Outcome outcome;
+    outcome.output = process.readAll();
+    outcome.ok =
+        finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (!outcome.ok)
+        outcome.output.prepend((program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) +
+                                QStringLiteral(" failed:\n"))
+                                   .toLocal8Bit());
+    return outcome;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Every file and folder below `folder` with a digest of its content.
+QMap<QString, QByteArray> snapshot(const QString &folder)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        entries.insert(path,
+                       QFileInfo(path).isDir()
+                           ? QByteArray("<folder>")
+                           : QCryptographicHash::hash(readFile(path), QCryptographicHash::Sha256));
+    }
+    return entries;
+}
+
+// The "key<separator>value" lines of a text (a desktop entry, a control file).
+QMap<QString, QString> keyValues(const QByteArray &text, char separator)
+{
+    QMap<QString, QString> keys;
+    for (const QByteArray &line : text.split('\n')) {
+        const int at = line.indexOf(separator);
+        if (at > 0 && !line.startsWith(' '))
+            keys.insert(QString::fromUtf8(line.left(at)),
+                        QString::fromUtf8(line.mid(at + 1)).trimmed());
+    }
+    return keys;
+}
+
+// One start of the program inside this process, on the paths that the program
+// decides for an executable in `binFolder` (what the menu entry starts can
+// only be watched from outside; this is the same code on the same files).
+struct InProcessStart {
+    ScriptedPrompts prompts;
+    AppContext context;
+    std::unique_ptr<Startup> startup;
+
+    explicit InProcessStart(const QString &binFolder)
+    {
+        context.paths = programPathsFor(binFolder);
+        context.prompts = &prompts;
+        context.intervals.splashMs = 50;
+        startup = std::make_unique<Startup>(context, programTools());
+        startup->Main();
+    }
+
+    QWidget *openViewer() const
+    {
+        startup->mainWindow()->findChild<QAction *>(QStringLiteral("mnuViewDataFile"))->trigger();
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window->objectName() == QLatin1String("frmDataFile"))
+                return window;
+        return nullptr;
+    }
+};
+
+void click(QWidget *dialog, const char *button)
+{
+    QTest::mouseClick(dialog->findChild<QPushButton *>(QString::fromLatin1(button)),
+                      Qt::LeftButton);
+}
+
+} // namespace
+
+void InstallTest::initTestCase()
+{
+    QVERIFY(m_prefix.isValid() && m_home.isValid());
+    const Outcome installed = run(QStringLiteral(CFG_CMAKE_COMMAND),
+                                  {QStringLiteral("--install"), QStringLiteral(CFG_BUILD_DIR),
+                                   QStringLiteral("--prefix"), m_prefix.path()});
+    QVERIFY2(installed.ok, installed.output.constData());
+
+    // A technician's session with nothing of the program yet; the in-process
+    // starts read the same variables as the started program.
+    m_environment = QProcessEnvironment::systemEnvironment();
+    const QList<std::pair<QString, QString>> variables = {
+        {QStringLiteral("HOME"), m_home.path()},
+        {QStringLiteral("XDG_CONFIG_HOME"), home(QStringLiteral("config"))},
+        {QStringLiteral("XDG_DATA_HOME"), home(QStringLiteral("data"))},
+        {QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")}};
+    for (const auto &[name, value] : variables) {
+        m_environment.insert(name, value);
+        qputenv(name.toLatin1().constData(), value.toLocal8Bit());
+    }
+}
+
+void InstallTest::installedLayout()
+{
+    for (const char *path :
+         {"bin/ConfigUtility", "share/configutility/ConfigUtility.ini",
+          "share/configutility/ProductInfobase.txt", "share/configutility/Graphics/appicon.png",
+          "share/configutility/Firmware", "share/applications/configutility.desktop",
+          "share/icons/hicolor/64x64/apps/configutility.png"})
+        QVERIFY2(QFileInfo::exists(prefix(QString::fromLatin1(path))), path);
+    // Only the program: the simulator, tests and benchmarks stay in the build.
+    QCOMPARE(QDir(prefix(QStringLiteral("bin"))).entryList(QDir::Files | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("ConfigUtility")});
+
+    // The menu entry starts the installed program with the installed icon.
+    const auto entry = keyValues(
+        readFile(prefix(QStringLiteral("share/applications/configutility.desktop"))), '=');
+    QCOMPARE(entry.value(QStringLiteral("Type")), QStringLiteral("Application"));
+    QVERIFY(QFileInfo(prefix(QStringLiteral("bin/") + entry.value(QStringLiteral("Exec"))))
+                .isExecutable());
+    QVERIFY(
+        QFileInfo::exists(prefix(QStringLiteral("share/icons/hicolor/64x64/apps/") +
+                                 entry.value(QStringLiteral("Icon")) + QStringLiteral(".png"))));
+    QVERIFY(entry.value(QStringLiteral("Categories")).split(QLatin1Char(';')).contains("Network"));
+}
+
+void InstallTest::installedProgramKeepsUserFilesInXdgFolders()
+{
+    const QString share = prefix(QStringLiteral("share/configutility"));
+    ReadOnlyMount readOnly(share);
+    if (!readOnly.usable())
+        QSKIP("the share folder cannot be made read-only here (root without a private mount "
+              "namespace)");
+    const auto shipped = snapshot(share);
+    const QString userSettings = home(QStringLiteral("config/configutility/ConfigUtility.ini"));
+    const QString userData = home(QStringLiteral("data/configutility"));
+
+    // First start: the installed program itself makes the user's settings file.
+    QProcess program;
+    program.setProcessEnvironment(m_environment);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(prefix(QStringLiteral("bin/ConfigUtility")), {});
+    QVERIFY2(program.waitForStarted(60000), qPrintable(program.errorString()));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QFileInfo::exists(userSettings) || program.state() == QProcess::NotRunning, 60000);
+    const bool running = program.state() == QProcess::Running;
+    program.kill();
+    program.waitForFinished(60000);
+    QVERIFY2(running, program.readAll().constData());
+    QCOMPARE(readFile(userSettings), readFile(share + QStringLiteral("/ConfigUtility.ini")));
+    QVERIFY(QFileInfo(userData + QStringLiteral("/Firmware")).isDir());
+
+    // Second start: an error goes to the user's log, a save remembers its file.
+    {
+        InProcessStart start(prefix(QStringLiteral("bin")));
+        QCOMPARE(start.context.paths.mode, ProgramPaths::Mode::Installed);
+        QVERIFY(!start.startup->mainWindow()->windowIcon().isNull()); // the shipped picture
+        QWidget *viewer = start.openViewer();
+        QVERIFY(viewer);
+        QFile(userData + QStringLiteral("/empty.txt")).open(QIODevice::WriteOnly);
+        start.prompts.choosePath(userData + QStringLiteral("/empty.txt"));
+        click(viewer, "cmdImportDataFile");
+        QVERIFY(readFile(userData + QStringLiteral("/ErrorLog.txt"))
+                    .contains("\"cmdImportDataFile_Click in View Data File\",62,"));
+
+        start.prompts.choosePath(userData + QStringLiteral("/devices.txt"));
+        click(viewer, "cmdSaveDataFile");
+        QCOMPARE(start.prompts.shown().last().kind, ScriptedPrompts::Shown::SaveFile);
+        QCOMPARE(start.prompts.shown().last().request.initialFolder, userData);
+        QVERIFY(QFileInfo::exists(userData + QStringLiteral("/devices.txt")));
+    }
+
+    // Third start: the data file's location is remembered.
+    {
+        InProcessStart start(prefix(QStringLiteral("bin")));
+        QCOMPARE(start.context.settings.DatabaseFileDir.trimmed(), userData + QLatin1Char('/'));
+        QCOMPARE(start.context.settings.DatabaseFileName.trimmed(), QStringLiteral("devices.txt"));
+        QWidget *viewer = start.openViewer();
+        QVERIFY(viewer);
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("View Data File - devices.txt"));
+    }
+    QCOMPARE(snapshot(share), shipped);
+}
+
+void InstallTest::packageListsDependencies()
+{
+    for (const char *tool : {"dpkg-deb", "dpkg-shlibdeps", "file"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            QSKIP("the package tools (dpkg-dev) are not installed; scripts/install-deps.sh "
+                  "installs them");
+    QTemporaryDir out;
+    const Outcome packed =
+        run(QStringLiteral(CFG_CPACK_COMMAND),
+            {QStringLiteral("-G"), QStringLiteral("DEB"), QStringLiteral("--config"),
+             QStringLiteral(CFG_BUILD_DIR "/CPackConfig.cmake"), QStringLiteral("-B"), out.path()});
+    QVERIFY2(packed.ok, packed.output.constData());
+    const QStringList debs = QDir(out.path()).entryList({QStringLiteral("*.deb")}, QDir::Files);
+    QCOMPARE(debs.size(), 1);
+    const QString deb = out.filePath(debs.first());
+
+    const Outcome fields = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-f"), deb});
+    QVERIFY2(fields.ok, fields.output.constData());
+    const auto control = keyValues(fields.output, ':');
+    QCOMPARE(control.value(QStringLiteral("Package")), QStringLiteral("configutility"));
+    // Found from the program's shared libraries, not written by hand.
+    const QString depends = control.value(QStringLiteral("Depends"));
+    for (const char *library : {"libc6", "libqt6core6", "libqt6widgets6", "libqt6network6"})
+        QVERIFY2(depends.contains(QLatin1String(library)), qPrintable(depends));
+    QCOMPARE(control.value(QStringLiteral("Recommends")),
+             QStringLiteral("inetutils-telnet, xterm"));
+
+    const Outcome listing = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), deb});
+    QVERIFY2(listing.ok, listing.output.constData());
+    for (const char *path :
+         {"./usr/bin/ConfigUtility", "./usr/share/configutility/ConfigUtility.ini",
+          "./usr/share/applications/configutility.desktop"})
+        QVERIFY2(listing.output.contains(path), path);
+    QVERIFY(!listing.output.contains("devsim"));
+}
