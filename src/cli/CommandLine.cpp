@@ -122,6 +122,12 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
 {
     ParsedCommandLine parsed;
     Invocation &in = parsed.invocation;
+    // The output flags hold even when the rest cannot be parsed.
+    for (const QString &argument : arguments.mid(1)) {
+        const QString option = canonical(argument);
+        if (isGlobal(option))
+            apply(in, option, {});
+    }
     QStringList words;
     QList<QPair<QString, QString>> options;
     bool onlyWords = false;
@@ -162,10 +168,6 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         options.append({option, value});
     }
 
-    for (const auto &[option, value] : std::as_const(options))
-        if (option == QLatin1String("--help") || option == QLatin1String("--json") ||
-            option == QLatin1String("--quiet"))
-            apply(in, option, value);
     if (!words.isEmpty() && words.first() == QLatin1String("help")) {
         in.help = true;
         return parsed;

@@ -23,7 +23,7 @@ bool SaveCommand::prepare()
 {
     const SettingsRecord &settings = context().settings;
     QString path = invocation().file;
-    if (path.isEmpty())
+    if (path.isEmpty() && !settings.DatabaseFileName.trimmed().isEmpty())
         path =
             joinLocation(settings.DatabaseFileDir.trimmed(), settings.DatabaseFileName.trimmed());
     if (path.isEmpty()) {
@@ -33,6 +33,12 @@ bool SaveCommand::prepare()
     }
     m_path = QFileInfo(path).absoluteFilePath();
     result().insert(QStringLiteral("file"), m_path);
+    if (QFileInfo(m_path).isDir()) {
+        finish(ExitCode::BadInput,
+               QStringLiteral("%1 is a folder: name the device data file with --file PATH")
+                   .arg(m_path));
+        return false;
+    }
     // The windows would ask again for a path whose folder is missing.
     if (!QFileInfo(m_path).dir().exists()) {
         ShowPathNotFoundMessage(*context().prompts);

@@ -30,15 +30,6 @@ bool portsMatch(const QString &value, const QList<quint16> &ports)
     return false;
 }
 
-QString portsText(const QList<quint16> &ports, const QString &value)
-{
-    QStringList hit;
-    for (const quint16 port : ports)
-        if (portsMatch(value, {port}))
-            hit.append(QString::number(port));
-    return hit.join(QStringLiteral(" and "));
-}
-
 // What a dropping rule stops, or nothing when it does not concern us.
 QString judgeRule(const QString &rule, const QList<quint16> &ports)
 {
@@ -56,10 +47,14 @@ QString judgeRule(const QString &rule, const QList<quint16> &ports)
         return {};
     for (auto it = portMatch.globalMatch(rule); it.hasNext();) {
         const auto match = it.next();
-        if (!match.captured(3).isEmpty())
-            continue; // a negated port takes every other port
-        if (portsMatch(match.captured(4), ports))
-            return QStringLiteral("drops UDP ") + portsText(ports, match.captured(4));
+        // A negated match takes every port it does not name.
+        const bool negated = !match.captured(3).isEmpty();
+        QStringList hit;
+        for (const quint16 port : ports)
+            if (portsMatch(match.captured(4), {port}) != negated)
+                hit.append(QString::number(port));
+        if (!hit.isEmpty())
+            return QStringLiteral("drops UDP ") + hit.join(QStringLiteral(" and "));
     }
     if (anyPort.match(rule).hasMatch())
         return {};

@@ -68,14 +68,10 @@ InterfaceChoice chooseBroadcastInterfaces(const QList<LocalInterface> &all,
     for (const QString &name : names) {
         const auto found = std::find_if(all.begin(), all.end(),
                                         [&](const LocalInterface &i) { return i.name == name; });
-        if (found == all.end()) {
-            choice.error = QStringLiteral("There is no interface %1").arg(name);
-            return choice;
-        }
-        if (const QString why = unusable(*found); !why.isEmpty()) {
-            choice.error = QStringLiteral("Interface %1 %2").arg(name, why);
-            return choice;
-        }
+        if (found == all.end())
+            return {{}, QStringLiteral("There is no interface %1").arg(name)};
+        if (const QString why = unusable(*found); !why.isEmpty())
+            return {{}, QStringLiteral("Interface %1 %2").arg(name, why)};
         if (std::none_of(choice.chosen.begin(), choice.chosen.end(),
                          [&](const LocalInterface &i) { return i.name == name; }))
             choice.chosen.append(*found);

@@ -1,0 +1,152 @@
+#include "CliRunner.h"
+#include "NetnsFixture.h"
+#include "RandomBytes.h"
+#include "TestContext.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QtTest>
+
+// cfgutil against simulated devices in network namespaces of the test's own.
+// Broadcasts go out of the test's veth ends only (named with --interface) or
+// are sent from inside a namespace. Root only.
+class NamespaceCliTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void discoverThreeDevicesOnTwoInterfaces();
+    void firmwareUploadIsStoredByteIdentical();
+    void doctorOnANewAddress_data();
+    void doctorOnANewAddress();
+};
+
+void NamespaceCliTest::discoverThreeDevicesOnTwoInterfaces()
+{
+    NetnsFixture first;
+    NetnsFixture second;
+    QString why;
+    if (!first.setUp(&why) || !second.setUp(&why))
+        QSKIP(qPrintable(why));
+    // Two factory-fresh devices share the first namespace's address.
+    QVERIFY2(first.startSimulator({"--query-port", "30718", "--devices", "2"}, &why),
+             qPrintable(why));
+    QVERIFY2(second.startSimulator(
+                 {"--query-port", "30718", "--hardware-address", "02-00-00-05-00-01"}, &why),
+             qPrintable(why));
+
+    TestContext tc;
+    tc.context.ports.query = 30718;
+    const QString interfaces = first.hostInterface() + QLatin1Char(',') + second.hostInterface();
+    const CliResult result =
+        runCli(tc.context, {"--json", "discover", "--interface", interfaces, "--timeout", "1"});
+    QCOMPARE(result.exitCode, 0);
+    const QJsonObject document = result.json();
+    QCOMPARE(undocumentedOrMissing(document, "discover"), QString());
+
+    const QJsonArray devices = document.value("devices").toArray();
+    QCOMPARE(devices.size(), 3);
+    struct Expected {
+        QString address, hardware, interface;
+        bool conflict;
+    };
+    const Expected expected[] = {
+        {first.namespaceAddress(), "02-00-00-04-0B-0C", first.hostInterface(), true},
+        {first.namespaceAddress(), "02-00-00-04-0B-0D", first.hostInterface(), true},
+        {second.namespaceAddress(), "02-00-00-05-00-01", second.hostInterface(), false},
+    };
+    // Ordered by address: the namespaces' subnets may come in either order.
+    for (const Expected &e : expected) {
+        const auto found = std::find_if(devices.begin(), devices.end(), [&](const QJsonValue &d) {
+            return d.toObject().value("hardwareAddress").toString() == e.hardware;
+        });
+        QVERIFY2(found != devices.end(), qPrintable(e.hardware));
+        const QJsonObject device = found->toObject();
+        QCOMPARE(device.value("address").toString(), e.address);
+        QCOMPARE(device.value("interfaces").toArray(), QJsonArray{e.interface});
+        QCOMPARE(device.value("conflict").toBool(), e.conflict);
+        QCOMPARE(device.value("firmwareVersion").toString(), "4.10");
+        // Each device hears the subnet broadcast and 255.255.255.255.
+        QCOMPARE(device.value("replies").toInt(), 2);
+    }
+    const QJsonArray conflicts = document.value("conflicts").toArray();
+    QCOMPARE(conflicts.size(), 1);
+    QCOMPARE(conflicts[0].toObject().value("address").toString(), first.namespaceAddress());
+    QCOMPARE(conflicts[0].toObject().value("hardwareAddresses").toArray(),
+             (QJsonArray{"02-00-00-04-0B-0C", "02-00-00-04-0B-0D"}));
+    QCOMPARE(document.value("interfaces").toArray().size(), 2);
+
+    // Each simulated device keeps its own log lines.
+    QVERIFY(first.waitForLog("[02-00-00-04-0B-0D] SEND", 2000));
+}
+
+void NamespaceCliTest::firmwareUploadIsStoredByteIdentical()
+{
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    QVERIFY2(ns.startSimulator({}, &why), qPrintable(why));
+    TestContext tc; // InfobaseFile NONE: "Standard", device file name "3Q"
+    tc.context.ports.tftp = ns.tftpPort();
+    const QByteArray image = randomBytes(70 * 1024 + 3, 14);
+    tc.writeFile("image.rom", image);
+
+    const CliResult result = runCli(
+        tc.context, {"--json", "load-firmware", ns.namespaceAddress(), tc.path("image.rom")});
+    QCOMPARE(result.exitCode, 0);
+    const QJsonObject document = result.json();
+    QCOMPARE(document.value("deviceFileName").toString(), "3Q");
+    QCOMPARE(document.value("sent").toInteger(), image.size());
+    QFile stored(ns.storeFolder() + QStringLiteral("/3Q"));
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    QCOMPARE(stored.readAll(), image);
+}
+
+void NamespaceCliTest::doctorOnANewAddress_data()
+{
+    QTest::addColumn<QString>("host"); // the new address's host part, or a whole address
+    QTest::addColumn<QString>("subnet");
+    QTest::addColumn<bool>("answersPing");
+    QTest::addColumn<QString>("problem");
+    // TEST-NET-2: in no subnet of the namespace, so not pinged either.
+    QTest::newRow("outside every subnet")
+        << "198.51.100.7" << QString() << false << "lies in no local subnet";
+    QTest::newRow("already in use") << "1"
+                                    << "/24" << true << "already answers a ping";
+}
+
+void NamespaceCliTest::doctorOnANewAddress()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, subnet);
+    QFETCH(bool, answersPing);
+    QFETCH(QString, problem);
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    const QString address = host.contains('.') ? host : ns.address(host.toInt());
+
+    // The doctor sees the namespace's interfaces and pings from inside it.
+    const CliResult result =
+        runCliProgram({"--json", "doctor", "--new-address", address}, ns.name());
+    QCOMPARE(result.exitCode, 1);
+    const QJsonObject document = result.json();
+    const QJsonObject checked = document.value("newAddress").toObject();
+    QCOMPARE(checked.value("address").toString(), address);
+    QCOMPARE(checked.value("subnet").toString(),
+             subnet.isEmpty() ? QString() : ns.address(0) + subnet);
+    QCOMPARE(checked.value("answersPing").toBool(), answersPing);
+    QStringList problems;
+    for (const QJsonValue &finding : document.value("findings").toArray())
+        if (finding.toObject().value("severity") == "problem")
+            problems.append(finding.toObject().value("text").toString());
+    QVERIFY2(problems.size() == 1 && problems[0].contains(problem),
+             qPrintable(problems.join('\n')));
+}
+
+QObject *createNamespaceCliTest()
+{
+    return new NamespaceCliTest;
+}
+
+#include "NamespaceCliTest.moc"
