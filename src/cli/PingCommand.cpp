@@ -53,9 +53,10 @@ void PingCommand::start()
     });
     connect(m_series, &PingSeries::finished, this, [this](bool answered) {
         finish(answered ? ExitCode::Done : ExitCode::DeviceFailed,
-               answered
-                   ? QString()
-                   : QStringLiteral("No answer from %1").arg(result().value("address").toString()));
+               answered ? QString()
+                        : QStringLiteral("%1 echo requests to %2 timed out")
+                              .arg(m_series->timeouts())
+                              .arg(result().value(QStringLiteral("address")).toString()));
     });
     output().line();
     output().line(
