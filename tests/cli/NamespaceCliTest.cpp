@@ -17,6 +17,8 @@ private Q_SLOTS:
     void firmwareUploadIsStoredByteIdentical();
     void doctorOnANewAddress_data();
     void doctorOnANewAddress();
+    void pingEndsAfterNRepliesOrNTimeouts_data();
+    void pingEndsAfterNRepliesOrNTimeouts();
 };
 
 void NamespaceCliTest::discoverThreeDevicesOnTwoInterfaces()
@@ -142,6 +144,33 @@ void NamespaceCliTest::doctorOnANewAddress()
             problems.append(finding.toObject().value("text").toString());
     QVERIFY2(problems.size() == 1 && problems[0].contains(problem),
              qPrintable(problems.join('\n')));
+}
+
+void NamespaceCliTest::pingEndsAfterNRepliesOrNTimeouts_data()
+{
+    QTest::addColumn<int>("host");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("answered") << 2 << 0 << " Reply received: bytes= 32, ICMP seq= 2, time=";
+    QTest::newRow("silent") << 77 << 1 << "ICMP Request timed out";
+}
+
+void NamespaceCliTest::pingEndsAfterNRepliesOrNTimeouts()
+{
+    QFETCH(int, host);
+    QFETCH(int, exitCode);
+    QFETCH(QString, line);
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    TestContext tc; // short ping intervals
+    const CliResult result = runCli(tc.context, {"ping", ns.address(host), "-c", "2"});
+    QCOMPARE(result.exitCode, exitCode);
+    const QStringList lines = QString::fromUtf8(result.out).split('\n');
+    QCOMPARE(lines.value(1), " Pinging " + ns.address(host) + " with 32 bytes of data:");
+    QCOMPARE(lines.filter(line.section('=', 0, 0)).size(), 2);
+    QVERIFY(result.out.contains(line.toUtf8()));
 }
 
 QObject *createNamespaceCliTest()
