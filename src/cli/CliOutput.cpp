@@ -81,6 +81,10 @@ void CliOutput::progress(qint64 done, qint64 total)
         return;
     const int filled = int(qBound(qint64(0), done * kBarWidth / total, qint64(kBarWidth)));
     const int percent = int(qBound(qint64(0), done * 100 / total, qint64(100)));
+    // A redraw per block would flood a slow terminal: one per percent.
+    if (m_barShown && percent == m_barPercent)
+        return;
+    m_barPercent = percent;
     write(m_err,
           QStringLiteral("\r[%1%2] %3% %4/%5 bytes")
               .arg(QString(filled, QLatin1Char('#')), QString(kBarWidth - filled, QLatin1Char(' ')))

@@ -49,5 +49,6 @@ private:
     bool m_json = false;
     bool m_quiet = false;
     bool m_barShown = false;
+    int m_barPercent = -1;
     QJsonArray m_messages;
 };
