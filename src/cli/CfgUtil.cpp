@@ -1,5 +1,6 @@
 #include "cli/CfgUtil.h"
 
+#include "cli/AssignCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/DiscoverCommand.h"
 #include "cli/DoctorCommand.h"
@@ -37,6 +38,7 @@ Maker makerFor(const QString &command)
     static const QList<QPair<QString, Maker>> table = {
         {QStringLiteral("discover"), maker<DiscoverCommand>()},
         {QStringLiteral("query"), maker<QueryCommand>()},
+        {QStringLiteral("assign"), maker<AssignCommand>()},
         {QStringLiteral("ping"), maker<PingCommand>()},
         {QStringLiteral("load-firmware"), loadMaker(LoadCommand::Kind::Firmware)},
         {QStringLiteral("load-web"), loadMaker(LoadCommand::Kind::WebPages)},
@@ -76,10 +78,10 @@ void CfgUtil::run(const QStringList &arguments, AppContext &context)
         m_out.write(helpText().toUtf8());
         return end(ExitCode::Done);
     }
-    const Maker make = parsed.error.isEmpty() ? makerFor(invocation.command) : Maker();
-    if (!make) {
+    const Maker make = makerFor(invocation.command);
+    if (!parsed.error.isEmpty() || !make) {
         const QString why = parsed.error.isEmpty()
-                                ? QStringLiteral("%1 is not available yet").arg(invocation.command)
+                                ? QStringLiteral("Unknown command \"%1\"").arg(invocation.command)
                                 : parsed.error;
         m_output.error(QStringLiteral("cfgutil: %1 (see cfgutil --help)").arg(why));
         m_output.document(

@@ -72,7 +72,8 @@ QSet<QString> documentedFields(const QString &command)
     for (const QByteArray &raw : file.readAll().split('\n')) {
         const QString line = QString::fromUtf8(raw);
         if (line.startsWith(QLatin1String("#")))
-            inside = line == QStringLiteral("### `%1`").arg(command);
+            inside = line == QStringLiteral("### `%1`").arg(command) ||
+                     line == QLatin1String("### Every command");
         else if (const auto match = row.match(line); inside && match.hasMatch())
             fields.insert(match.captured(1));
     }

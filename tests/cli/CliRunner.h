@@ -24,7 +24,8 @@ CliResult runCli(AppContext &context, const QStringList &arguments, int waitMs =
 // network namespace when one is named.
 CliResult runCliProgram(const QStringList &arguments, const QString &netns = {});
 
-// The fields docs/cfgutil.md lists for a command ("devices[].address"...).
+// The fields docs/cfgutil.md lists for a command ("devices[].address"...)
+// and for every command.
 QSet<QString> documentedFields(const QString &command);
 
 // Empty when the document has exactly the documented fields; else what differs.

@@ -19,6 +19,8 @@ private Q_SLOTS:
     void doctorOnANewAddress();
     void pingEndsAfterNRepliesOrNTimeouts_data();
     void pingEndsAfterNRepliesOrNTimeouts();
+    void assignIsConfirmedByPing_data();
+    void assignIsConfirmedByPing();
 };
 
 void NamespaceCliTest::discoverThreeDevicesOnTwoInterfaces()
@@ -171,6 +173,47 @@ void NamespaceCliTest::pingEndsAfterNRepliesOrNTimeouts()
     QCOMPARE(lines.value(1), " Pinging " + ns.address(host) + " with 32 bytes of data:");
     QCOMPARE(lines.filter(line.section('=', 0, 0)).size(), 2);
     QVERIFY(result.out.contains(line.toUtf8()));
+}
+
+void NamespaceCliTest::assignIsConfirmedByPing_data()
+{
+    QTest::addColumn<QString>("hardware");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("the device's own") << "02-00-00-14-01-18" << 0;
+    QTest::newRow("another device's tail") << "02-00-00-14-01-19" << 1;
+}
+
+void NamespaceCliTest::assignIsConfirmedByPing()
+{
+    QFETCH(QString, hardware);
+    QFETCH(int, exitCode);
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    QVERIFY2(ns.startSimulator({"--query-port", "30718", "--hardware-address", "02-00-00-14-01-18"},
+                               &why),
+             qPrintable(why));
+    TestContext tc; // short ping intervals
+    tc.context.ports.query = 30718;
+    const QString address = ns.address(50);
+
+    // Lower case is accepted and sent upper-cased, as the dialog does.
+    const CliResult result = runCli(tc.context, {"--json", "assign", address, hardware.toLower()});
+    QCOMPARE(result.exitCode, exitCode);
+    const QJsonObject document = result.json();
+    QCOMPARE(undocumentedOrMissing(document, "assign"), QString());
+    QCOMPARE(document.value("hardwareAddress").toString(), hardware);
+    QCOMPARE(document.value("confirmed").toBool(), exitCode == 0);
+    QVERIFY(document.value("echoes").toInt() >= 4);
+    if (exitCode != 0) {
+        QCOMPARE(document.value("timeouts").toInt(), 4); // T T T T: no verdict before the fourth
+        return;
+    }
+    QVERIFY(document.value("replies").toInt() >= 2);
+    // The device now answers the query at its new address, from that address.
+    const CliResult query = runCli(tc.context, {"--json", "query", address});
+    QCOMPARE(query.json().value("hardwareAddress").toString(), hardware);
 }
 
 QObject *createNamespaceCliTest()

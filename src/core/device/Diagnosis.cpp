@@ -1,5 +1,6 @@
 #include "core/device/Diagnosis.h"
 
+#include "core/device/AddressText.h"
 #include "core/device/DeviceProtocol.h"
 
 #include <QStringList>
@@ -110,7 +111,7 @@ QList<Finding> firewall(const FirewallCheck &check)
 
 QHostAddress ipSetupDestination(const QHostAddress &newAddress)
 {
-    return QHostAddress((newAddress.toIPv4Address() & 0xFFFFFF00U) | 0xFFU);
+    return QHostAddress(BroadcastAddressText(newAddress.toString()));
 }
 
 QList<Finding> newAddress(const QList<LocalInterface> &all, const QHostAddress &address,
