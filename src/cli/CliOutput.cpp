@@ -32,8 +32,13 @@ void CliOutput::write(QIODevice &device, const QString &text)
 
 void CliOutput::line(const QString &text)
 {
+    this->text(text + QLatin1Char('\n'));
+}
+
+void CliOutput::text(const QString &text)
+{
     if (!m_json && !m_quiet)
-        write(m_out, plain(text) + QLatin1Char('\n'));
+        write(m_out, plain(text));
 }
 
 void CliOutput::note(const QString &text)

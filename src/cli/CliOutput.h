@@ -23,6 +23,8 @@ public:
 
     // A result line for a person (not with --json or --quiet).
     void line(const QString &text = {});
+    // Result text that brings its own line ends.
+    void text(const QString &text);
     // Progress or information on standard error (not with --quiet).
     void note(const QString &text);
     // A failure, always on standard error, on one line.

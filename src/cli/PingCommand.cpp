@@ -2,6 +2,7 @@
 
 #include "cli/CliOutput.h"
 #include "cli/ExitCode.h"
+#include "core/net/PingReport.h"
 #include "core/net/PingSeries.h"
 #include "core/session/AppContext.h"
 #include "core/support/Failure.h"
@@ -11,12 +12,6 @@
 
 namespace {
 constexpr int kDataBytes = 32;
-
-// A number as the results box writes it: one leading blank unless negative.
-QString spaced(qint64 value)
-{
-    return value < 0 ? QString::number(value) : QLatin1Char(' ') + QString::number(value);
-}
 } // namespace
 
 PingCommand::PingCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
@@ -39,8 +34,7 @@ void PingCommand::start()
         new PingSeries(context().intervals.pingFirstMs, context().intervals.pingSecondMs, this);
     connect(m_series, &PingSeries::replied, this,
             [this](quint16 sequence, quint16 dataBytes, quint32 roundTripMs) {
-                output().line(QStringLiteral(" Reply received: bytes=%1, ICMP seq=%2, time=%3ms")
-                                  .arg(spaced(dataBytes), spaced(sequence), spaced(roundTripMs)));
+                output().text(PingReport::replyLine(sequence, dataBytes, roundTripMs));
                 QJsonArray replies = result().value(QStringLiteral("replies")).toArray();
                 replies.append(QJsonObject{{QStringLiteral("sequence"), sequence},
                                            {QStringLiteral("bytes"), dataBytes},
@@ -48,7 +42,7 @@ void PingCommand::start()
                 result().insert(QStringLiteral("replies"), replies);
             });
     connect(m_series, &PingSeries::timedOut, this, [this] {
-        output().line(QStringLiteral("ICMP Request timed out"));
+        output().text(PingReport::timedOutLine());
         result().insert(QStringLiteral("timeouts"), m_series->timeouts());
     });
     connect(m_series, &PingSeries::finished, this, [this](bool answered) {
@@ -58,10 +52,7 @@ void PingCommand::start()
                               .arg(m_series->timeouts())
                               .arg(result().value(QStringLiteral("address")).toString()));
     });
-    output().line();
-    output().line(
-        QStringLiteral(" Pinging %1 with%2 bytes of data:").arg(*address, spaced(kDataBytes)));
-    output().line();
+    output().text(PingReport::header(*address, kDataBytes));
     try {
         m_series->start(*address, invocation().count, invocation().count);
     } catch (const Failure &failure) {
