@@ -108,12 +108,15 @@ void LoadCommand::connectTransfer()
         output().line(QStringLiteral("File download successful!"));
         finish(ExitCode::Done);
     });
-    connect(m_transfer, &TftpTransfer::timedOut, this, [this] {
-        finish(ExitCode::DeviceFailed, QStringLiteral("Download timeout to the device!"));
-    });
+    // A failure on the way (a packet that could not be sent or read) may
+    // have been what kept the device from answering.
+    connect(m_transfer, &TftpTransfer::timedOut, this,
+            [this] { endAfterFailure(QStringLiteral("Download timeout to the device!")); });
     // The windows show "No Ack!" and go on waiting; so does this.
     connect(m_transfer, &TftpTransfer::notAcknowledged, this,
             [this] { output().note(QStringLiteral("Transmit: No Ack!")); });
+    connect(m_transfer, &TftpTransfer::deviceReportedError, this,
+            [this](const Failure &failure) { output().error(failure.description()); });
     connect(m_transfer, &TftpTransfer::failureTrapped, this,
             [this](const QString &place, const Failure &failure) {
                 m_failure = failure;
@@ -127,10 +130,10 @@ void LoadCommand::connectTransfer()
             });
     connect(m_transfer, &TftpTransfer::writeRequestFailed, this,
             [this] { endAfterFailure(QStringLiteral("Error sending UDP Write Request!")); });
-    // The windows leave the user to stop; no one is here to, so it ends now.
+    // As in the windows the transfer goes on: the packet is sent again on
+    // its own timer, and the time-out ends what does not recover.
     connect(m_transfer, &TftpTransfer::dataPacketFailed, this, [this](int next) {
-        m_transfer->SocketCleanup();
-        endAfterFailure(QStringLiteral("Error in sending data packet : %1").arg(next));
+        output().error(QStringLiteral("Error in sending data packet : %1").arg(next));
     });
 }
 

@@ -63,6 +63,8 @@ void CommandLineTest::usageAndExitStatus_data()
     row("save into a missing folder", {"save", "127.0.0.1", "--file", "%dir/none/d.txt"}, 2,
         "Path not found!");
     row("no answer", {"query", "127.0.0.1", "--timeout", "0.2"}, 1, "Query timeout to the device!");
+    row("no acknowledgement", {"load-web", "127.0.0.1", "%dir/fw.rom", "--timeout", "0.3"}, 1,
+        "Download timeout to the device!");
 }
 
 void CommandLineTest::usageAndExitStatus()
