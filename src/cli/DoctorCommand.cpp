@@ -130,15 +130,23 @@ void DoctorCommand::start()
 
 void DoctorCommand::next()
 {
-    if (!m_steps.isEmpty())
-        m_steps.takeFirst()();
+    // Through the event loop: a step ends inside the signal of the ping or
+    // query it used, which the next step may replace.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_steps.isEmpty())
+                m_steps.takeFirst()();
+        },
+        Qt::QueuedConnection);
 }
 
 void DoctorCommand::ping(const QHostAddress &address, std::function<void(std::optional<bool>)> done)
 {
     if (!m_canPing)
         return done(std::nullopt);
-    delete m_ping;
+    if (m_ping)
+        m_ping->deleteLater();
     // One answer is enough; a second request covers a first one lost to
     // address resolution.
     m_ping = new PingSeries(context().intervals.pingFirstMs, 0, this);

@@ -15,8 +15,8 @@ class NamespaceCliTest : public QObject {
 private Q_SLOTS:
     void discoverThreeDevicesOnTwoInterfaces();
     void firmwareUploadIsStoredByteIdentical();
-    void doctorOnANewAddress_data();
-    void doctorOnANewAddress();
+    void doctorNamesTheProblems_data();
+    void doctorNamesTheProblems();
     void pingEndsAfterNRepliesOrNTimeouts_data();
     void pingEndsAfterNRepliesOrNTimeouts();
     void assignIsConfirmedByPing_data();
@@ -105,34 +105,36 @@ void NamespaceCliTest::firmwareUploadIsStoredByteIdentical()
     QCOMPARE(stored.readAll(), image);
 }
 
-void NamespaceCliTest::doctorOnANewAddress_data()
+void NamespaceCliTest::doctorNamesTheProblems_data()
 {
-    QTest::addColumn<QString>("host"); // the new address's host part, or a whole address
+    QTest::addColumn<QStringList>("arguments"); // %1 is the host end of the namespace's pair
     QTest::addColumn<QString>("subnet");
     QTest::addColumn<bool>("answersPing");
-    QTest::addColumn<QString>("problem");
+    QTest::addColumn<QStringList>("problems");
     // TEST-NET-2: in no subnet of the namespace, so not pinged either.
     QTest::newRow("outside every subnet")
-        << "198.51.100.7" << QString() << false << "lies in no local subnet";
-    QTest::newRow("already in use") << "1"
-                                    << "/24" << true << "already answers a ping";
+        << QStringList{"--new-address", "198.51.100.7"} << QString() << false
+        << QStringList{"lies in no local subnet"};
+    QTest::newRow("in use, by something that is no device")
+        << QStringList{"--new-address", "%1", "--device", "%1"} << "/24" << true
+        << QStringList{"already answers a ping", "answers pings but not the device query"};
 }
 
-void NamespaceCliTest::doctorOnANewAddress()
+void NamespaceCliTest::doctorNamesTheProblems()
 {
-    QFETCH(QString, host);
+    QFETCH(QStringList, arguments);
     QFETCH(QString, subnet);
     QFETCH(bool, answersPing);
-    QFETCH(QString, problem);
+    QFETCH(QStringList, problems);
     NetnsFixture ns;
     QString why;
     if (!ns.setUp(&why))
         QSKIP(qPrintable(why));
-    const QString address = host.contains('.') ? host : ns.address(host.toInt());
+    arguments.replaceInStrings("%1", ns.hostAddress());
+    const QString address = arguments[1];
 
     // The doctor sees the namespace's interfaces and pings from inside it.
-    const CliResult result =
-        runCliProgram({"--json", "doctor", "--new-address", address}, ns.name());
+    const CliResult result = runCliProgram(QStringList{"--json", "doctor"} + arguments, ns.name());
     QCOMPARE(result.exitCode, 1);
     const QJsonObject document = result.json();
     const QJsonObject checked = document.value("newAddress").toObject();
@@ -140,12 +142,13 @@ void NamespaceCliTest::doctorOnANewAddress()
     QCOMPARE(checked.value("subnet").toString(),
              subnet.isEmpty() ? QString() : ns.address(0) + subnet);
     QCOMPARE(checked.value("answersPing").toBool(), answersPing);
-    QStringList problems;
+    QStringList found;
     for (const QJsonValue &finding : document.value("findings").toArray())
         if (finding.toObject().value("severity") == "problem")
-            problems.append(finding.toObject().value("text").toString());
-    QVERIFY2(problems.size() == 1 && problems[0].contains(problem),
-             qPrintable(problems.join('\n')));
+            found.append(finding.toObject().value("text").toString());
+    QCOMPARE(found.size(), problems.size());
+    for (qsizetype i = 0; i < problems.size(); ++i)
+        QVERIFY2(found[i].contains(problems[i]), qPrintable(found[i]));
 }
 
 void NamespaceCliTest::pingEndsAfterNRepliesOrNTimeouts_data()
