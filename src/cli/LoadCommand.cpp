@@ -36,7 +36,7 @@ std::optional<QString> LoadCommand::deviceFileName()
         return directory;
     }
     const FirmwareDestination resolved = resolveFirmwareDestination(
-        context().settings, context().programFolder, invocation().destination.value_or(QString()),
+        context().settings, context().paths, invocation().destination.value_or(QString()),
         invocation().createInfobase || invocation().yes);
     result().insert(QStringLiteral("destination"), resolved.destination);
     switch (resolved.problem) {

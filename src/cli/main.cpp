@@ -17,9 +17,11 @@ int main(int argc, char *argv[])
         !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return 3;
 
+    // The same settings file and folders as the windows, in either mode.
     AppContext context;
-    context.programFolder = QCoreApplication::applicationDirPath();
-    context.settings = LoadSettings(context.programFolder);
+    context.paths = programPathsFor(QCoreApplication::applicationDirPath());
+    prepareUserFiles(context.paths);
+    context.settings = LoadSettings(context.paths);
 
     CfgUtil cfgutil(out, err, ::isatty(STDERR_FILENO) == 1);
     QObject::connect(&cfgutil, &CfgUtil::finished, &app, &QCoreApplication::exit);

@@ -1,10 +1,9 @@
 #include "core/tftp/FirmwareDestination.h"
 
+#include "core/settings/ProgramPaths.h"
 #include "core/settings/SettingsRecord.h"
 #include "core/support/Failure.h"
 #include "core/tftp/ProductInfobase.h"
-
-#include <QDir>
 
 namespace {
 const QString kFixedEndUser = QStringLiteral("KVR");
@@ -19,7 +18,7 @@ QString notInInfobaseMessage(const QString &destination)
 }
 
 FirmwareDestination resolveFirmwareDestination(const SettingsRecord &settings,
-                                               const QString &programFolder,
+                                               const ProgramPaths &paths,
                                                const QString &requested, bool createMissing)
 {
     FirmwareDestination result;
@@ -34,7 +33,7 @@ FirmwareDestination resolveFirmwareDestination(const SettingsRecord &settings,
 
     const QString name = settings.InfobaseFile.trimmed();
     result.infobaseName = ProductInfobase::shownMissingName(name);
-    result.infobasePath = QDir(programFolder).filePath(name);
+    result.infobasePath = paths.infobaseToRead(name);
     QList<InfobaseEntry> entries;
     bool useDefault = ProductInfobase::standsForDefault(name);
     if (!useDefault) {
@@ -51,7 +50,7 @@ FirmwareDestination resolveFirmwareDestination(const SettingsRecord &settings,
         }
     }
     if (useDefault) {
-        result.infobasePath = QDir(programFolder).filePath(ProductInfobase::defaultFileName());
+        result.infobasePath = paths.prepareInfobaseCopy(ProductInfobase::defaultFileName());
         ProductInfobase::appendDefault(result.infobasePath);
         entries = {{QStringLiteral("3Q"), ProductInfobase::defaultDisplayName()}};
     }

@@ -2,13 +2,15 @@
 
 #include <QString>
 
+struct ProgramPaths;
 struct SettingsRecord;
 
 // The firmware destination of a download that has no one to ask, resolved by
 // the Load Firmware rules: EndUser "KVR" fixes "Default KVR" and the device
 // file name "ROM"; otherwise the product infobase beside the program (its
 // default file when InfobaseFile is "NONE", created or appended to as the
-// dialog does) maps the display name to the device file name. An empty
+// dialog does) maps the display name to the device file name; the user's
+// copy is read and written where the program paths say. An empty
 // request takes the infobase's first entry.
 struct FirmwareDestination {
     enum class Problem {
@@ -27,7 +29,7 @@ struct FirmwareDestination {
 // `createMissing`: the named infobase may be replaced by the default file,
 // which a person answering Yes would allow. File failures are thrown.
 FirmwareDestination resolveFirmwareDestination(const SettingsRecord &settings,
-                                               const QString &programFolder,
+                                               const ProgramPaths &paths,
                                                const QString &requested, bool createMissing);
 
 // "Did not find the Destination File selected\r\n'<name>' in the Product

@@ -220,7 +220,7 @@ void TestDownloadLogic::firmwareDestinationWithoutQuestions()
         tc.writeFile(ProductInfobase::defaultFileName(), ProductInfobase::defaultLine());
 
     const FirmwareDestination resolved =
-        resolveFirmwareDestination(tc.context.settings, tc.folder(), requested, createMissing);
+        resolveFirmwareDestination(tc.context.settings, tc.context.paths, requested, createMissing);
     QCOMPARE(int(resolved.problem), problem);
     QCOMPARE(resolved.destination, destination);
     QCOMPARE(resolved.deviceFileName, deviceFileName);
