@@ -94,7 +94,7 @@ void AssignCommand::start()
         return finish(ExitCode::Environment,
                       QStringLiteral("Could not create socket. (%1)").arg(outcome.detail));
     }
-    output().note(
+    output().line(
         QStringLiteral("IP-SETUP sent for %1 to the broadcast of %2").arg(hardware, *address));
     if (invocation().noConfirm)
         return finish(ExitCode::Done);

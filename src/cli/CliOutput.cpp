@@ -43,7 +43,8 @@ void CliOutput::text(const QString &text)
 
 void CliOutput::note(const QString &text)
 {
-    if (m_quiet)
+    // A script reading standard error gets the errors alone.
+    if (m_quiet || !m_errIsTerminal)
         return;
     endProgress();
     write(m_err, plain(text) + QLatin1Char('\n'));

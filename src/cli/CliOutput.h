@@ -10,9 +10,9 @@ class QIODevice;
 QString printable(QString text);
 
 // Where cfgutil writes: results on standard output (plain lines, or one JSON
-// document with --json), notes, progress and errors on standard error.
-// --quiet keeps plain results and notes back; errors and the JSON document
-// are always written.
+// document with --json), errors on standard error, and progress there too
+// when it is a terminal. --quiet keeps plain results and progress back;
+// errors and the JSON document are always written.
 class CliOutput {
 public:
     CliOutput(QIODevice &out, QIODevice &err, bool errIsTerminal);
@@ -25,7 +25,7 @@ public:
     void line(const QString &text = {});
     // Result text that brings its own line ends.
     void text(const QString &text);
-    // Progress or information on standard error (not with --quiet).
+    // Progress on standard error, only when it is a terminal (not with --quiet).
     void note(const QString &text);
     // A failure, always on standard error, on one line.
     void error(const QString &text);

@@ -144,7 +144,7 @@ void InstallTest::installedLayout()
          {"bin/ConfigUtility", "bin/cfgutil", "share/configutility/ConfigUtility.ini",
           "share/configutility/ProductInfobase.txt", "share/configutility/Graphics/appicon.png",
           "share/configutility/Firmware", "share/applications/configutility.desktop",
-          "share/icons/hicolor/64x64/apps/configutility.png"})
+          "share/icons/hicolor/64x64/apps/configutility.png", "share/doc/configutility/cfgutil.md"})
         QVERIFY2(QFileInfo::exists(prefix(QString::fromLatin1(path))), path);
     // Only the two programs: the simulator, tests and benchmarks stay in the build.
     QCOMPARE(QDir(prefix(QStringLiteral("bin")))
