@@ -134,9 +134,12 @@ bool DeviceSimulator::start(const SimulatorOptions &options, QString *error)
     connect(m_tftp, &TftpWriteServer::datagramLogged, this, &DeviceSimulator::record);
     connect(m_tftp, &TftpWriteServer::fileStored, this, &DeviceSimulator::fileStored);
     connect(m_tftp, &TftpWriteServer::notice, this, &DeviceSimulator::notice);
-    TftpWriteServer::Settings tftp{options.bindAddress, options.tftpPort,
-                                   options.storeFolder, options.fault,
-                                   options.ackDelayMs,  options.lostDataBlocks,
+    TftpWriteServer::Settings tftp{options.bindAddress,
+                                   options.tftpPort,
+                                   options.storeFolder,
+                                   options.fault,
+                                   options.ackDelayMs,
+                                   options.lostDataBlocks,
                                    {}};
     // A write request belongs to the device it was sent to.
     tftp.endpointFor =

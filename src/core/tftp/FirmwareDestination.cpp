@@ -18,8 +18,8 @@ QString notInInfobaseMessage(const QString &destination)
 }
 
 FirmwareDestination resolveFirmwareDestination(const SettingsRecord &settings,
-                                               const ProgramPaths &paths,
-                                               const QString &requested, bool createMissing)
+                                               const ProgramPaths &paths, const QString &requested,
+                                               bool createMissing)
 {
     FirmwareDestination result;
     const QString wanted = requested.trimmed();

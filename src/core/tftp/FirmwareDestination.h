@@ -29,8 +29,8 @@ struct FirmwareDestination {
 // `createMissing`: the named infobase may be replaced by the default file,
 // which a person answering Yes would allow. File failures are thrown.
 FirmwareDestination resolveFirmwareDestination(const SettingsRecord &settings,
-                                               const ProgramPaths &paths,
-                                               const QString &requested, bool createMissing);
+                                               const ProgramPaths &paths, const QString &requested,
+                                               bool createMissing);
 
 // "Did not find the Destination File selected\r\n'<name>' in the Product
 // Infobase.\r\nPlease select another file and try again."

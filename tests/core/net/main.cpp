@@ -11,6 +11,6 @@ QObject *createHostChecksTest();
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    return runTestClasses(argc, argv,
-                          {createUdpSocketControlTest, createPingControlTest, createHostChecksTest});
+    return runTestClasses(
+        argc, argv, {createUdpSocketControlTest, createPingControlTest, createHostChecksTest});
 }
