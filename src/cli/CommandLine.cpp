@@ -4,7 +4,7 @@
 
 namespace {
 
-struct CommandSpec {
+struct CommandForm {
     const char *name;
     int operands;
     const char *options; // space-separated, as given on the command line
@@ -12,7 +12,7 @@ struct CommandSpec {
     const char *summary;
 };
 
-const std::array<CommandSpec, 8> kCommands = {{
+const std::array<CommandForm, 8> kCommands = {{
     {"discover", 0, "--interface --timeout", "discover [--interface NAME]... [--timeout SECONDS]",
      "Find the devices on the segments of this host: the query is broadcast on every\n"
      "      up interface (or those named) and replies are collected for 2 s."},
@@ -45,11 +45,11 @@ const QStringList kValued = {QStringLiteral("--interface"), QStringLiteral("--ti
                              QStringLiteral("--file"),      QStringLiteral("--new-address"),
                              QStringLiteral("--device")};
 
-const CommandSpec *findCommand(const QString &name)
+const CommandForm *findCommand(const QString &name)
 {
-    for (const CommandSpec &spec : kCommands)
-        if (name == QLatin1String(spec.name))
-            return &spec;
+    for (const CommandForm &form : kCommands)
+        if (name == QLatin1String(form.name))
+            return &form;
     return nullptr;
 }
 
@@ -178,13 +178,13 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         parsed.error = QStringLiteral("No command given");
         return parsed;
     }
-    const CommandSpec *spec = findCommand(words.first());
-    if (!spec) {
+    const CommandForm *form = findCommand(words.first());
+    if (!form) {
         parsed.error = QStringLiteral("Unknown command \"%1\"").arg(words.first());
         return parsed;
     }
     in.command = words.takeFirst();
-    const QStringList accepted = QString::fromLatin1(spec->options).split(QLatin1Char(' '));
+    const QStringList accepted = QString::fromLatin1(form->options).split(QLatin1Char(' '));
     for (const auto &[option, value] : std::as_const(options)) {
         if (isGlobal(option))
             continue;
@@ -197,8 +197,8 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
             return parsed;
         }
     }
-    if (words.size() != spec->operands) {
-        parsed.error = QStringLiteral("Usage: cfgutil %1").arg(QLatin1String(spec->usage));
+    if (words.size() != form->operands) {
+        parsed.error = QStringLiteral("Usage: cfgutil %1").arg(QLatin1String(form->usage));
         return parsed;
     }
     in.operands = words;
@@ -214,9 +214,9 @@ QString helpText()
         "same rules and settings file as the windows.\n"
         "\n"
         "Commands:\n");
-    for (const CommandSpec &spec : kCommands)
+    for (const CommandForm &form : kCommands)
         text += QStringLiteral("  %1\n      %2\n")
-                    .arg(QLatin1String(spec.usage), QLatin1String(spec.summary));
+                    .arg(QLatin1String(form.usage), QLatin1String(form.summary));
     text += QStringLiteral(
         "\n"
         "Options of every command:\n"

@@ -9,9 +9,9 @@ namespace {
 
 // "hh@a.b.c.d/if" (or "hh@a.b.c.d/if/size"): a reply from the device whose
 // hardware address ends in hh.
-void addReply(DiscoveryTally &tally, const QString &spec, qint64 at)
+void addReply(DiscoveryTally &tally, const QString &text, qint64 at)
 {
-    const QStringList parts = spec.split(QLatin1Char('/'));
+    const QStringList parts = text.split(QLatin1Char('/'));
     const QStringList who = parts[0].split(QLatin1Char('@'));
     QByteArray reply = QByteArray(24, '\0') + QByteArray::fromHex("02000004") +
                        QByteArray::fromHex(who[0].toLatin1()).rightJustified(2, '\0');
