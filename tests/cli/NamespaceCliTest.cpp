@@ -97,6 +97,8 @@ void NamespaceCliTest::firmwareUploadIsStoredByteIdentical()
     const CliResult result = runCli(
         tc.context, {"--json", "load-firmware", ns.namespaceAddress(), tc.path("image.rom")});
     QCOMPARE(result.exitCode, 0);
+    // Standard error is no terminal here: no progress, no bar.
+    QVERIFY2(result.err.isEmpty(), result.err.constData());
     const QJsonObject document = result.json();
     QCOMPARE(document.value("deviceFileName").toString(), "3Q");
     QCOMPARE(document.value("sent").toInteger(), image.size());
