@@ -2,9 +2,38 @@
 
 #include <QProcess>
 
-AddressInstaller::AddressInstaller(QString interfaceName, QObject *parent)
-    : QObject(parent), m_interface(std::move(interfaceName))
+AddressInstaller::AddressInstaller(QString interfaceName, QHostAddress current, QObject *parent)
+    : QObject(parent), m_interface(std::move(interfaceName)), m_current(std::move(current))
 {
+}
+
+bool AddressInstaller::addAll(const QString &interfaceName, const QList<QHostAddress> &addresses,
+                              QString *error)
+{
+    QByteArray script;
+    for (const QHostAddress &address : addresses)
+        script += "address replace " + address.toString().toLatin1() + "/32 dev " +
+                  interfaceName.toLatin1() + '\n';
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("ip"), {QStringLiteral("-batch"), QStringLiteral("-")});
+    process.write(script);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        if (error)
+            *error =
+                QStringLiteral("Cannot add the device addresses to %1: %2")
+                    .arg(interfaceName, process.error() == QProcess::FailedToStart
+                                            ? process.errorString()
+                                            : QString::fromLocal8Bit(process.readAll()).trimmed());
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(1000);
+        }
+        return false;
+    }
+    return true;
 }
 
 void AddressInstaller::install(const QHostAddress &address)

@@ -11,9 +11,18 @@
 class AddressInstaller : public QObject {
     Q_OBJECT
 public:
-    explicit AddressInstaller(QString interfaceName, QObject *parent = nullptr);
+    // `current`: an address already put on the interface for this device,
+    // taken off when the device moves to another.
+    explicit AddressInstaller(QString interfaceName, QHostAddress current = {},
+                              QObject *parent = nullptr);
 
     void install(const QHostAddress &address);
+
+    // Adds every address (as /32) to the interface with one `ip -batch`,
+    // waiting for it; false with the reason when that fails. Addresses
+    // already there are kept.
+    static bool addAll(const QString &interfaceName, const QList<QHostAddress> &addresses,
+                       QString *error);
 
 Q_SIGNALS:
     void installed(const QHostAddress &address);

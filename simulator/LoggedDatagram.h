@@ -14,8 +14,10 @@ struct LoggedDatagram {
     quint16 peerPort = 0;
     quint16 localPort = 0;
     QByteArray bytes;
+    QString device; // the simulated device's hardware address when it plays several
 };
 Q_DECLARE_METATYPE(LoggedDatagram)
 
-// "2026-01-02T03:04:05.678 RECV 127.0.0.1:4321 -> port 30718 (4 bytes) 00 00 00 F6"
+// "2026-01-02T03:04:05.678 RECV 127.0.0.1:4321 -> port 30718 (4 bytes) 00 00 00 F6",
+// with "[02-00-00-04-0B-0D] " before RECV / SEND when a device is named.
 QString formatLoggedDatagram(const LoggedDatagram &entry);

@@ -71,6 +71,13 @@ QList<QCommandLineOption> optionList()
         o("store", "Folder that receives the files (default: the current folder).", "folder"),
         o("interface", "Interface that assigned addresses are added to (namespace use).", "name"),
         o("log", "Append the datagram log to this file instead of standard output.", "file"),
+        o("devices",
+          "Play N devices (1-4096) with consecutive hardware addresses from --hardware-address.",
+          "N"),
+        o("first-address",
+          "Device i answers at this address plus i (needs --bind 0.0.0.0; with --interface the "
+          "addresses are added to it). Without it, every device answers at every address.",
+          "address"),
     };
 }
 
@@ -191,6 +198,14 @@ SimulatorCommandLine SimulatorCommandLine::parse(const QStringList &arguments)
         o.storeFolder = value("store");
     if (isSet("interface"))
         o.interfaceName = value("interface");
+    if (isSet("devices") && !number(value("devices"), 1, 4096, &o.deviceCount))
+        return refuse(QStringLiteral("--devices needs a count 1-4096"));
+    if (isSet("first-address")) {
+        o.firstAddress = QHostAddress(value("first-address"));
+        if (o.firstAddress.protocol() != QAbstractSocket::IPv4Protocol)
+            return refuse(QStringLiteral("--first-address needs an IPv4 address, not \"%1\"")
+                              .arg(value("first-address")));
+    }
     line.logFile = value("log");
     return line;
 }

@@ -49,4 +49,13 @@ struct SimulatorOptions {
     QList<quint16> lostDataBlocks;
     QString storeFolder;   // received files land here (must exist)
     QString interfaceName; // when set, assigned addresses are added to it
+    // Many devices in one process: device i has the hardware address of
+    // `identity` plus i. With a first address, device i answers at that
+    // address plus i (added to the interface when one is named; the socket
+    // must be bound to 0.0.0.0) and keeps its received files in a folder of
+    // its own, named by its hardware address, when there is more than one.
+    // Without one, every device answers at every address of the host, as two
+    // factory-fresh devices sharing one default address would.
+    int deviceCount = 1;
+    QHostAddress firstAddress;
 };

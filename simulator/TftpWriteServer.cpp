@@ -1,6 +1,7 @@
 #include "TftpWriteServer.h"
 
 #include "DelayLine.h"
+#include "SourcedSend.h"
 #include "TftpReceiveFile.h"
 
 #include <QDir>
@@ -38,6 +39,7 @@ quint16 opcodeOf(const QByteArray &bytes)
 
 struct TftpWriteServer::Transfer {
     QString name;
+    Endpoint endpoint;
     QHostAddress peer;
     quint16 peerPort = 0;
     QUdpSocket *socket = nullptr;
@@ -105,9 +107,13 @@ void TftpWriteServer::readAll(QUdpSocket *socket)
     for (const QNetworkDatagram &datagram : arrived) {
         if (!datagram.isValid() || lostOnTheWay(socket, datagram))
             continue;
-        Q_EMIT datagramLogged({QDateTime::currentDateTime(), false, datagram.senderAddress(),
-                               quint16(datagram.senderPort()), socket->localPort(),
-                               datagram.data()});
+        Q_EMIT datagramLogged({QDateTime::currentDateTime(),
+                               false,
+                               datagram.senderAddress(),
+                               quint16(datagram.senderPort()),
+                               socket->localPort(),
+                               datagram.data(),
+                               {}});
         handle(socket, datagram);
     }
 }
@@ -138,10 +144,15 @@ void TftpWriteServer::handle(QUdpSocket *socket, const QNetworkDatagram &datagra
     if (m_settings.fault == TftpFault::NeverAck)
         return;
     if (socket == m_listener && (opcode == 1 || opcode == 2)) {
-        if (opcode == 1)
-            sendFrom(socket, errorPacket(4, "Only write requests are served"), peer, peerPort);
+        const std::optional<Endpoint> endpoint = endpointOf(datagram);
+        if (!endpoint)
+            Q_EMIT notice(QStringLiteral("No device at %1: request ignored")
+                              .arg(datagram.destinationAddress().toString()));
+        else if (opcode == 1)
+            sendFrom(socket, errorPacket(4, "Only write requests are served"), peer, peerPort,
+                     *endpoint);
         else
-            handleRequest(datagram);
+            handleRequest(datagram, *endpoint);
         return;
     }
     Transfer *transfer = find(socket, peer, peerPort);
@@ -149,7 +160,8 @@ void TftpWriteServer::handle(QUdpSocket *socket, const QNetworkDatagram &datagra
         if (transfer)
             handleData(transfer, bytes);
         else
-            sendFrom(socket, errorPacket(5, "Unknown transfer ID"), peer, peerPort);
+            sendFrom(socket, errorPacket(5, "Unknown transfer ID"), peer, peerPort,
+                     endpointOf(datagram).value_or(Endpoint{}));
     } else if (opcode == 5 && transfer) {
         Q_EMIT notice(QStringLiteral("Transfer of %1 aborted by the writer").arg(transfer->name));
         drop(transfer);
@@ -157,7 +169,15 @@ void TftpWriteServer::handle(QUdpSocket *socket, const QNetworkDatagram &datagra
     // Anything else (acknowledgements, fragments) is only logged.
 }
 
-void TftpWriteServer::handleRequest(const QNetworkDatagram &datagram)
+std::optional<TftpWriteServer::Endpoint>
+TftpWriteServer::endpointOf(const QNetworkDatagram &datagram) const
+{
+    if (m_settings.endpointFor)
+        return m_settings.endpointFor(datagram.destinationAddress());
+    return Endpoint{m_settings.storeFolder, {}, {}};
+}
+
+void TftpWriteServer::handleRequest(const QNetworkDatagram &datagram, const Endpoint &endpoint)
 {
     const QByteArray bytes = datagram.data();
     const QHostAddress peer = datagram.senderAddress();
@@ -165,21 +185,22 @@ void TftpWriteServer::handleRequest(const QNetworkDatagram &datagram)
     const QList<QByteArray> fields = bytes.mid(2).split('\0');
     // name \0 mode \0 [options...]: the split leaves at least three parts.
     if (fields.size() < 3) {
-        sendFrom(m_listener, errorPacket(4, "Malformed write request"), peer, peerPort);
+        sendFrom(m_listener, errorPacket(4, "Malformed write request"), peer, peerPort, endpoint);
         return;
     }
     const QString name = QString::fromLatin1(fields.at(0));
     if (m_settings.fault == TftpFault::ErrorPacket) {
-        sendFrom(m_listener, errorPacket(0, "Simulated fault"), peer, peerPort);
+        sendFrom(m_listener, errorPacket(0, "Simulated fault"), peer, peerPort, endpoint);
         return;
     }
     if (fields.at(1).toLower() != "octet") {
-        sendFrom(m_listener, errorPacket(0, "Only octet mode is supported"), peer, peerPort);
+        sendFrom(m_listener, errorPacket(0, "Only octet mode is supported"), peer, peerPort,
+                 endpoint);
         return;
     }
     if (!isAcceptableName(name)) {
         Q_EMIT notice(QStringLiteral("Refused the file name \"%1\"").arg(name));
-        sendFrom(m_listener, errorPacket(2, "Access violation"), peer, peerPort);
+        sendFrom(m_listener, errorPacket(2, "Access violation"), peer, peerPort, endpoint);
         return;
     }
     if (Transfer *old = find(m_listener, peer, peerPort))
@@ -187,18 +208,22 @@ void TftpWriteServer::handleRequest(const QNetworkDatagram &datagram)
 
     auto transfer = std::make_unique<Transfer>();
     transfer->name = name;
+    transfer->endpoint = endpoint;
     transfer->peer = peer;
     transfer->peerPort = peerPort;
     transfer->socket = m_listener;
     QString error;
-    if (!transfer->file.open(QDir(m_settings.storeFolder).filePath(name), &error)) {
+    if (!transfer->file.open(QDir(endpoint.folder).filePath(name), &error)) {
         Q_EMIT notice(QStringLiteral("Cannot store %1: %2").arg(name, error));
-        sendFrom(m_listener, errorPacket(2, "Access violation"), peer, peerPort);
+        sendFrom(m_listener, errorPacket(2, "Access violation"), peer, peerPort, endpoint);
         return;
     }
     if (m_settings.fault == TftpFault::NewPort) {
         transfer->ownSocket = std::make_unique<QUdpSocket>();
-        if (!transfer->ownSocket->bind(m_settings.bindAddress, 0)) {
+        // Answers from the new port still come from the device's address.
+        const QHostAddress local =
+            endpoint.source.isNull() ? m_settings.bindAddress : endpoint.source;
+        if (!transfer->ownSocket->bind(local, 0)) {
             Q_EMIT notice(QStringLiteral("Cannot open a transfer port: ") +
                           transfer->ownSocket->errorString());
             transfer->file.discard();
@@ -239,7 +264,7 @@ void TftpWriteServer::handleData(Transfer *transfer, const QByteArray &bytes)
         Q_EMIT notice(QStringLiteral("Transfer of %1 failed: %2")
                           .arg(transfer->name, transfer->file.errorText()));
         sendFrom(transfer->socket, errorPacket(3, transfer->file.errorText().toLatin1()),
-                 transfer->peer, transfer->peerPort);
+                 transfer->peer, transfer->peerPort, transfer->endpoint);
         transfer->file.discard();
         drop(transfer);
         break;
@@ -254,7 +279,8 @@ void TftpWriteServer::acknowledge(Transfer *transfer, quint16 block, bool fresh)
     const int copies = (fresh && m_settings.fault == TftpFault::RepeatAck) ? 2 : 1;
     auto send = [this, transfer, packet, copies] {
         for (int i = 0; i < copies; ++i)
-            sendFrom(transfer->socket, packet, transfer->peer, transfer->peerPort);
+            sendFrom(transfer->socket, packet, transfer->peer, transfer->peerPort,
+                     transfer->endpoint);
     };
     if (m_ackDelay)
         m_ackDelay->post(&transfer->guard, send);
@@ -263,14 +289,15 @@ void TftpWriteServer::acknowledge(Transfer *transfer, quint16 block, bool fresh)
 }
 
 void TftpWriteServer::sendFrom(QUdpSocket *socket, const QByteArray &bytes,
-                               const QHostAddress &peer, quint16 peerPort)
+                               const QHostAddress &peer, quint16 peerPort, const Endpoint &endpoint)
 {
-    if (socket->writeDatagram(bytes, peer, peerPort) < 0) {
-        Q_EMIT notice(QStringLiteral("Send failed: ") + socket->errorString());
+    QString why;
+    if (sendDatagramFrom(*socket, bytes, endpoint.source, peer, peerPort, &why) < 0) {
+        Q_EMIT notice(QStringLiteral("Send failed: ") + why);
         return;
     }
-    Q_EMIT datagramLogged(
-        {QDateTime::currentDateTime(), true, peer, peerPort, socket->localPort(), bytes});
+    Q_EMIT datagramLogged({QDateTime::currentDateTime(), true, peer, peerPort, socket->localPort(),
+                           bytes, endpoint.device});
 }
 
 TftpWriteServer::Transfer *TftpWriteServer::find(QUdpSocket *socket, const QHostAddress &peer,

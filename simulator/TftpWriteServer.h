@@ -6,7 +6,9 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class DelayLine;
@@ -28,6 +30,13 @@ class QUdpSocket;
 class TftpWriteServer : public QObject {
     Q_OBJECT
 public:
+    // Where a write request sent to one address goes.
+    struct Endpoint {
+        QString folder;      // where the file is stored
+        QHostAddress source; // the address the answers come from (null: the system's choice)
+        QString device;      // the device named in log lines (may be empty)
+    };
+
     struct Settings {
         QHostAddress bindAddress{QHostAddress::LocalHost};
         quint16 port = 69;
@@ -35,6 +44,10 @@ public:
         TftpFault fault = TftpFault::None;
         double ackDelayMs = 0;
         QList<quint16> lostDataBlocks;
+        // The endpoint of a request by the address it was sent to; unset:
+        // storeFolder for every request. A request it gives nothing for is
+        // ignored (no device at that address).
+        std::function<std::optional<Endpoint>(const QHostAddress &destination)> endpointFor;
     };
 
     explicit TftpWriteServer(QObject *parent = nullptr);
@@ -58,11 +71,12 @@ private:
     void readAll(QUdpSocket *socket);
     bool lostOnTheWay(QUdpSocket *socket, const QNetworkDatagram &datagram);
     void handle(QUdpSocket *socket, const QNetworkDatagram &datagram);
-    void handleRequest(const QNetworkDatagram &datagram);
+    std::optional<Endpoint> endpointOf(const QNetworkDatagram &datagram) const;
+    void handleRequest(const QNetworkDatagram &datagram, const Endpoint &endpoint);
     void handleData(Transfer *transfer, const QByteArray &bytes);
     void acknowledge(Transfer *transfer, quint16 block, bool fresh);
     void sendFrom(QUdpSocket *socket, const QByteArray &bytes, const QHostAddress &peer,
-                  quint16 peerPort);
+                  quint16 peerPort, const Endpoint &endpoint = {});
     Transfer *find(QUdpSocket *socket, const QHostAddress &peer, quint16 peerPort) const;
     void drop(Transfer *transfer);
     void touch(Transfer *transfer);

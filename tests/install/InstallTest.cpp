@@ -141,14 +141,15 @@ void InstallTest::initTestCase()
 void InstallTest::installedLayout()
 {
     for (const char *path :
-         {"bin/ConfigUtility", "share/configutility/ConfigUtility.ini",
+         {"bin/ConfigUtility", "bin/cfgutil", "share/configutility/ConfigUtility.ini",
           "share/configutility/ProductInfobase.txt", "share/configutility/Graphics/appicon.png",
           "share/configutility/Firmware", "share/applications/configutility.desktop",
-          "share/icons/hicolor/64x64/apps/configutility.png"})
+          "share/icons/hicolor/64x64/apps/configutility.png", "share/doc/configutility/cfgutil.md"})
         QVERIFY2(QFileInfo::exists(prefix(QString::fromLatin1(path))), path);
-    // Only the program: the simulator, tests and benchmarks stay in the build.
-    QCOMPARE(QDir(prefix(QStringLiteral("bin"))).entryList(QDir::Files | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("ConfigUtility")});
+    // Only the two programs: the simulator, tests and benchmarks stay in the build.
+    QCOMPARE(QDir(prefix(QStringLiteral("bin")))
+                 .entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase),
+             (QStringList{QStringLiteral("cfgutil"), QStringLiteral("ConfigUtility")}));
 
     // The menu entry starts the installed program with the installed icon.
     const auto entry = keyValues(
@@ -160,6 +161,21 @@ void InstallTest::installedLayout()
         QFileInfo::exists(prefix(QStringLiteral("share/icons/hicolor/64x64/apps/") +
                                  entry.value(QStringLiteral("Icon")) + QStringLiteral(".png"))));
     QVERIFY(entry.value(QStringLiteral("Categories")).split(QLatin1Char(';')).contains("Network"));
+
+    // The command line finds the shipped files as the windows do, and gives
+    // its user a settings file of their own (in folders of its own here, so
+    // that the windows' first start below still finds none).
+    QProcess cli;
+    QProcessEnvironment environment = m_environment;
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home(QStringLiteral("cli-config")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home(QStringLiteral("cli-data")));
+    cli.setProcessEnvironment(environment);
+    cli.start(prefix(QStringLiteral("bin/cfgutil")), {QStringLiteral("--help")});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    QVERIFY(cli.readAllStandardOutput().contains("Exit status:"));
+    QCOMPARE(readFile(home(QStringLiteral("cli-config/configutility/ConfigUtility.ini"))),
+             readFile(prefix(QStringLiteral("share/configutility/ConfigUtility.ini"))));
 }
 
 void InstallTest::installedProgramKeepsUserFilesInXdgFolders()
@@ -249,9 +265,9 @@ void InstallTest::packageListsDependencies()
 
     const Outcome listing = run(QStringLiteral("dpkg-deb"), {QStringLiteral("-c"), deb});
     QVERIFY2(listing.ok, listing.output.constData());
-    for (const char *path :
-         {"./usr/bin/ConfigUtility", "./usr/share/configutility/ConfigUtility.ini",
-          "./usr/share/applications/configutility.desktop"})
+    for (const char *path : {"./usr/bin/ConfigUtility", "./usr/bin/cfgutil",
+                             "./usr/share/configutility/ConfigUtility.ini",
+                             "./usr/share/applications/configutility.desktop"})
         QVERIFY2(listing.output.contains(path), path);
     QVERIFY(!listing.output.contains("devsim"));
 }

@@ -63,6 +63,9 @@ private Q_SLOTS:
     void tftpNewPortIgnoresOldPort();
     void logRecordsBothDirections();
     void startRefusesBadIdentity();
+    void manyDevicesEachAnswerAtTheirOwnAddress();
+    void manyDevicesRefuseUnusableOptions_data();
+    void manyDevicesRefuseUnusableOptions();
 };
 
 void DeviceSimulatorTest::queryReply_data()
@@ -353,6 +356,100 @@ void DeviceSimulatorTest::startRefusesBadIdentity()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("hardware address must have 6 bytes"));
     QVERIFY(!sim.start());
     QCOMPARE(sim.queryPort(), quint16(0));
+}
+
+void DeviceSimulatorTest::manyDevicesEachAnswerAtTheirOwnAddress()
+{
+    // Three devices at 127.0.0.10-12 (all of 127/8 is this host's).
+    SimulatorFixture sim;
+    sim.options.bindAddress = QHostAddress(QHostAddress::AnyIPv4);
+    sim.options.deviceCount = 3;
+    sim.options.firstAddress = QHostAddress("127.0.0.10");
+    QVERIFY(sim.start());
+    QUdpSocket socket;
+    QVERIFY(socket.bind(QHostAddress::LocalHost, 0));
+    auto ask = [&](const char *address, const QByteArray &datagram, quint16 port) {
+        socket.writeDatagram(datagram, QHostAddress(address), port);
+        QList<QNetworkDatagram> replies;
+        auto drain = [&] {
+            while (socket.hasPendingDatagrams())
+                replies.append(socket.receiveDatagram());
+            return !replies.isEmpty();
+        };
+        if (QTest::qWaitFor(drain, 2000))
+            QTest::qWait(50); // a second answer would be a fault
+        drain();
+        return replies;
+    };
+
+    // A query to one address: that device alone answers, from that address.
+    QList<QNetworkDatagram> replies = ask("127.0.0.11", Query, sim.queryPort());
+    QCOMPARE(replies.size(), 1);
+    QCOMPARE(replies[0].senderAddress(), QHostAddress("127.0.0.11"));
+    QCOMPARE(replies[0].data().mid(24), QByteArray::fromHex("020000040b0d"));
+
+    // IP-SETUP for the third device's tail moves it alone to its new address.
+    socket.writeDatagram(
+        ipSetupDatagram(QByteArray::fromHex("0b0e"), QByteArray::fromHex("7f000032")),
+        QHostAddress("127.0.0.10"), sim.queryPort());
+    QTRY_COMPARE(sim.simulator().devices()[2].assigned, QHostAddress("127.0.0.50"));
+    QVERIFY(sim.simulator().devices()[0].assigned.isNull());
+    replies = ask("127.0.0.50", Query, sim.queryPort());
+    QCOMPARE(replies.size(), 1);
+    QCOMPARE(replies[0].data().mid(24), QByteArray::fromHex("020000040b0e"));
+    QVERIFY(ask("127.0.0.12", Query, sim.queryPort()).isEmpty());
+
+    // A file sent to the second device lands in its own folder; its
+    // acknowledgements come from its address.
+    TftpTestClient client(QHostAddress("127.0.0.11"));
+    client.write("WEB1", pattern(700), sim.tftpPort());
+    QTRY_VERIFY(client.finished());
+    QCOMPARE(sim.storedFile("02-00-00-04-0B-0D/WEB1"), pattern(700));
+    const auto sent = sim.log();
+    QVERIFY(std::any_of(sent.begin(), sent.end(), [](const LoggedDatagram &entry) {
+        return entry.sent && entry.device == "02-00-00-04-0B-0D" && entry.bytes.startsWith("\0\4");
+    }));
+}
+
+void DeviceSimulatorTest::manyDevicesRefuseUnusableOptions_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("bind");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("hardware");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no devices") << 0 << "0.0.0.0"
+                                << ""
+                                << "020000040b0c"
+                                << "device count";
+    QTest::newRow("own addresses, one bind address") << 2 << "127.0.0.1"
+                                                     << "127.0.0.10"
+                                                     << "020000040b0c"
+                                                     << "bound to 0.0.0.0";
+    QTest::newRow("addresses past the end") << 3 << "0.0.0.0"
+                                            << "255.255.255.253"
+                                            << "020000040b0c"
+                                            << "255.255.255.254";
+    QTest::newRow("hardware addresses past the end") << 2 << "0.0.0.0"
+                                                     << ""
+                                                     << "ffffffffffff"
+                                                     << "FF-FF-FF-FF-FF-FF";
+}
+
+void DeviceSimulatorTest::manyDevicesRefuseUnusableOptions()
+{
+    QFETCH(int, count);
+    QFETCH(QString, bind);
+    QFETCH(QString, first);
+    QFETCH(QString, hardware);
+    QFETCH(QString, reason);
+    SimulatorFixture sim;
+    sim.options.deviceCount = count;
+    sim.options.bindAddress = QHostAddress(bind);
+    sim.options.firstAddress = first.isEmpty() ? QHostAddress() : QHostAddress(first);
+    sim.options.identity.hardwareAddress = QByteArray::fromHex(hardware.toLatin1());
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QRegularExpression::escape(reason)));
+    QVERIFY(!sim.start());
 }
 
 QObject *createDeviceSimulatorTest()

@@ -40,6 +40,8 @@ public:
     QString namespaceAddress() const { return address(2); }
     QString broadcastAddress() const { return address(255); }
     QString namespaceInterface() const { return m_nsIf; }
+    // This host's end of the pair: name it to broadcast into the namespace only.
+    QString hostInterface() const { return m_hostIf; }
 
     // Runs devsim inside the namespace on 0.0.0.0 (so it hears broadcasts),
     // adding assigned addresses to its interface; ephemeral ports unless the

@@ -49,4 +49,5 @@ constexpr int FileTooLarge = 10006;
 constexpr int SourceFileChanged = 10007;
 constexpr int ProgramNotStarted = 10008;
 constexpr int DeviceReportedError = 10009; // a TFTP error packet, for the log
+constexpr int NoUsableInterface = 10010;
 } // namespace FailureNumber

@@ -3,6 +3,7 @@
 #include "core/session/AppContext.h"
 #include "core/support/ErrorTrap.h"
 #include "core/support/Prompts.h"
+#include "core/tftp/FirmwareDestination.h"
 #include "core/tftp/ProductInfobase.h"
 #include "gui/download/DownloadChoices.h"
 
@@ -135,11 +136,7 @@ std::optional<QString> LoadFirmwareDialog::deviceFileName()
         return QStringLiteral("ROM");
     if (const auto name = ProductInfobase::lookUp(m_infobasePath, lastDestination()))
         return name;
-    prompts().message(QStringLiteral("Error Condition"),
-                      QStringLiteral("Did not find the Destination File selected\r\n'") +
-                          lastDestination() +
-                          QStringLiteral("' in the Product Infobase.\r\n"
-                                         "Please select another file and try again."),
+    prompts().message(QStringLiteral("Error Condition"), notInInfobaseMessage(lastDestination()),
                       PromptIcon::None);
     return std::nullopt;
 }

@@ -1,5 +1,6 @@
 // The device protocol: the reply decoder and the query exchange, the IP-SETUP
-// send and its confirmation.
+// send and its confirmation, discovery.
+#include "DiscoveryTest.h"
 #include "HostileReplyTest.h"
 #include "IpSetupTest.h"
 #include "QueryReplyTest.h"
@@ -13,5 +14,6 @@ int main(int argc, char **argv)
     return runTestClasses(argc, argv,
                           {[]() -> QObject * { return new QueryReplyTest; },
                            []() -> QObject * { return new HostileReplyTest; },
-                           []() -> QObject * { return new IpSetupTest; }});
+                           []() -> QObject * { return new IpSetupTest; },
+                           []() -> QObject * { return new DiscoveryTest; }});
 }

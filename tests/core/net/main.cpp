@@ -1,14 +1,16 @@
-// One executable for the platform area: the UDP socket control, then the
-// ping control.
+// One executable for the platform area: the UDP socket control, the ping
+// control, then this host's interfaces and firewall.
 #include "TestClassRunner.h"
 
 #include <QCoreApplication>
 
 QObject *createUdpSocketControlTest();
 QObject *createPingControlTest();
+QObject *createHostChecksTest();
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    return runTestClasses(argc, argv, {createUdpSocketControlTest, createPingControlTest});
+    return runTestClasses(
+        argc, argv, {createUdpSocketControlTest, createPingControlTest, createHostChecksTest});
 }

@@ -2,6 +2,7 @@
 
 #include "TestContext.h"
 #include "core/support/Failure.h"
+#include "core/tftp/FirmwareDestination.h"
 #include "core/tftp/ProductInfobase.h"
 
 #include <QTest>
@@ -146,4 +147,82 @@ void TestDownloadLogic::lookUpIsExactAndCaseSensitive()
     } catch (const Failure &failure) {
         QCOMPARE(failure.number(), FailureNumber::FileNotFound);
     }
+}
+
+void TestDownloadLogic::firmwareDestinationWithoutQuestions_data()
+{
+    QTest::addColumn<QString>("endUser");
+    QTest::addColumn<QString>("infobase"); // InfobaseFile; "two.txt" holds two entries
+    QTest::addColumn<QString>("requested");
+    QTest::addColumn<bool>("createMissing");
+    QTest::addColumn<int>("problem");
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<QString>("deviceFileName");
+    QTest::addColumn<QString>("defaultFile"); // ProductInfobase.txt afterwards
+
+    using P = FirmwareDestination::Problem;
+    const QString line = QString::fromLatin1(ProductInfobase::defaultLine());
+    QTest::newRow("fixed") << "KVR"
+                           << "two.txt"
+                           << "" << false << int(P::None) << "Default KVR"
+                           << "ROM"
+                           << "";
+    QTest::newRow("fixed, another asked") << "KVR"
+                                          << "two.txt"
+                                          << "B" << false << int(P::Fixed) << "Default KVR"
+                                          << "ROM"
+                                          << "";
+    QTest::newRow("first entry") << ""
+                                 << "two.txt"
+                                 << "" << false << int(P::None) << "Model A"
+                                 << "RA"
+                                 << "";
+    QTest::newRow("named entry") << ""
+                                 << " two.txt "
+                                 << "Model B" << false << int(P::None) << "Model B"
+                                 << "RB"
+                                 << "";
+    QTest::newRow("not in the infobase") << ""
+                                         << "two.txt"
+                                         << "Model C" << false << int(P::NotInInfobase) << "Model C"
+                                         << ""
+                                         << "";
+    QTest::newRow("NONE: the default file, each time") << ""
+                                                       << "none"
+                                                       << "" << false << int(P::None) << "Standard"
+                                                       << "3Q" << line + line;
+    QTest::newRow("missing, not to be created") << ""
+                                                << "gone.txt"
+                                                << "" << false << int(P::InfobaseMissing) << ""
+                                                << ""
+                                                << "";
+    QTest::newRow("missing, created") << ""
+                                      << "gone.txt"
+                                      << "" << true << int(P::None) << "Standard"
+                                      << "3Q" << line;
+}
+
+void TestDownloadLogic::firmwareDestinationWithoutQuestions()
+{
+    QFETCH(QString, endUser);
+    QFETCH(QString, infobase);
+    QFETCH(QString, requested);
+    QFETCH(bool, createMissing);
+    QFETCH(int, problem);
+    QFETCH(QString, destination);
+    QFETCH(QString, deviceFileName);
+    QFETCH(QString, defaultFile);
+    TestContext tc;
+    tc.writeFile("two.txt", "\"RA\",\"Model A\"\r\n\"RB\",\"Model B\"\r\n");
+    tc.context.settings.EndUser = endUser;
+    tc.context.settings.InfobaseFile = infobase;
+    if (infobase == "none") // the dialog's rule adds a line at every opening
+        tc.writeFile(ProductInfobase::defaultFileName(), ProductInfobase::defaultLine());
+
+    const FirmwareDestination resolved =
+        resolveFirmwareDestination(tc.context.settings, tc.context.paths, requested, createMissing);
+    QCOMPARE(int(resolved.problem), problem);
+    QCOMPARE(resolved.destination, destination);
+    QCOMPARE(resolved.deviceFileName, deviceFileName);
+    QCOMPARE(QString::fromLatin1(tc.readFile(ProductInfobase::defaultFileName())), defaultFile);
 }

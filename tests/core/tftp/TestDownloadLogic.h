@@ -32,6 +32,8 @@ private Q_SLOTS:
     void emptyOrMissingInfobaseFails();
     void defaultLineAppendedEachTime();
     void lookUpIsExactAndCaseSensitive();
+    void firmwareDestinationWithoutQuestions_data();
+    void firmwareDestinationWithoutQuestions();
 
     // TransferTests.cpp
     void transferStoresTheFile_data();

@@ -1,0 +1,53 @@
+#include "cli/CliCommand.h"
+
+#include "cli/CliOutput.h"
+#include "cli/ExitCode.h"
+#include "core/session/AppContext.h"
+#include "core/support/AddressChecks.h"
+#include "core/support/Failure.h"
+#include "core/support/SharedMessages.h"
+
+#include <QJsonValue>
+
+CliCommand::CliCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
+                       QObject *parent)
+    : QObject(parent), m_context(context), m_invocation(invocation), m_output(output)
+{
+    m_result.insert(QStringLiteral("command"), invocation.command);
+    m_result.insert(QStringLiteral("exitCode"), QJsonValue());
+    m_result.insert(QStringLiteral("error"), QJsonValue());
+}
+
+void CliCommand::finish(int exitCode, const QString &error)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    QString why = error;
+    if (!why.isEmpty())
+        m_output.error(why);
+    else if (exitCode != ExitCode::Done)
+        why = m_output.lastMessage(); // the message box already said why
+    if (!why.isEmpty())
+        m_result.insert(QStringLiteral("error"),
+                        why.replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+    m_result.insert(QStringLiteral("exitCode"), exitCode);
+    m_output.document(m_result);
+    QMetaObject::invokeMethod(
+        this, [this, exitCode] { Q_EMIT finished(exitCode); }, Qt::QueuedConnection);
+}
+
+void CliCommand::fail(const Failure &failure)
+{
+    finish(exitCodeFor(failure),
+           QStringLiteral("Error %1: %2").arg(failure.number()).arg(failure.description()));
+}
+
+std::optional<QString> CliCommand::checkedAddress(const QString &text)
+{
+    if (IsValidIPAddress(text))
+        return text.trimmed();
+    ShowInvalidIPAddressMessage(*m_context.prompts);
+    finish(ExitCode::BadInput);
+    return std::nullopt;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+
+class CliOutput;
+class Failure;
+struct AppContext;
+
+// One cfgutil command on the event loop. A command fills its JSON document
+// (every documented field present from the start, null until known), writes
+// its plain results as it goes, and ends with finish().
+class CliCommand : public QObject {
+    Q_OBJECT
+public:
+    CliCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
+               QObject *parent = nullptr);
+
+    virtual void start() = 0;
+
+Q_SIGNALS:
+    // Raised once, through the event loop.
+    void finished(int exitCode);
+
+protected:
+    AppContext &context() { return m_context; }
+    const Invocation &invocation() const { return m_invocation; }
+    CliOutput &output() { return m_output; }
+    QJsonObject &result() { return m_result; }
+
+    // Writes the error (when given; else a failing command's error is the
+    // last message box) and the JSON document, then ends.
+    void finish(int exitCode, const QString &error = {});
+    void fail(const Failure &failure);
+
+    // The windows' address check; on failure writes their message and ends
+    // with exit status 2. The trimmed address otherwise.
+    std::optional<QString> checkedAddress(const QString &text);
+
+private:
+    AppContext &m_context;
+    Invocation m_invocation;
+    CliOutput &m_output;
+    QJsonObject m_result;
+    bool m_finished = false;
+};

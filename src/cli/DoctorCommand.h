@@ -1,0 +1,44 @@
+#pragma once
+
+#include "cli/CliCommand.h"
+#include "core/device/Diagnosis.h"
+#include "core/net/LocalInterfaces.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <functional>
+#include <optional>
+
+class DeviceQuery;
+class PingSeries;
+
+// cfgutil doctor [--new-address IP] [--device IP]: this host's interfaces and
+// subnets, ICMP permission and firewall rules; a new address's subnet and
+// whether something answers it already; a device's subnet and whether it
+// answers pings and the query. Findings in plain words. Exit status 0 when
+// nothing is wrong, 1 when a problem was found.
+class DoctorCommand : public CliCommand {
+    Q_OBJECT
+public:
+    DoctorCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
+                  QObject *parent = nullptr);
+    void start() override;
+
+private:
+    using Step = std::function<void()>;
+    void next();
+    // Pings once or twice; `done` gets true (answered), false, or nothing
+    // when no ping could be sent.
+    void ping(const QHostAddress &address, std::function<void(std::optional<bool>)> done);
+    void checkNewAddress(const QHostAddress &address);
+    void checkDevice(const QHostAddress &address);
+    void add(const QList<Diagnosis::Finding> &findings);
+    void report();
+
+    QList<LocalInterface> m_interfaces;
+    bool m_canPing = false;
+    QList<Step> m_steps;
+    QList<Diagnosis::Finding> m_findings;
+    PingSeries *m_ping = nullptr;
+    DeviceQuery *m_query = nullptr;
+};

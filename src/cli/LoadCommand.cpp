@@ -1,0 +1,143 @@
+#include "cli/LoadCommand.h"
+
+#include "cli/CliOutput.h"
+#include "cli/ExitCode.h"
+#include "core/session/AppContext.h"
+#include "core/session/EngineOptions.h"
+#include "core/support/Failure.h"
+#include "core/support/SharedMessages.h"
+#include "core/tftp/FirmwareDestination.h"
+#include "core/tftp/TftpTransfer.h"
+
+#include <QFileInfo>
+#include <QJsonValue>
+
+LoadCommand::LoadCommand(Kind kind, AppContext &context, const Invocation &invocation,
+                         CliOutput &output, QObject *parent)
+    : CliCommand(context, invocation, output, parent), m_kind(kind)
+{
+    for (const char *field : {"address", "file", "destination", "deviceFileName"})
+        result().insert(QLatin1String(field), QJsonValue());
+    result().insert(QStringLiteral("bytes"), QJsonValue());
+    result().insert(QStringLiteral("sent"), 0);
+}
+
+std::optional<QString> LoadCommand::deviceFileName()
+{
+    if (m_kind == Kind::WebPages) {
+        const QString directory =
+            invocation().destination.value_or(QStringLiteral("WEB6")).trimmed();
+        result().insert(QStringLiteral("destination"), directory);
+        if (directory.isEmpty()) {
+            finish(ExitCode::BadInput, QStringLiteral("Web Directory must be specified\r\n"
+                                                      "to perform download: give --destination."));
+            return std::nullopt;
+        }
+        return directory;
+    }
+    const FirmwareDestination resolved = resolveFirmwareDestination(
+        context().settings, context().paths, invocation().destination.value_or(QString()),
+        invocation().createInfobase || invocation().yes);
+    result().insert(QStringLiteral("destination"), resolved.destination);
+    switch (resolved.problem) {
+    case FirmwareDestination::Problem::None:
+        return resolved.deviceFileName;
+    case FirmwareDestination::Problem::InfobaseMissing:
+        finish(ExitCode::BadInput,
+               QStringLiteral("'%1' specified in the INI file was not found! Give "
+                              "--create-infobase to have a default file created.")
+                   .arg(resolved.infobaseName));
+        break;
+    case FirmwareDestination::Problem::NotInInfobase:
+        finish(ExitCode::BadInput, notInInfobaseMessage(resolved.destination));
+        break;
+    case FirmwareDestination::Problem::Fixed:
+        finish(
+            ExitCode::BadInput,
+            QStringLiteral("The settings fix the destination to \"%1\"").arg(resolved.destination));
+        break;
+    }
+    return std::nullopt;
+}
+
+void LoadCommand::start()
+{
+    const std::optional<QString> address = checkedAddress(invocation().operands.at(0));
+    if (!address)
+        return;
+    const QString source = QFileInfo(invocation().operands.at(1).trimmed()).absoluteFilePath();
+    result().insert(QStringLiteral("address"), *address);
+    result().insert(QStringLiteral("file"), source);
+    try {
+        const std::optional<QString> name = deviceFileName();
+        if (!name)
+            return;
+        result().insert(QStringLiteral("deviceFileName"), *name);
+        TftpTransferOptions options = tftpTransferOptions(context());
+        if (invocation().timeoutMs)
+            options.timeoutMs = *invocation().timeoutMs;
+        m_transfer = new TftpTransfer(options, this);
+        connectTransfer();
+        result().insert(QStringLiteral("bytes"), QFileInfo(source).size());
+        m_transfer->start(*name, source, *address);
+        output().note(QStringLiteral("Sending %1 to %2 as %3").arg(source, *address, *name));
+    } catch (const Failure &failure) {
+        if (m_transfer)
+            m_transfer->SocketCleanup();
+        if (failure.number() == FailureNumber::FileNotFound)
+            ShowFileNotFoundMessage(*context().prompts);
+        else if (failure.number() == FailureNumber::PathNotFound)
+            ShowPathNotFoundMessage(*context().prompts);
+        else
+            return fail(failure);
+        finish(ExitCode::BadInput);
+    }
+}
+
+void LoadCommand::connectTransfer()
+{
+    connect(m_transfer, &TftpTransfer::progressed, this, [this](qint64 sent, qint64 size) {
+        result().insert(QStringLiteral("sent"), sent);
+        output().progress(sent, size);
+    });
+    connect(m_transfer, &TftpTransfer::succeeded, this, [this] {
+        const qint64 size = result().value(QStringLiteral("bytes")).toInteger();
+        result().insert(QStringLiteral("sent"), size);
+        output().progress(size, size);
+        output().endProgress();
+        output().line(QStringLiteral("File download successful!"));
+        finish(ExitCode::Done);
+    });
+    // A failure on the way (a packet that could not be sent or read) may
+    // have been what kept the device from answering.
+    connect(m_transfer, &TftpTransfer::timedOut, this,
+            [this] { endAfterFailure(QStringLiteral("Download timeout to the device!")); });
+    // The windows show "No Ack!" and go on waiting; so does this.
+    connect(m_transfer, &TftpTransfer::notAcknowledged, this,
+            [this] { output().note(QStringLiteral("Transmit: No Ack!")); });
+    connect(m_transfer, &TftpTransfer::deviceReportedError, this,
+            [this](const Failure &failure) { output().error(failure.description()); });
+    connect(m_transfer, &TftpTransfer::failureTrapped, this,
+            [this](const QString &place, const Failure &failure) {
+                m_failure = failure;
+                output().error(QStringLiteral("%1: Error %2: %3")
+                                   .arg(place)
+                                   .arg(failure.number())
+                                   .arg(failure.description()));
+                // A failure found after the transfer ended has no other outcome.
+                if (!m_transfer->Downloading())
+                    endAfterFailure(QStringLiteral("The file was not sent as it was chosen"));
+            });
+    connect(m_transfer, &TftpTransfer::writeRequestFailed, this,
+            [this] { endAfterFailure(QStringLiteral("Error sending UDP Write Request!")); });
+    // As in the windows the transfer goes on: the packet is sent again on
+    // its own timer, and the time-out ends what does not recover.
+    connect(m_transfer, &TftpTransfer::dataPacketFailed, this, [this](int next) {
+        output().error(QStringLiteral("Error in sending data packet : %1").arg(next));
+    });
+}
+
+void LoadCommand::endAfterFailure(const QString &what)
+{
+    finish(m_failure ? exitCodeFor(*m_failure) : ExitCode::DeviceFailed, what);
+}

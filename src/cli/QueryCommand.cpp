@@ -1,0 +1,66 @@
+#include "cli/QueryCommand.h"
+
+#include "cli/CliOutput.h"
+#include "cli/ExitCode.h"
+#include "core/device/DeviceQuery.h"
+#include "core/session/AppContext.h"
+#include "core/support/Failure.h"
+
+#include <QJsonValue>
+
+QueryCommand::QueryCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
+                           QObject *parent)
+    : CliCommand(context, invocation, output, parent)
+{
+    for (const char *field :
+         {"address", "hardwareAddress", "firmwareVersion", "firmwareType", "deviceType"})
+        result().insert(QLatin1String(field), QJsonValue());
+    result().insert(QStringLiteral("answered"), false);
+}
+
+void QueryCommand::start()
+{
+    const std::optional<QString> address = checkedAddress(invocation().operands.at(0));
+    if (!address)
+        return;
+    m_address = *address;
+    result().insert(QStringLiteral("address"), m_address);
+    if (!prepare())
+        return;
+    m_query =
+        new DeviceQuery(context().ports.query,
+                        invocation().timeoutMs.value_or(context().intervals.queryTimeoutMs), this);
+    m_query->prepareSocket();
+    connect(m_query, &DeviceQuery::replyReceived, this, &QueryCommand::onReply);
+    connect(m_query, &DeviceQuery::timedOut, this, [this] {
+        finish(ExitCode::DeviceFailed,
+               QStringLiteral("Query timeout to the device!\r\nVerify the address or the\r\n"
+                              "connection and try again."));
+    });
+    try {
+        m_query->startQuery(m_address);
+    } catch (const Failure &failure) {
+        m_query->SocketCleanup();
+        fail(failure);
+    }
+}
+
+void QueryCommand::onReply(const DecodedReply &identity)
+{
+    result().insert(QStringLiteral("answered"), true);
+    result().insert(QStringLiteral("hardwareAddress"), identity.hardwareAddress);
+    result().insert(QStringLiteral("firmwareVersion"), identity.firmwareVersion);
+    result().insert(QStringLiteral("firmwareType"), identity.firmwareType);
+    result().insert(QStringLiteral("deviceType"), identity.deviceType);
+    output().line(QStringLiteral("IP address:        ") + m_address);
+    output().line(QStringLiteral("Hardware address:  ") + identity.hardwareAddress);
+    output().line(QStringLiteral("Firmware version:  ") + identity.firmwareVersion);
+    output().line(QStringLiteral("Firmware type:     ") + printable(identity.firmwareType));
+    output().line(QStringLiteral("Device type:       ") + identity.deviceType);
+    replied(identity);
+}
+
+void QueryCommand::replied(const DecodedReply &)
+{
+    finish(ExitCode::Done);
+}

@@ -1,0 +1,30 @@
+// cfgutil: the device tools on the command line, on the same core as the windows.
+#include "cli/CfgUtil.h"
+#include "core/session/AppContext.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("cfgutil"));
+    QFile out;
+    QFile err;
+    if (!out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return 3;
+
+    // The same settings file and folders as the windows, in either mode.
+    AppContext context;
+    context.paths = programPathsFor(QCoreApplication::applicationDirPath());
+    prepareUserFiles(context.paths);
+    context.settings = LoadSettings(context.paths);
+
+    CfgUtil cfgutil(out, err, ::isatty(STDERR_FILENO) == 1);
+    QObject::connect(&cfgutil, &CfgUtil::finished, &app, &QCoreApplication::exit);
+    cfgutil.run(QCoreApplication::arguments(), context);
+    return QCoreApplication::exec();
+}

@@ -1,0 +1,151 @@
+#include "CliRunner.h"
+#include "LoopbackPeer.h"
+#include "SimulatorFixture.h"
+#include "TestContext.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QtTest>
+
+// The command line, its exit status and its documents, in this process on
+// loopback.
+class CommandLineTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void usageAndExitStatus_data();
+    void usageAndExitStatus();
+    void queryDocumentHasTheDocumentedFields();
+    void saveAppendsThenReplacesAndRemembersTheFile();
+};
+
+void CommandLineTest::usageAndExitStatus_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("infobase"); // InfobaseFile setting
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says"); // on standard error (standard output for 0)
+
+    auto row = [&](const char *name, const QStringList &arguments, int code, const char *says,
+                   const QString &infobase = QStringLiteral("NONE")) {
+        QTest::newRow(name) << arguments << infobase << code << QString::fromUtf8(says);
+    };
+    row("help", {"--help"}, 0, "Exit status:");
+    row("help command", {"help"}, 0, "Usage: cfgutil");
+    row("no command", {}, 2, "No command given");
+    row("unknown command", {"frob"}, 2, "Unknown command \"frob\"");
+    row("operand missing", {"query"}, 2, "Usage: cfgutil query IP");
+    row("operand too many", {"query", "10.0.0.5", "5"}, 2, "Usage: cfgutil query IP");
+    row("address out of range", {"query", "300.1.1.1"}, 2, "Invalid range for IP address!");
+    row("address not dotted", {"ping", "device-1"}, 2, "Invalid range for IP address!");
+    row("hardware address of 16 characters", {"assign", "10.0.0.5", "02-00-00-14-01-1"}, 2,
+        "Invalid Hardware Address for the target!");
+    // The address check lets a sign through; the conversion refuses it, and nothing is sent.
+    row("negative octet", {"assign", "10.0.0.-1", "02-00-00-14-01-18"}, 2,
+        "Failed in connecting socket: Error 5");
+    row("option of another command", {"ping", "127.0.0.1", "--destination", "x"}, 2,
+        "ping does not take --destination");
+    row("count zero", {"ping", "127.0.0.1", "-c", "0"}, 2, "-c needs a count");
+    row("time-out not a number", {"discover", "--timeout", "soon"}, 2, "--timeout needs seconds");
+    row("value missing", {"discover", "--timeout"}, 2, "--timeout needs a value");
+    row("flag given a value", {"query", "127.0.0.1", "--json=yes"}, 2, "--json takes no value");
+    row("no such interface", {"discover", "--interface", "cfgtest-none0"}, 3,
+        "There is no interface cfgtest-none0");
+    row("firmware file missing", {"load-firmware", "127.0.0.1", "%dir/none.rom"}, 2,
+        "File not found!");
+    row("web folder missing", {"load-web", "127.0.0.1", "%dir/none/pages.wpk"}, 2,
+        "Path not found!");
+    row("destination not in infobase",
+        {"load-firmware", "127.0.0.1", "%dir/fw.rom", "--destination", "Nope"}, 2,
+        "Did not find the Destination File selected 'Nope'");
+    row("infobase missing asks for the flag", {"load-firmware", "127.0.0.1", "%dir/fw.rom"}, 2,
+        "--create-infobase", QStringLiteral("Missing.txt"));
+    row("save without a data file", {"save", "127.0.0.1"}, 2, "--file PATH");
+    row("save into a missing folder", {"save", "127.0.0.1", "--file", "%dir/none/d.txt"}, 2,
+        "Path not found!");
+    row("no answer", {"query", "127.0.0.1", "--timeout", "0.2"}, 1, "Query timeout to the device!");
+    row("no acknowledgement", {"load-web", "127.0.0.1", "%dir/fw.rom", "--timeout", "0.3"}, 1,
+        "Download timeout to the device!");
+}
+
+void CommandLineTest::usageAndExitStatus()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, infobase);
+    QFETCH(int, exitCode);
+    QFETCH(QString, says);
+    TestContext tc;
+    tc.writeFile(QStringLiteral("fw.rom"), QByteArray(100, 'f'));
+    tc.context.settings.InfobaseFile = infobase;
+    LoopbackPeer silent; // a device that never answers
+    QVERIFY(silent.bound);
+    tc.context.ports.query = silent.port();
+    tc.context.ports.tftp = silent.port();
+    arguments.replaceInStrings(QStringLiteral("%dir"), tc.folder());
+
+    const CliResult result = runCli(tc.context, arguments);
+    QCOMPARE(result.exitCode, exitCode);
+    const QByteArray &where = exitCode == 0 ? result.out : result.err;
+    QVERIFY2(where.contains(says.toUtf8()), where.constData());
+
+    // The same failure as a document, with its reason.
+    if (exitCode != 0) {
+        const CliResult json = runCli(tc.context, QStringList{"--json"} + arguments);
+        QCOMPARE(json.json().value("exitCode").toInt(), exitCode);
+        QVERIFY(!json.json().value("error").toString().isEmpty());
+    }
+}
+
+void CommandLineTest::queryDocumentHasTheDocumentedFields()
+{
+    TestContext tc;
+    SimulatorFixture sim;
+    QVERIFY(sim.start());
+    sim.pointAt(tc.context);
+
+    const CliResult result = runCli(tc.context, {"--json", "query", " 127.0.0.1 "});
+    QCOMPARE(result.exitCode, 0);
+    const QJsonObject document = result.json();
+    QCOMPARE(undocumentedOrMissing(document, "query"), QString());
+    QCOMPARE(document.value("address").toString(), "127.0.0.1");
+    QCOMPARE(document.value("answered").toBool(), true);
+    QCOMPARE(document.value("hardwareAddress").toString(), "02-00-00-04-0B-0C");
+    QCOMPARE(document.value("firmwareVersion").toString(), "4.10");
+    QCOMPARE(document.value("firmwareType").toString(), "X1");
+    QCOMPARE(document.value("deviceType").toString(), "one port (NV30, Petite, Compact-Rev2)");
+    QVERIFY(document.value("error").isNull());
+
+    // Without --json the same identity, for a person.
+    const CliResult plain = runCli(tc.context, {"query", "127.0.0.1"});
+    QVERIFY(plain.out.contains("Hardware address:  02-00-00-04-0B-0C"));
+}
+
+void CommandLineTest::saveAppendsThenReplacesAndRemembersTheFile()
+{
+    TestContext tc;
+    SimulatorFixture sim;
+    QVERIFY(sim.start());
+    sim.pointAt(tc.context);
+    tc.writeFile("devices.txt", "\"10.0.0.9\",\"02-00-00-00-00-09\",\"1.0\",\"X1\",\"x\"\r\n");
+    const QStringList save = {"--json", "save", "127.0.0.1", "--file", tc.path("devices.txt")};
+
+    CliResult result = runCli(tc.context, save);
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.json().value("outcome").toString(), "appended");
+    result = runCli(tc.context, save);
+    QCOMPARE(result.json().value("outcome").toString(), "replaced");
+    QCOMPARE(tc.readFile("devices.txt"),
+             QByteArray("\"10.0.0.9\",\"02-00-00-00-00-09\",\"1.0\",\"X1\",\"x\"\r\n"
+                        "\"127.0.0.1\",\"02-00-00-04-0B-0C\",\"4.10\",\"X1\","
+                        "\"one port (NV30, Petite, Compact-Rev2)\"\r\n"));
+    // The next save without --file goes to the same file.
+    tc.reloadSettings();
+    result = runCli(tc.context, {"--json", "save", "127.0.0.1"});
+    QCOMPARE(result.json().value("file").toString(), tc.path("devices.txt"));
+}
+
+QObject *createCommandLineTest()
+{
+    return new CommandLineTest;
+}
+
+#include "CommandLineTest.moc"

@@ -1,0 +1,229 @@
+#include "CliRunner.h"
+#include "NetnsFixture.h"
+#include "RandomBytes.h"
+#include "TestContext.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QtTest>
+
+// cfgutil against simulated devices in network namespaces of the test's own.
+// Broadcasts go out of the test's veth ends only (named with --interface) or
+// are sent from inside a namespace. Root only.
+class NamespaceCliTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void discoverThreeDevicesOnTwoInterfaces();
+    void firmwareUploadIsStoredByteIdentical();
+    void doctorNamesTheProblems_data();
+    void doctorNamesTheProblems();
+    void pingEndsAfterNRepliesOrNTimeouts_data();
+    void pingEndsAfterNRepliesOrNTimeouts();
+    void assignIsConfirmedByPing_data();
+    void assignIsConfirmedByPing();
+};
+
+void NamespaceCliTest::discoverThreeDevicesOnTwoInterfaces()
+{
+    NetnsFixture first;
+    NetnsFixture second;
+    QString why;
+    if (!first.setUp(&why) || !second.setUp(&why))
+        QSKIP(qPrintable(why));
+    // Two factory-fresh devices share the first namespace's address.
+    QVERIFY2(first.startSimulator({"--query-port", "30718", "--devices", "2"}, &why),
+             qPrintable(why));
+    QVERIFY2(second.startSimulator(
+                 {"--query-port", "30718", "--hardware-address", "02-00-00-05-00-01"}, &why),
+             qPrintable(why));
+
+    TestContext tc;
+    tc.context.ports.query = 30718;
+    const QString interfaces = first.hostInterface() + QLatin1Char(',') + second.hostInterface();
+    const CliResult result =
+        runCli(tc.context, {"--json", "discover", "--interface", interfaces, "--timeout", "1"});
+    QCOMPARE(result.exitCode, 0);
+    const QJsonObject document = result.json();
+    QCOMPARE(undocumentedOrMissing(document, "discover"), QString());
+
+    const QJsonArray devices = document.value("devices").toArray();
+    QCOMPARE(devices.size(), 3);
+    struct Expected {
+        QString address, hardware, interface;
+        bool conflict;
+    };
+    const Expected expected[] = {
+        {first.namespaceAddress(), "02-00-00-04-0B-0C", first.hostInterface(), true},
+        {first.namespaceAddress(), "02-00-00-04-0B-0D", first.hostInterface(), true},
+        {second.namespaceAddress(), "02-00-00-05-00-01", second.hostInterface(), false},
+    };
+    // Ordered by address: the namespaces' subnets may come in either order.
+    for (const Expected &e : expected) {
+        const auto found = std::find_if(devices.begin(), devices.end(), [&](const QJsonValue &d) {
+            return d.toObject().value("hardwareAddress").toString() == e.hardware;
+        });
+        QVERIFY2(found != devices.end(), qPrintable(e.hardware));
+        const QJsonObject device = found->toObject();
+        QCOMPARE(device.value("address").toString(), e.address);
+        QCOMPARE(device.value("interfaces").toArray(), QJsonArray{e.interface});
+        QCOMPARE(device.value("conflict").toBool(), e.conflict);
+        QCOMPARE(device.value("firmwareVersion").toString(), "4.10");
+        // Each device hears the subnet broadcast and 255.255.255.255.
+        QCOMPARE(device.value("replies").toInt(), 2);
+    }
+    const QJsonArray conflicts = document.value("conflicts").toArray();
+    QCOMPARE(conflicts.size(), 1);
+    QCOMPARE(conflicts[0].toObject().value("address").toString(), first.namespaceAddress());
+    QCOMPARE(conflicts[0].toObject().value("hardwareAddresses").toArray(),
+             (QJsonArray{"02-00-00-04-0B-0C", "02-00-00-04-0B-0D"}));
+    QCOMPARE(document.value("interfaces").toArray().size(), 2);
+
+    // Each simulated device keeps its own log lines.
+    QVERIFY(first.waitForLog("[02-00-00-04-0B-0D] SEND", 2000));
+}
+
+void NamespaceCliTest::firmwareUploadIsStoredByteIdentical()
+{
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    QVERIFY2(ns.startSimulator({}, &why), qPrintable(why));
+    TestContext tc; // InfobaseFile NONE: "Standard", device file name "3Q"
+    tc.context.ports.tftp = ns.tftpPort();
+    const QByteArray image = randomBytes(70 * 1024 + 3, 14);
+    tc.writeFile("image.rom", image);
+
+    const CliResult result = runCli(
+        tc.context, {"--json", "load-firmware", ns.namespaceAddress(), tc.path("image.rom")});
+    QCOMPARE(result.exitCode, 0);
+    // Standard error is no terminal here: no progress, no bar.
+    QVERIFY2(result.err.isEmpty(), result.err.constData());
+    const QJsonObject document = result.json();
+    QCOMPARE(document.value("deviceFileName").toString(), "3Q");
+    QCOMPARE(document.value("sent").toInteger(), image.size());
+    QFile stored(ns.storeFolder() + QStringLiteral("/3Q"));
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    QCOMPARE(stored.readAll(), image);
+}
+
+void NamespaceCliTest::doctorNamesTheProblems_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // %1 is the host end of the namespace's pair
+    QTest::addColumn<QString>("subnet");
+    QTest::addColumn<bool>("answersPing");
+    QTest::addColumn<QStringList>("problems");
+    // TEST-NET-2: in no subnet of the namespace, so not pinged either.
+    QTest::newRow("outside every subnet")
+        << QStringList{"--new-address", "198.51.100.7"} << QString() << false
+        << QStringList{"lies in no local subnet"};
+    QTest::newRow("in use, by something that is no device")
+        << QStringList{"--new-address", "%1", "--device", "%1"} << "/24" << true
+        << QStringList{"already answers a ping", "answers pings but not the device query"};
+}
+
+void NamespaceCliTest::doctorNamesTheProblems()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, subnet);
+    QFETCH(bool, answersPing);
+    QFETCH(QStringList, problems);
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    arguments.replaceInStrings("%1", ns.hostAddress());
+    const QString address = arguments[1];
+
+    // The doctor sees the namespace's interfaces and pings from inside it.
+    const CliResult result = runCliProgram(QStringList{"--json", "doctor"} + arguments, ns.name());
+    QCOMPARE(result.exitCode, 1);
+    const QJsonObject document = result.json();
+    const QJsonObject checked = document.value("newAddress").toObject();
+    QCOMPARE(checked.value("address").toString(), address);
+    QCOMPARE(checked.value("subnet").toString(),
+             subnet.isEmpty() ? QString() : ns.address(0) + subnet);
+    QCOMPARE(checked.value("answersPing").toBool(), answersPing);
+    QStringList found;
+    for (const QJsonValue &finding : document.value("findings").toArray())
+        if (finding.toObject().value("severity") == "problem")
+            found.append(finding.toObject().value("text").toString());
+    QCOMPARE(found.size(), problems.size());
+    for (qsizetype i = 0; i < problems.size(); ++i)
+        QVERIFY2(found[i].contains(problems[i]), qPrintable(found[i]));
+}
+
+void NamespaceCliTest::pingEndsAfterNRepliesOrNTimeouts_data()
+{
+    QTest::addColumn<int>("host");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("answered") << 2 << 0 << " Reply received: bytes= 32, ICMP seq= 2, time=";
+    QTest::newRow("silent") << 77 << 1 << "ICMP Request timed out";
+}
+
+void NamespaceCliTest::pingEndsAfterNRepliesOrNTimeouts()
+{
+    QFETCH(int, host);
+    QFETCH(int, exitCode);
+    QFETCH(QString, line);
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    TestContext tc; // short ping intervals
+    const CliResult result = runCli(tc.context, {"ping", ns.address(host), "-c", "2"});
+    QCOMPARE(result.exitCode, exitCode);
+    const QStringList lines = QString::fromUtf8(result.out).split('\n');
+    QCOMPARE(lines.value(1), " Pinging " + ns.address(host) + " with 32 bytes of data:");
+    QCOMPARE(lines.filter(line.section('=', 0, 0)).size(), 2);
+    QVERIFY(result.out.contains(line.toUtf8()));
+}
+
+void NamespaceCliTest::assignIsConfirmedByPing_data()
+{
+    QTest::addColumn<QString>("hardware");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("the device's own") << "02-00-00-14-01-18" << 0;
+    QTest::newRow("another device's tail") << "02-00-00-14-01-19" << 1;
+}
+
+void NamespaceCliTest::assignIsConfirmedByPing()
+{
+    QFETCH(QString, hardware);
+    QFETCH(int, exitCode);
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    QVERIFY2(ns.startSimulator({"--query-port", "30718", "--hardware-address", "02-00-00-14-01-18"},
+                               &why),
+             qPrintable(why));
+    TestContext tc; // short ping intervals
+    tc.context.ports.query = 30718;
+    const QString address = ns.address(50);
+
+    // Lower case is accepted and sent upper-cased, as the dialog does.
+    const CliResult result = runCli(tc.context, {"--json", "assign", address, hardware.toLower()});
+    QCOMPARE(result.exitCode, exitCode);
+    const QJsonObject document = result.json();
+    QCOMPARE(undocumentedOrMissing(document, "assign"), QString());
+    QCOMPARE(document.value("hardwareAddress").toString(), hardware);
+    QCOMPARE(document.value("confirmed").toBool(), exitCode == 0);
+    QVERIFY(document.value("echoes").toInt() >= 4);
+    if (exitCode != 0) {
+        QCOMPARE(document.value("timeouts").toInt(), 4); // T T T T: no verdict before the fourth
+        return;
+    }
+    QVERIFY(document.value("replies").toInt() >= 2);
+    // The device now answers the query at its new address, from that address.
+    const CliResult query = runCli(tc.context, {"--json", "query", address});
+    QCOMPARE(query.json().value("hardwareAddress").toString(), hardware);
+}
+
+QObject *createNamespaceCliTest()
+{
+    return new NamespaceCliTest;
+}
+
+#include "NamespaceCliTest.moc"

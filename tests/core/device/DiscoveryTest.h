@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QObject>
+
+// Discovery without a network: how replies are tallied, and what the doctor
+// concludes from this host's interfaces and the answers it got.
+class DiscoveryTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void tally_data();
+    void tally();
+    void newAddressFindings_data();
+    void newAddressFindings();
+    void deviceFindings_data();
+    void deviceFindings();
+    void noIcmpSocketNamesTheSysctl();
+};
