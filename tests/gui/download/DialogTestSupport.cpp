@@ -131,3 +131,19 @@ void verifyDialogIdle(DialogRun &run)
     QVERIFY(timer && !timer->isActive());
     QCOMPARE(timer->interval(), 0);
 }
+
+bool downloadSucceeds(DialogRun &run)
+{
+    QTest::mouseClick(run.download(), Qt::LeftButton);
+    return QTest::qWaitFor([&run] {
+        return run.tc.prompts.messageTexts() == QStringList{"File download successful!"};
+    });
+}
+
+QStringList items(const QComboBox *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->itemText(i);
+    return texts;
+}

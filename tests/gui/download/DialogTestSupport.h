@@ -56,3 +56,6 @@ void addKindRows();
 void fillIn(DialogRun &run);
 // Cancel caption, download button, pointer and timer as they are when idle.
 void verifyDialogIdle(DialogRun &run);
+// Presses Download and waits for the one message, that of success.
+bool downloadSucceeds(DialogRun &run);
+QStringList items(const QComboBox *list);

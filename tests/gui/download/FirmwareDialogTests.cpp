@@ -1,7 +1,9 @@
 #include "TestDownloadDialogs.h"
 
+#include "DialogChecks.h"
 #include "DialogTestSupport.h"
 #include "core/net/UdpSocketControl.h"
+#include "core/support/SharedMessages.h"
 #include "core/tftp/ProductInfobase.h"
 #include "core/tftp/TftpPackets.h"
 #include "gui/ToolTable.h"
@@ -16,18 +18,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-namespace {
-
-QStringList items(QComboBox *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->itemText(i);
-    return texts;
-}
-
-} // namespace
 
 void TestDownloadDialogs::successIsShownWhenIdle()
 {
@@ -44,22 +34,14 @@ void TestDownloadDialogs::successIsShownWhenIdle()
     bool inspected = false;
     run.tc.prompts.duringNextPrompt([&] {
         inspected = true;
-        QCOMPARE(run.cancel()->text(), QStringLiteral("Cancel"));
-        QVERIFY(run.download()->isEnabled());
-        QCOMPARE(run.dialog->cursor().shape(), Qt::ArrowCursor);
-        auto *timer = run.dialog->findChild<QTimer *>(QStringLiteral("tmrTFTP"));
-        QVERIFY(!timer->isActive());
-        QCOMPARE(timer->interval(), 0);
+        verifyDialogIdle(run);
         QCOMPARE(run.dialog->findChild<QProgressBar *>("prgDownload")->value(), 0);
         QVERIFY(!run.dialog->findChild<UdpSocketControl *>("sckLoadFw")->isConnected());
     });
     QTest::mouseClick(run.download(), Qt::LeftButton);
     QTRY_COMPARE(run.tc.prompts.count(), 1);
     QVERIFY(inspected);
-    const auto message = run.tc.prompts.messages().first();
-    QCOMPARE(message.title, QStringLiteral("Information"));
-    QCOMPARE(message.text, QStringLiteral("File download successful!"));
-    QCOMPARE(message.icon, PromptIcon::None);
+    QCOMPARE(said(run.tc.prompts), QStringList{"Information|None|File download successful!"});
     QCOMPARE(run.received().first(), Tftp::writeRequest("R2"));
     QCOMPARE(run.sim.storedFile("R2"), bytes);
     QCOMPARE(run.tc.context.memory.of<FirmwareChoices>().LastFWDestination,
@@ -76,8 +58,7 @@ void TestDownloadDialogs::reopeningShowsLastChoices()
     QTest::mouseClick(run.select(), Qt::LeftButton);
     run.address()->setText(QStringLiteral(" 127.0.0.1 "));
     run.destination()->setCurrentIndex(1);
-    QTest::mouseClick(run.download(), Qt::LeftButton);
-    QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
+    QVERIFY(downloadSucceeds(run));
 
     run.open();
     QCOMPARE(run.address()->text(), QStringLiteral("127.0.0.1"));
@@ -137,29 +118,8 @@ void TestDownloadDialogs::noneInfobaseAppendsDefaultEachOpening()
     QCOMPARE(run.tc.prompts.count(), 0);
 
     run.fileBox()->setText(run.source("fw.ROM", testBytes(100)));
-    QTest::mouseClick(run.download(), Qt::LeftButton);
-    QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
+    QVERIFY(downloadSucceeds(run));
     QCOMPARE(run.received().first(), Tftp::writeRequest("3Q"));
-}
-
-void TestDownloadDialogs::typedDestinationNotInInfobase()
-{
-    DialogRun run(DownloadKind::Firmware);
-    QVERIFY(run.simStarted);
-    run.open();
-    run.destination()->setEditText(QStringLiteral(" Third "));
-    run.fileBox()->setText(run.source("fw.ROM", testBytes(100)));
-    QTest::mouseClick(run.download(), Qt::LeftButton);
-    const auto messages = run.tc.prompts.messages();
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].title, QStringLiteral("Error Condition"));
-    QCOMPARE(messages[0].text, QStringLiteral("Did not find the Destination File selected\r\n"
-                                              "'Third' in the Product Infobase.\r\n"
-                                              "Please select another file and try again."));
-    QCOMPARE(messages[0].icon, PromptIcon::None);
-    QCOMPARE(run.cancel()->text(), QStringLiteral("Cancel"));
-    QTest::qWait(30);
-    QVERIFY(run.received().isEmpty());
 }
 
 void TestDownloadDialogs::fixedDestinationForKvr()
@@ -177,8 +137,7 @@ void TestDownloadDialogs::fixedDestinationForKvr()
              QStringLiteral("Default KVR"));
 
     run.fileBox()->setText(run.source("fw.ROM", testBytes(600)));
-    QTest::mouseClick(run.download(), Qt::LeftButton);
-    QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
+    QVERIFY(downloadSucceeds(run));
     QCOMPARE(run.received().first(), QByteArray::fromHex("0002524f4d006f6374657400"));
     QVERIFY(!QFile::exists(run.tc.path("Missing.txt")));
     QVERIFY(!QFile::exists(run.tc.path("ProductInfobase.txt")));
@@ -199,13 +158,10 @@ void TestDownloadDialogs::missingInfobase()
     run.tc.context.settings.InfobaseFile = QStringLiteral("  Gone.txt.old   ");
     run.tc.prompts.answer(createDefault ? PromptAnswer::Yes : PromptAnswer::No);
     run.open();
-    const auto question = run.tc.prompts.messages().value(0);
-    QCOMPARE(run.tc.prompts.count(), 1);
-    QCOMPARE(question.title, QStringLiteral("Error Condition"));
-    QCOMPARE(question.text, QStringLiteral("'Gone.txt' specified\r\nin the INI file was not found!"
-                                           "\r\nDo you want a default file created?"));
-    QCOMPARE(question.icon, PromptIcon::Exclamation);
-    QCOMPARE(question.buttons, PromptButtons::YesNo);
+    QCOMPARE(said(run.tc.prompts),
+             QStringList{"Error Condition|Exclamation|'Gone.txt' specified\r\nin the INI file was "
+                         "not found!\r\nDo you want a default file created?"});
+    QCOMPARE(run.tc.prompts.shown().first().buttons, PromptButtons::YesNo);
     QVERIFY(run.dialog->findChild<QTimer *>(QStringLiteral("tmrTFTP")));
 
     run.tc.prompts.clear();
@@ -213,16 +169,14 @@ void TestDownloadDialogs::missingInfobase()
     if (createDefault) {
         QCOMPARE(run.tc.readFile("ProductInfobase.txt"), ProductInfobase::defaultLine());
         QCOMPARE(items(run.destination()), QStringList{"Standard"});
-        QTest::mouseClick(run.download(), Qt::LeftButton);
-        QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
+        QVERIFY(downloadSucceeds(run));
         QCOMPARE(run.received().first(), Tftp::writeRequest("3Q"));
     } else {
         QVERIFY(!QFile::exists(run.tc.path("ProductInfobase.txt")));
         QCOMPARE(run.destination()->count(), 0);
         run.destination()->setEditText(QStringLiteral("Standard"));
         QTest::mouseClick(run.download(), Qt::LeftButton);
-        QCOMPARE(run.tc.prompts.messageTexts(),
-                 QStringList{"File not found!\r\nSelect another file."});
+        QCOMPARE(said(run.tc.prompts), saidBy(ShowFileNotFoundMessage));
         QCOMPARE(run.cancel()->text(), QStringLiteral("Cancel"));
         QTest::qWait(30);
         QVERIFY(run.received().isEmpty());
@@ -234,11 +188,8 @@ void TestDownloadDialogs::emptyInfobaseReportedAtLoad()
     DialogRun run(DownloadKind::Firmware);
     run.tc.writeFile("Products.txt", "");
     run.open();
-    const auto messages = run.tc.prompts.messages();
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].title, QStringLiteral("Error Condition"));
-    QCOMPARE(messages[0].text, QStringLiteral("62\r\nInput past end of file"));
-    QCOMPARE(messages[0].icon, PromptIcon::None);
+    QCOMPARE(said(run.tc.prompts),
+             QStringList{"Error Condition|None|62\r\nInput past end of file"});
     QVERIFY(run.tc.readFile("ErrorLog.txt").contains("\"Form_Load in Load Firmware\",62,"));
     QCOMPARE(run.destination()->count(), 0);
     auto *timer = run.dialog->findChild<QTimer *>(QStringLiteral("tmrTFTP"));

@@ -10,20 +10,14 @@ private Q_SLOTS:
     // DialogInputTests.cpp and DialogTransferTests.cpp: both dialogs
     void controlsAndCaptions_data();
     void controlsAndCaptions();
-    void inputChecks_data();
-    void inputChecks();
+    void downloadRefused_data();
+    void downloadRefused();
     void enterKeyMovesFocus_data();
     void enterKeyMovesFocus();
-    void invalidAddressOnEnter_data();
-    void invalidAddressOnEnter();
     void selectFileDialog_data();
     void selectFileDialog();
     void activationShowsCurrentAddress_data();
     void activationShowsCurrentAddress();
-    void missingSourceFile_data();
-    void missingSourceFile();
-    void blankAddressIsReportedByTheTrap_data();
-    void blankAddressIsReportedByTheTrap();
     void cancelWhileIdleHides_data();
     void cancelWhileIdleHides();
     void stopDownloadEndsTheTransfer_data();
@@ -43,7 +37,6 @@ private Q_SLOTS:
     void reopeningShowsLastChoices();
     void titleBarCloseUnloadsCancelOnlyHides();
     void noneInfobaseAppendsDefaultEachOpening();
-    void typedDestinationNotInInfobase();
     void fixedDestinationForKvr();
     void missingInfobase_data();
     void missingInfobase();
@@ -52,6 +45,4 @@ private Q_SLOTS:
     // WebPagesDialogTests.cpp
     void webDirectoryIsTheDeviceFileName_data();
     void webDirectoryIsTheDeviceFileName();
-    void webDirectoryRemembered();
-    void unsendableDirectoryName();
 };
