@@ -16,9 +16,8 @@ private Q_SLOTS:
     void editingClearsResults_data();
     void editingClearsResults();
     void enterWithBadAddress();
-    void enterMovesToButtonThenQueries();
     void socketFailureThenTimeout();
-    void saveStoresRecord();
-    void saveFailureIsTrapped();
+    void save_data();
+    void save();
     void factoryReopensWithCurrentAddress();
 };
