@@ -1,6 +1,8 @@
 #include "TestToolDialogs.h"
 
+#include "DialogChecks.h"
 #include "TestContext.h"
+#include "core/support/SharedMessages.h"
 #include "gui/ToolTable.h"
 
 #include <QLineEdit>
@@ -43,10 +45,7 @@ void TestToolDialogs::invalidAddressOnClick()
         results->setPlainText(QStringLiteral("earlier results"));
 
     QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
-    QCOMPARE(t.prompts.count(), 1);
-    QCOMPARE(t.prompts.shown().first().title, QStringLiteral("Error Condition"));
-    QCOMPARE(t.prompts.shown().first().icon, PromptIcon::Exclamation);
-    QVERIFY(t.prompts.shown().first().text.startsWith(QLatin1String("Invalid range")));
+    QCOMPARE(said(t.prompts), saidBy(ShowInvalidIPAddressMessage));
     QCOMPARE(address->text(), QString());
     QCOMPARE(t.context.currentDeviceAddress, QStringLiteral("127.0.0.5"));
     if (results)

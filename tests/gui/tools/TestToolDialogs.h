@@ -20,13 +20,11 @@ private Q_SLOTS:
     void pingSilentThenAlternatingAnswers();
 
     // TelnetDialogTests.cpp
-    void telnetFoundInSecondFolderIsRemembered();
-    void telnetMissingEverywhere();
+    void telnetSession();
     void telnetArgumentsAsTyped_data();
     void telnetArgumentsAsTyped();
-    void telnetWithoutTerminal_data();
-    void telnetWithoutTerminal();
-    void telnetPortListAndCloseOnlyHides();
+    void telnetCannotStart_data();
+    void telnetCannotStart();
 
     // WebConfigDialogTests.cpp
     void browserGetsTheAddress();
