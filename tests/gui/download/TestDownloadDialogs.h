@@ -33,14 +33,10 @@ private Q_SLOTS:
     void clearDropsFiguresNotYetShown();
 
     // FirmwareDialogTests.cpp
-    void successIsShownWhenIdle();
+    void destinationsOffered_data();
+    void destinationsOffered();
     void reopeningShowsLastChoices();
     void titleBarCloseUnloadsCancelOnlyHides();
-    void noneInfobaseAppendsDefaultEachOpening();
-    void fixedDestinationForKvr();
-    void missingInfobase_data();
-    void missingInfobase();
-    void emptyInfobaseReportedAtLoad();
 
     // WebPagesDialogTests.cpp
     void webDirectoryIsTheDeviceFileName_data();
