@@ -10,7 +10,6 @@ private Q_SLOTS:
     void replyOfAnyLength_data();
     void replyOfAnyLength();
     void timeoutShownOnce();
-    void secondPressRestartsTimeout();
     void closingWhileWaitingIsSilent_data();
     void closingWhileWaitingIsSilent();
     void editingClearsResults_data();
