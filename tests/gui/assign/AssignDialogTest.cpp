@@ -88,9 +88,8 @@ void AssignDialogTest::inputChecks()
     else
         QTest::keyClick(s.widget(key), Qt::Key_Return);
 
-    ScriptedPrompts expected;
-    (addressMessage ? ShowInvalidIPAddressMessage : showWrongHardwareAddressMessage)(expected);
-    QCOMPARE(s.t.prompts.messageTexts(), expected.messageTexts());
+    QCOMPARE(said(s.t.prompts), saidBy(addressMessage ? ShowInvalidIPAddressMessage
+                                                      : showWrongHardwareAddressMessage));
     QCOMPARE(s.ip()->text(), addressMessage ? QString() : address);
     QTEST(s.hardware()->text(), "hardwareAfter");
     QCOMPARE(s.dialog->focusWidget(), s.widget(focus));

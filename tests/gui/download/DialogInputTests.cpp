@@ -234,10 +234,8 @@ void TestDownloadDialogs::selectFileDialog()
     QCOMPARE(shown[0].title, QStringLiteral("Open"));
     QCOMPARE(shown[0].request.filter, namesOf(DownloadKind(kind)).filter);
     QCOMPARE(shown[0].request.initialFolder, run.tc.folder() + QStringLiteral("/Firmware"));
-    QCOMPARE(shown[1].text, QStringLiteral("Path not found!\r\nSpecify another path."));
-    QCOMPARE(shown[2].kind, ScriptedPrompts::Shown::OpenFile);
-    QCOMPARE(shown[3].text, QStringLiteral("File not found!\r\nSelect another file."));
-    QCOMPARE(shown[4].kind, ScriptedPrompts::Shown::OpenFile);
+    QCOMPARE(said(run.tc.prompts),
+             saidBy(ShowPathNotFoundMessage) + saidBy(ShowFileNotFoundMessage));
     QCOMPARE(run.fileBox()->text(), real);
     QCOMPARE(lastFile(run), real);
     QTRY_VERIFY(run.download()->hasFocus());

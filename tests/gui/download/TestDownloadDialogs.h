@@ -18,8 +18,6 @@ private Q_SLOTS:
     void selectFileDialog();
     void activationShowsCurrentAddress_data();
     void activationShowsCurrentAddress();
-    void cancelWhileIdleHides_data();
-    void cancelWhileIdleHides();
     void stopDownloadEndsTheTransfer_data();
     void stopDownloadEndsTheTransfer();
     void stopBeforeConnectionIsDeferred();
