@@ -7,7 +7,6 @@
 #include "TestContext.h"
 #include "core/device/DeviceQuery.h"
 #include "core/net/UdpSocketControl.h"
-#include "core/support/SharedMessages.h"
 #include "gui/ToolTable.h"
 #include "gui/query/QueryDeviceDialog.h"
 
@@ -207,18 +206,6 @@ void QueryDialogTest::editingClearsResults()
         QVERIFY(s.box(name)->text().isEmpty());
     QFETCH(QString, address);
     QVERIFY2(box->text().contains(address), qPrintable(box->text()));
-}
-
-void QueryDialogTest::enterWithBadAddress()
-{
-    QuerySetup s;
-    s.box("txtIPAddress")->setText(QStringLiteral("240.0.0.1"));
-    QTest::keyClick(s.box("txtIPAddress"), Qt::Key_Return);
-    QCOMPARE(said(s.t.prompts), saidBy(ShowInvalidIPAddressMessage));
-    QVERIFY(s.box("txtIPAddress")->text().isEmpty());
-    QCOMPARE(s.dialog->focusWidget(), s.box("txtIPAddress"));
-    QCOMPARE(s.t.context.currentDeviceAddress, QStringLiteral("127.0.0.1"));
-    QVERIFY(!s.dialog->query().awaitingReply());
 }
 
 void QueryDialogTest::socketFailureThenTimeout()

@@ -14,7 +14,6 @@ private Q_SLOTS:
     void closingWhileWaitingIsSilent();
     void editingClearsResults_data();
     void editingClearsResults();
-    void enterWithBadAddress();
     void socketFailureThenTimeout();
     void save_data();
     void save();

@@ -8,9 +8,9 @@
 class TestToolDialogs : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // InvalidAddressTest.cpp: all three
-    void invalidAddressOnClick_data();
-    void invalidAddressOnClick();
+    // InvalidAddressTest.cpp: these three and Query Device
+    void invalidAddressRefused_data();
+    void invalidAddressRefused();
 
     // PingDialogTests.cpp
     void pingLinesFromControlEvents_data();
