@@ -64,36 +64,6 @@ void DialogRun::open()
     dialog = makeDownloadDialog(kind, tc.context);
 }
 
-QLineEdit *DialogRun::address() const
-{
-    return dialog->findChild<QLineEdit *>(QStringLiteral("txtIPAddress"));
-}
-
-QLineEdit *DialogRun::fileBox() const
-{
-    return dialog->findChild<QLineEdit *>(namesOf(kind).fileBox);
-}
-
-QComboBox *DialogRun::destination() const
-{
-    return dialog->findChild<QComboBox *>(namesOf(kind).destination);
-}
-
-QPushButton *DialogRun::select() const
-{
-    return dialog->findChild<QPushButton *>(namesOf(kind).select);
-}
-
-QPushButton *DialogRun::download() const
-{
-    return dialog->findChild<QPushButton *>(namesOf(kind).download);
-}
-
-QPushButton *DialogRun::cancel() const
-{
-    return dialog->findChild<QPushButton *>(QStringLiteral("cmdCancel"));
-}
-
 QString DialogRun::source(const QString &name, const QByteArray &bytes)
 {
     tc.writeFile(name, bytes);
