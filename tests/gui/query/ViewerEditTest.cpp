@@ -83,10 +83,25 @@ void ViewerTest::importFailureKeepsGrid()
     QCOMPARE(s.viewer->currentFolder(), s.t.folder() + "/");
 }
 
-void ViewerTest::removeYesRenumbers()
+// Answered No, the record stays and loses its highlight; a free row and the
+// other columns offer nothing. Answered Yes, it goes and the rest renumber.
+void ViewerTest::removeRecord()
 {
     ViewerSetup s("devices.txt", recordLines(3));
     s.open();
+    s.t.prompts.answer(PromptAnswer::No);
+    s.grid()->setCurrentCell(2, 0);
+    QCOMPARE(s.t.prompts.count(), 1);
+    QCOMPARE(s.viewer->recordCount(), 3);
+    QCOMPARE(s.cell(2, 1), QStringLiteral("10.0.0.3"));
+    QCOMPARE(s.grid()->item(2, 1)->background().style(), Qt::NoBrush);
+    s.grid()->setCurrentCell(10, 0);
+    for (int c = 1; c <= 5; ++c)
+        s.grid()->setCurrentCell(0, c);
+    QCOMPARE(s.t.prompts.count(), 1);
+    QCOMPARE(s.viewer->recordCount(), 3);
+
+    s.t.prompts.clear();
     QBrush background, foreground, numberBackground;
     bool numberCellSelected = true;
     s.t.prompts.duringNextPrompt([&] {
@@ -111,24 +126,6 @@ void ViewerTest::removeYesRenumbers()
     s.t.prompts.answer(PromptAnswer::No);
     s.grid()->setCurrentCell(1, 0);
     QCOMPARE(s.t.prompts.count(), 2);
-}
-
-void ViewerTest::removeNoUnhighlights()
-{
-    ViewerSetup s("devices.txt", recordLines(3));
-    s.open();
-    s.t.prompts.answer(PromptAnswer::No);
-    s.grid()->setCurrentCell(2, 0);
-    QCOMPARE(s.t.prompts.count(), 1);
-    QCOMPARE(s.viewer->recordCount(), 3);
-    QCOMPARE(s.cell(2, 1), QStringLiteral("10.0.0.3"));
-    QCOMPARE(s.grid()->item(2, 1)->background().style(), Qt::NoBrush);
-    // A free row has no number and offers nothing; nor do the other columns.
-    s.grid()->setCurrentCell(10, 0);
-    for (int c = 1; c <= 5; ++c)
-        s.grid()->setCurrentCell(0, c);
-    QCOMPARE(s.t.prompts.count(), 1);
-    QCOMPARE(s.viewer->recordCount(), 3);
 }
 
 void ViewerTest::saveAfterRemoval()

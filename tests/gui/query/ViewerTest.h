@@ -11,8 +11,7 @@ private Q_SLOTS:
     void importReadsOtherFile();
     void importFailureKeepsGrid_data();
     void importFailureKeepsGrid();
-    void removeYesRenumbers();
-    void removeNoUnhighlights();
+    void removeRecord();
     void saveAfterRemoval();
     void saveEmptyGrid();
     void failedSaveLeavesFileWhole();
