@@ -10,7 +10,6 @@ private Q_SLOTS:
     void inputChecks();
     void exchangeFailures_data();
     void exchangeFailures();
-    void pingStartFailure();
 };
 
 QObject *createAssignEndToEndTest();

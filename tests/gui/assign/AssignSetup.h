@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IcmpAvailable.h"
 #include "LoopbackPeer.h"
 #include "TestContext.h"
 #include "gui/assign/AssignIPDialog.h"
@@ -7,24 +8,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QTest>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-// Empty when this process may open an ICMP socket, else why not.
-inline QString icmpUnavailable()
-{
-    for (int type : {SOCK_DGRAM, SOCK_RAW}) {
-        const int fd = ::socket(AF_INET, type | SOCK_CLOEXEC, IPPROTO_ICMP);
-        if (fd >= 0) {
-            ::close(fd);
-            return {};
-        }
-    }
-    return QStringLiteral("no ICMP socket may be opened here (not root, and "
-                          "net.ipv4.ping_group_range excludes this group)");
-}
 
 // A shown Assign IP dialog on a test context whose device port is a peer
 // listening at 127.0.0.255, the broadcast address of 127.0.0.x.

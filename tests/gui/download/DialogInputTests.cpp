@@ -1,7 +1,9 @@
 #include "TestDownloadDialogs.h"
 
+#include "DialogChecks.h"
 #include "DialogTestSupport.h"
 #include "core/net/UdpSocketControl.h"
+#include "core/support/SharedMessages.h"
 #include "gui/download/DownloadChoices.h"
 
 #include <QComboBox>
@@ -21,8 +23,6 @@ QString &lastFile(DialogRun &run)
                : run.tc.context.memory.of<WebPageChoices>().LastWebFile;
 }
 
-const QString kErrorTitle = QStringLiteral("Error Condition");
-
 } // namespace
 
 void TestDownloadDialogs::controlsAndCaptions_data()
@@ -33,40 +33,36 @@ void TestDownloadDialogs::controlsAndCaptions_data()
     QTest::addColumn<QString>("caption");
     const auto f = int(DownloadKind::Firmware);
     const auto w = int(DownloadKind::WebPages);
+    const auto b = -1; // both dialogs
     const QList<std::tuple<int, const char *, const char *, const char *>> rows = {
-        {f, "fraSource", "QGroupBox", "Source"},
+        {b, "fraSource", "QGroupBox", "Source"},
+        {b, "fraDestination", "QGroupBox", "Target"},
+        {b, "lblIPAddress", "QLabel", "IP Address:"},
+        {b, "txtIPAddress", "QLineEdit", "127.0.0.1"},
+        {b, "cmdCancel", "QPushButton", "Cancel"},
+        {b, "prgDownload", "QProgressBar", ""},
+        {b, "tmrTFTP", "QTimer", ""},
         {f, "lblFWFile", "QLabel", "FW File:"},
         {f, "txtFWFile", "QLineEdit", ""},
         {f, "cmdSelectFWFile", "QPushButton", "Select FW File"},
-        {f, "fraDestination", "QGroupBox", "Target"},
-        {f, "lblIPAddress", "QLabel", "IP Address:"},
-        {f, "txtIPAddress", "QLineEdit", "127.0.0.1"},
         {f, "lblFile", "QLabel", "Existing Firmware:"},
         {f, "cboFWDestFile", "QComboBox", "First"},
         {f, "cmdDownloadFWFile", "QPushButton", "Download FW File"},
-        {f, "cmdCancel", "QPushButton", "Cancel"},
-        {f, "prgDownload", "QProgressBar", ""},
         {f, "sckLoadFw", "UdpSocketControl", ""},
-        {f, "tmrTFTP", "QTimer", ""},
-        {w, "fraSource", "QGroupBox", "Source"},
         {w, "lblWebFile", "QLabel", "Web File:"},
         {w, "txtWebFile", "QLineEdit", ""},
         {w, "cmdSelectWebFile", "QPushButton", "Select Web File"},
-        {w, "fraDestination", "QGroupBox", "Target"},
-        {w, "lblIPAddress", "QLabel", "IP Address:"},
-        {w, "txtIPAddress", "QLineEdit", "127.0.0.1"},
         {w, "lblWebDirectory", "QLabel", "Destination Directory:"},
         {w, "cboWebDirectory", "QComboBox", "WEB6"},
         {w, "cmdDownloadWebFile", "QPushButton", "Download Web File"},
-        {w, "cmdCancel", "QPushButton", "Cancel"},
-        {w, "prgDownload", "QProgressBar", ""},
         {w, "sckLoadWeb", "UdpSocketControl", ""},
-        {w, "tmrTFTP", "QTimer", ""},
     };
-    for (const auto &[kind, name, className, caption] : rows)
-        QTest::addRow("%s %s", kind == f ? "firmware" : "web", name)
-            << kind << QString::fromLatin1(name) << QString::fromLatin1(className)
-            << QString::fromLatin1(caption);
+    for (const auto &[kinds, name, className, caption] : rows)
+        for (const int kind : {f, w})
+            if (kinds == b || kinds == kind)
+                QTest::addRow("%s %s", kind == f ? "firmware" : "web", name)
+                    << kind << QString::fromLatin1(name) << QString::fromLatin1(className)
+                    << QString::fromLatin1(caption);
 }
 
 void TestDownloadDialogs::controlsAndCaptions()
@@ -94,47 +90,81 @@ void TestDownloadDialogs::controlsAndCaptions()
     QCOMPARE(shown, caption);
 }
 
-void TestDownloadDialogs::inputChecks_data()
+void TestDownloadDialogs::downloadRefused_data()
 {
     QTest::addColumn<int>("kind");
-    QTest::addColumn<int>("emptyField"); // 0 address, 1 destination, 2 source
-    QTest::addColumn<QString>("text");
-    const QString address = QStringLiteral("Destination IP Address must be\r\n"
-                                           "specified to perform download.\r\n"
-                                           "Please enter the target's IP Address.");
+    QTest::addColumn<int>("field"); // 0 address, 1 destination, 2 source (in the program folder)
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("focus");     // the field gets the focus
+    QTest::addColumn<QByteArray>("log"); // in the error log, when not empty
+    const QString error = QStringLiteral("Error Condition|");
+    const QString address = error + "Exclamation|Destination IP Address must be\r\n"
+                                    "specified to perform download.\r\n"
+                                    "Please enter the target's IP Address.";
     for (const auto kind : {DownloadKind::Firmware, DownloadKind::WebPages}) {
+        const DownloadNames &n = namesOf(kind);
         const char *k = kind == DownloadKind::Firmware ? "firmware" : "web";
-        QTest::addRow("%s address", k) << int(kind) << 0 << address;
-        QTest::addRow("%s destination", k) << int(kind) << 1 << namesOf(kind).destinationMissing;
-        QTest::addRow("%s source", k) << int(kind) << 2 << namesOf(kind).sourceMissing;
+        const int i = int(kind);
+        QTest::addRow("%s, no address", k)
+            << i << 0 << "" << QStringList{address} << true << QByteArray();
+        QTest::addRow("%s, no destination", k)
+            << i << 1 << "" << QStringList{error + "Exclamation|" + n.destinationMissing} << true
+            << QByteArray();
+        QTest::addRow("%s, no source", k)
+            << i << 2 << "" << QStringList{error + "Exclamation|" + n.sourceMissing} << true
+            << QByteArray();
+        QTest::addRow("%s, source missing", k)
+            << i << 2 << "gone.bin" << saidBy(ShowFileNotFoundMessage) << false << QByteArray();
+        QTest::addRow("%s, source folder missing", k)
+            << i << 2 << "gone/x.bin" << saidBy(ShowPathNotFoundMessage) << false << QByteArray();
+        // Blanks pass the "must be specified" check but are no address.
+        QTest::addRow("%s, blank address", k)
+            << i << 0 << "   " << QStringList{error + "Critical|10001\r\n*"} << false
+            << "\"" + n.downloadPlace.toLatin1() + "\",10001,";
     }
+    QTest::newRow("firmware, destination not in the infobase")
+        << int(DownloadKind::Firmware) << 1 << " Third "
+        << QStringList{error + "None|Did not find the Destination File selected\r\n"
+                               "'Third' in the Product Infobase.\r\n"
+                               "Please select another file and try again."}
+        << false << QByteArray();
+    QTest::newRow("web, unsendable directory name")
+        << int(DownloadKind::WebPages) << 1 << "WEB\u20ac"
+        << QStringList{error + "Critical|52\r\n*", error +
+                                                       "None|Error sending UDP Write Request!\r\n"
+                                                       "Cancel the file download and try again."}
+        << false << QByteArray("\"UDP_WriteReq function in TFTP\",52,");
 }
 
-void TestDownloadDialogs::inputChecks()
+// Nothing reaches the device and the dialog is idle again.
+void TestDownloadDialogs::downloadRefused()
 {
     QFETCH(int, kind);
-    QFETCH(int, emptyField);
-    QFETCH(QString, text);
+    QFETCH(int, field);
+    QFETCH(QString, value);
+    QFETCH(QStringList, messages);
+    QFETCH(bool, focus);
+    QFETCH(QByteArray, log);
     DialogRun run{DownloadKind(kind)};
     QVERIFY(run.simStarted);
     run.open();
     run.dialog->show();
     QVERIFY(QTest::qWaitForWindowActive(run.dialog.get()));
     fillIn(run);
-    QWidget *field[] = {run.address(), run.destination(), run.fileBox()};
-    if (emptyField == 1)
-        run.destination()->setEditText(QString());
+    QWidget *fields[] = {run.address(), run.destination(), run.fileBox()};
+    if (field == 1)
+        run.destination()->setEditText(value);
     else
-        qobject_cast<QLineEdit *>(field[emptyField])->clear();
+        qobject_cast<QLineEdit *>(fields[field])
+            ->setText(field == 2 && !value.isEmpty() ? run.tc.path(value) : value);
     run.download()->setFocus();
     QTest::mouseClick(run.download(), Qt::LeftButton);
-
-    const auto messages = run.tc.prompts.messages();
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].title, kErrorTitle);
-    QCOMPARE(messages[0].text, text);
-    QCOMPARE(messages[0].icon, PromptIcon::Exclamation);
-    QTRY_VERIFY(field[emptyField]->hasFocus());
+    QTRY_COMPARE(said(run.tc.prompts, messages), messages);
+    if (focus)
+        QTRY_VERIFY(fields[field]->hasFocus());
+    if (!log.isEmpty())
+        QVERIFY(run.tc.readFile("ErrorLog.txt").contains(log));
     QTest::qWait(30);
     QVERIFY(run.received().isEmpty());
     verifyDialogIdle(run);
@@ -144,11 +174,16 @@ void TestDownloadDialogs::enterKeyMovesFocus_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<int>("from"); // 0 address, 1 destination, 2 source
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("to"); // 0 address, 1 destination, 2 select, 3 download
+    QTest::addColumn<QString>("current");
     for (const auto kind : {DownloadKind::Firmware, DownloadKind::WebPages}) {
         const char *k = kind == DownloadKind::Firmware ? "firmware" : "web";
-        QTest::addRow("%s address", k) << int(kind) << 0;
-        QTest::addRow("%s destination", k) << int(kind) << 1;
-        QTest::addRow("%s source", k) << int(kind) << 2;
+        QTest::addRow("%s address", k) << int(kind) << 0 << " 127.0.0.2 " << 1 << "127.0.0.2";
+        QTest::addRow("%s destination", k) << int(kind) << 1 << " 127.0.0.2 " << 2 << "127.0.0.1";
+        QTest::addRow("%s source", k) << int(kind) << 2 << " 127.0.0.2 " << 3 << "127.0.0.1";
+        // Refused with the shared message, the box emptied.
+        QTest::addRow("%s invalid address", k) << int(kind) << 0 << "240.0.0.1" << 0 << "127.0.0.1";
     }
 }
 
@@ -156,38 +191,23 @@ void TestDownloadDialogs::enterKeyMovesFocus()
 {
     QFETCH(int, kind);
     QFETCH(int, from);
+    QFETCH(QString, address);
+    QFETCH(int, to);
     DialogRun run{DownloadKind(kind)};
     run.open();
     run.dialog->show();
     QVERIFY(QTest::qWaitForWindowActive(run.dialog.get()));
-    run.address()->setText(QStringLiteral(" 127.0.0.2 "));
+    run.address()->setText(address);
     QWidget *fields[] = {run.address(), run.destination(), run.fileBox()};
-    QWidget *next[] = {run.destination(), run.select(), run.download()};
+    QWidget *next[] = {run.address(), run.destination(), run.select(), run.download()};
     fields[from]->setFocus();
     QTest::keyClick(fields[from], Qt::Key_Return);
-    QTRY_VERIFY(next[from]->hasFocus());
-    QCOMPARE(run.tc.prompts.count(), 0);
-    QCOMPARE(run.tc.context.currentDeviceAddress,
-             from == 0 ? QStringLiteral("127.0.0.2") : QStringLiteral("127.0.0.1"));
+    QTRY_VERIFY(next[to]->hasFocus());
+    const bool refused = from == to;
+    QCOMPARE(said(run.tc.prompts), refused ? saidBy(ShowInvalidIPAddressMessage) : QStringList());
+    QCOMPARE(run.address()->text().isEmpty(), refused);
+    QTEST(run.tc.context.currentDeviceAddress, "current");
     QVERIFY(run.received().isEmpty()); // Enter never reaches the download button
-}
-
-void TestDownloadDialogs::invalidAddressOnEnter_data()
-{
-    addKindRows();
-}
-
-void TestDownloadDialogs::invalidAddressOnEnter()
-{
-    QFETCH(int, kind);
-    DialogRun run{DownloadKind(kind)};
-    run.open();
-    run.address()->setText(QStringLiteral("240.0.0.1"));
-    QTest::keyClick(run.address(), Qt::Key_Return);
-    QCOMPARE(run.tc.prompts.messageTexts(),
-             QStringList{"Invalid range for IP address!\r\nPlease enter new address."});
-    QVERIFY(run.address()->text().isEmpty());
-    QCOMPARE(run.tc.context.currentDeviceAddress, QStringLiteral("127.0.0.1"));
 }
 
 void TestDownloadDialogs::selectFileDialog_data()
@@ -214,10 +234,8 @@ void TestDownloadDialogs::selectFileDialog()
     QCOMPARE(shown[0].title, QStringLiteral("Open"));
     QCOMPARE(shown[0].request.filter, namesOf(DownloadKind(kind)).filter);
     QCOMPARE(shown[0].request.initialFolder, run.tc.folder() + QStringLiteral("/Firmware"));
-    QCOMPARE(shown[1].text, QStringLiteral("Path not found!\r\nSpecify another path."));
-    QCOMPARE(shown[2].kind, ScriptedPrompts::Shown::OpenFile);
-    QCOMPARE(shown[3].text, QStringLiteral("File not found!\r\nSelect another file."));
-    QCOMPARE(shown[4].kind, ScriptedPrompts::Shown::OpenFile);
+    QCOMPARE(said(run.tc.prompts),
+             saidBy(ShowPathNotFoundMessage) + saidBy(ShowFileNotFoundMessage));
     QCOMPARE(run.fileBox()->text(), real);
     QCOMPARE(lastFile(run), real);
     QTRY_VERIFY(run.download()->hasFocus());

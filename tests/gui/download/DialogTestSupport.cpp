@@ -64,36 +64,6 @@ void DialogRun::open()
     dialog = makeDownloadDialog(kind, tc.context);
 }
 
-QLineEdit *DialogRun::address() const
-{
-    return dialog->findChild<QLineEdit *>(QStringLiteral("txtIPAddress"));
-}
-
-QLineEdit *DialogRun::fileBox() const
-{
-    return dialog->findChild<QLineEdit *>(namesOf(kind).fileBox);
-}
-
-QComboBox *DialogRun::destination() const
-{
-    return dialog->findChild<QComboBox *>(namesOf(kind).destination);
-}
-
-QPushButton *DialogRun::select() const
-{
-    return dialog->findChild<QPushButton *>(namesOf(kind).select);
-}
-
-QPushButton *DialogRun::download() const
-{
-    return dialog->findChild<QPushButton *>(namesOf(kind).download);
-}
-
-QPushButton *DialogRun::cancel() const
-{
-    return dialog->findChild<QPushButton *>(QStringLiteral("cmdCancel"));
-}
-
 QString DialogRun::source(const QString &name, const QByteArray &bytes)
 {
     tc.writeFile(name, bytes);
@@ -130,4 +100,20 @@ void verifyDialogIdle(DialogRun &run)
     auto *timer = run.dialog->findChild<QTimer *>(QStringLiteral("tmrTFTP"));
     QVERIFY(timer && !timer->isActive());
     QCOMPARE(timer->interval(), 0);
+}
+
+bool downloadSucceeds(DialogRun &run)
+{
+    QTest::mouseClick(run.download(), Qt::LeftButton);
+    return QTest::qWaitFor([&run] {
+        return run.tc.prompts.messageTexts() == QStringList{"File download successful!"};
+    });
+}
+
+QStringList items(const QComboBox *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->itemText(i);
+    return texts;
 }

@@ -4,13 +4,12 @@
 #include "TestContext.h"
 
 #include <QByteArray>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QString>
 #include <QWidget>
 #include <memory>
-
-class QComboBox;
-class QLineEdit;
-class QPushButton;
 
 // The two download dialogs differ in names only, as far as most tests go.
 enum class DownloadKind { Firmware, WebPages };
@@ -29,12 +28,16 @@ struct DialogRun {
     // Creates (again) the dialog; the context and its memory stay.
     void open();
 
-    QLineEdit *address() const;
-    QLineEdit *fileBox() const;
-    QComboBox *destination() const;
-    QPushButton *select() const;
-    QPushButton *download() const;
-    QPushButton *cancel() const;
+    template <typename T> T *find(const QString &name) const
+    {
+        return dialog->findChild<T *>(name);
+    }
+    QLineEdit *address() const { return find<QLineEdit>(QStringLiteral("txtIPAddress")); }
+    QLineEdit *fileBox() const { return find<QLineEdit>(namesOf(kind).fileBox); }
+    QComboBox *destination() const { return find<QComboBox>(namesOf(kind).destination); }
+    QPushButton *select() const { return find<QPushButton>(namesOf(kind).select); }
+    QPushButton *download() const { return find<QPushButton>(namesOf(kind).download); }
+    QPushButton *cancel() const { return find<QPushButton>(QStringLiteral("cmdCancel")); }
 
     // Writes a source file into the program folder and returns its path.
     QString source(const QString &name, const QByteArray &bytes);
@@ -56,3 +59,6 @@ void addKindRows();
 void fillIn(DialogRun &run);
 // Cancel caption, download button, pointer and timer as they are when idle.
 void verifyDialogIdle(DialogRun &run);
+// Presses Download and waits for the one message, that of success.
+bool downloadSucceeds(DialogRun &run);
+QStringList items(const QComboBox *list);

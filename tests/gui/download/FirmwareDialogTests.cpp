@@ -1,7 +1,9 @@
 #include "TestDownloadDialogs.h"
 
+#include "DialogChecks.h"
 #include "DialogTestSupport.h"
 #include "core/net/UdpSocketControl.h"
+#include "core/support/SharedMessages.h"
 #include "core/tftp/ProductInfobase.h"
 #include "core/tftp/TftpPackets.h"
 #include "gui/ToolTable.h"
@@ -17,53 +19,112 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
-
-QStringList items(QComboBox *list)
+void TestDownloadDialogs::destinationsOffered_data()
 {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->itemText(i);
-    return texts;
+    QTest::addColumn<QString>("infobase");    // the setting; Products.txt holds First and Second
+    QTest::addColumn<QByteArray>("products"); // null: Products.txt as it is
+    QTest::addColumn<QString>("endUser");
+    QTest::addColumn<int>("answer");         // to the question, if one is asked
+    QTest::addColumn<QStringList>("atLoad"); // messages
+    QTest::addColumn<QStringList>("items");
+    QTest::addColumn<QString>("pick");           // the item chosen, or typed when not listed
+    QTest::addColumn<QByteArray>("created");     // ProductInfobase.txt; null: none
+    QTest::addColumn<QStringList>("atDownload"); // empty: no download tried
+    QTest::addColumn<QString>("sentAs");         // the device file name; empty: nothing sent
+    const QString success = QStringLiteral("Information|None|File download successful!");
+    const QByteArray none;
+    const QString question = QStringLiteral("Error Condition|Exclamation|'Gone.txt' specified\r\n"
+                                            "in the INI file was not found!\r\n"
+                                            "Do you want a default file created?");
+    const int yes = int(PromptAnswer::Yes);
+    QTest::newRow("infobase") << "Products.txt" << none << "" << yes << QStringList()
+                              << QStringList({"First", "Second"}) << "Second" << none
+                              << QStringList{success} << "R2";
+    QTest::newRow("none") << "none   " << none << "" << yes << QStringList()
+                          << QStringList{"Standard"} << "Standard" << ProductInfobase::defaultLine()
+                          << QStringList{success} << "3Q";
+    // One fixed destination; the infobase is not even looked for.
+    QTest::newRow("KVR") << "Missing.txt" << none << "KVR" << yes << QStringList()
+                         << QStringList{"Default KVR"} << "Default KVR" << none
+                         << QStringList{success} << "ROM";
+    QTest::newRow("missing, Yes") << "  Gone.txt.old   " << none << "" << yes
+                                  << QStringList{question} << QStringList{"Standard"} << "Standard"
+                                  << ProductInfobase::defaultLine() << QStringList{success} << "3Q";
+    QTest::newRow("missing, No") << "  Gone.txt.old   " << none << "" << int(PromptAnswer::No)
+                                 << QStringList{question} << QStringList() << "Standard" << none
+                                 << saidBy(ShowFileNotFoundMessage) << "";
+    QTest::newRow("empty infobase")
+        << "Products.txt" << QByteArray("") << "" << yes
+        << QStringList{"Error Condition|None|62\r\nInput past end of file"} << QStringList() << ""
+        << none << QStringList() << "";
 }
 
-} // namespace
-
-void TestDownloadDialogs::successIsShownWhenIdle()
+void TestDownloadDialogs::destinationsOffered()
 {
+    QFETCH(QString, infobase);
+    QFETCH(QByteArray, products);
+    QFETCH(QString, endUser);
+    QFETCH(int, answer);
+    QFETCH(QStringList, atLoad);
+    QFETCH(QString, pick);
+    QFETCH(QByteArray, created);
+    QFETCH(QStringList, atDownload);
+    QFETCH(QString, sentAs);
     DialogRun run(DownloadKind::Firmware);
     QVERIFY(run.simStarted);
+    run.tc.context.settings.InfobaseFile = infobase;
+    run.tc.context.settings.EndUser = endUser;
+    if (!products.isNull())
+        run.tc.writeFile("Products.txt", products);
+    const bool asked = atLoad.value(0).contains("Do you want");
+    if (asked)
+        run.tc.prompts.answer(PromptAnswer(answer));
     run.open();
-    QCOMPARE(items(run.destination()), QStringList({"First", "Second"}));
-    QCOMPARE(run.destination()->currentText(), QStringLiteral("First"));
-    run.destination()->setCurrentIndex(1);
-    const QByteArray bytes = testBytes(3 * 512 + 77);
-    run.fileBox()->setText(QStringLiteral("  ") + run.source("fw.ROM", bytes) +
-                           QStringLiteral(" "));
+    QCOMPARE(said(run.tc.prompts), atLoad);
+    if (asked)
+        QCOMPARE(run.tc.prompts.shown().first().buttons, PromptButtons::YesNo);
+    if (infobase.trimmed() == "none") { // a default line is appended at each opening
+        QCOMPARE(run.tc.readFile("ProductInfobase.txt"), created);
+        run.open();
+        created += created;
+    }
+    if (!products.isNull())
+        QVERIFY(run.tc.readFile("ErrorLog.txt").contains("\"Form_Load in Load Firmware\",62,"));
+    QTEST(items(run.destination()), "items");
+    QCOMPARE(run.destination()->currentText(), items(run.destination()).value(0));
+    QCOMPARE(run.destination()->isEditable(), endUser.isEmpty());
+    if (!endUser.isEmpty()) // fixed: remembered from the start
+        QCOMPARE(run.tc.context.memory.of<FirmwareChoices>().LastFWDestination, pick);
+    QCOMPARE(run.tc.readFile("ProductInfobase.txt"), created);
+    QVERIFY(!QFile::exists(run.tc.path("Missing.txt")));
+    QVERIFY(!created.isNull() || !QFile::exists(run.tc.path("ProductInfobase.txt")));
+    if (atDownload.isEmpty())
+        return verifyDialogIdle(run);
 
+    run.tc.prompts.clear();
+    run.destination()->setCurrentText(pick);
+    if (run.destination()->currentText() != pick)
+        run.destination()->setEditText(pick);
+    const QByteArray bytes = testBytes(3 * 512 + 77);
+    run.fileBox()->setText("  " + run.source("fw.ROM", bytes) + " ");
     bool inspected = false;
     run.tc.prompts.duringNextPrompt([&] {
         inspected = true;
-        QCOMPARE(run.cancel()->text(), QStringLiteral("Cancel"));
-        QVERIFY(run.download()->isEnabled());
-        QCOMPARE(run.dialog->cursor().shape(), Qt::ArrowCursor);
-        auto *timer = run.dialog->findChild<QTimer *>(QStringLiteral("tmrTFTP"));
-        QVERIFY(!timer->isActive());
-        QCOMPARE(timer->interval(), 0);
+        verifyDialogIdle(run);
         QCOMPARE(run.dialog->findChild<QProgressBar *>("prgDownload")->value(), 0);
         QVERIFY(!run.dialog->findChild<UdpSocketControl *>("sckLoadFw")->isConnected());
     });
     QTest::mouseClick(run.download(), Qt::LeftButton);
-    QTRY_COMPARE(run.tc.prompts.count(), 1);
+    QTRY_COMPARE(said(run.tc.prompts), atDownload);
     QVERIFY(inspected);
-    const auto message = run.tc.prompts.messages().first();
-    QCOMPARE(message.title, QStringLiteral("Information"));
-    QCOMPARE(message.text, QStringLiteral("File download successful!"));
-    QCOMPARE(message.icon, PromptIcon::None);
-    QCOMPARE(run.received().first(), Tftp::writeRequest("R2"));
-    QCOMPARE(run.sim.storedFile("R2"), bytes);
-    QCOMPARE(run.tc.context.memory.of<FirmwareChoices>().LastFWDestination,
-             QStringLiteral("Second"));
+    if (sentAs.isEmpty()) {
+        QTest::qWait(30);
+        QVERIFY(run.received().isEmpty());
+        return;
+    }
+    QCOMPARE(run.received().first(), Tftp::writeRequest(sentAs));
+    QCOMPARE(run.sim.storedFile(sentAs), bytes);
+    QCOMPARE(run.tc.context.memory.of<FirmwareChoices>().LastFWDestination, pick);
 }
 
 void TestDownloadDialogs::reopeningShowsLastChoices()
@@ -76,8 +137,7 @@ void TestDownloadDialogs::reopeningShowsLastChoices()
     QTest::mouseClick(run.select(), Qt::LeftButton);
     run.address()->setText(QStringLiteral(" 127.0.0.1 "));
     run.destination()->setCurrentIndex(1);
-    QTest::mouseClick(run.download(), Qt::LeftButton);
-    QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
+    QVERIFY(downloadSucceeds(run));
 
     run.open();
     QCOMPARE(run.address()->text(), QStringLiteral("127.0.0.1"));
@@ -120,127 +180,4 @@ void TestDownloadDialogs::titleBarCloseUnloadsCancelOnlyHides()
     QCOMPARE(listed(second), QStringList{"Other"});
     QTRY_VERIFY(first.isNull());
     dialogs.closeAll();
-}
-
-void TestDownloadDialogs::noneInfobaseAppendsDefaultEachOpening()
-{
-    DialogRun run(DownloadKind::Firmware);
-    QVERIFY(run.simStarted);
-    run.tc.context.settings.InfobaseFile = QStringLiteral("none   ");
-    const QByteArray line = ProductInfobase::defaultLine();
-    run.open();
-    QCOMPARE(run.tc.readFile("ProductInfobase.txt"), line);
-    run.open();
-    QCOMPARE(run.tc.readFile("ProductInfobase.txt"), line + line);
-    QCOMPARE(items(run.destination()), QStringList{"Standard"});
-    QCOMPARE(run.destination()->currentText(), QStringLiteral("Standard"));
-    QCOMPARE(run.tc.prompts.count(), 0);
-
-    run.fileBox()->setText(run.source("fw.ROM", testBytes(100)));
-    QTest::mouseClick(run.download(), Qt::LeftButton);
-    QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
-    QCOMPARE(run.received().first(), Tftp::writeRequest("3Q"));
-}
-
-void TestDownloadDialogs::typedDestinationNotInInfobase()
-{
-    DialogRun run(DownloadKind::Firmware);
-    QVERIFY(run.simStarted);
-    run.open();
-    run.destination()->setEditText(QStringLiteral(" Third "));
-    run.fileBox()->setText(run.source("fw.ROM", testBytes(100)));
-    QTest::mouseClick(run.download(), Qt::LeftButton);
-    const auto messages = run.tc.prompts.messages();
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].title, QStringLiteral("Error Condition"));
-    QCOMPARE(messages[0].text, QStringLiteral("Did not find the Destination File selected\r\n"
-                                              "'Third' in the Product Infobase.\r\n"
-                                              "Please select another file and try again."));
-    QCOMPARE(messages[0].icon, PromptIcon::None);
-    QCOMPARE(run.cancel()->text(), QStringLiteral("Cancel"));
-    QTest::qWait(30);
-    QVERIFY(run.received().isEmpty());
-}
-
-void TestDownloadDialogs::fixedDestinationForKvr()
-{
-    DialogRun run(DownloadKind::Firmware);
-    QVERIFY(run.simStarted);
-    run.tc.context.settings.EndUser = QStringLiteral("KVR");
-    run.tc.context.settings.InfobaseFile = QStringLiteral("Missing.txt");
-    run.open();
-    QCOMPARE(run.tc.prompts.count(), 0);
-    QCOMPARE(items(run.destination()), QStringList{"Default KVR"});
-    QCOMPARE(run.destination()->currentText(), QStringLiteral("Default KVR"));
-    QVERIFY(!run.destination()->isEditable());
-    QCOMPARE(run.tc.context.memory.of<FirmwareChoices>().LastFWDestination,
-             QStringLiteral("Default KVR"));
-
-    run.fileBox()->setText(run.source("fw.ROM", testBytes(600)));
-    QTest::mouseClick(run.download(), Qt::LeftButton);
-    QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
-    QCOMPARE(run.received().first(), QByteArray::fromHex("0002524f4d006f6374657400"));
-    QVERIFY(!QFile::exists(run.tc.path("Missing.txt")));
-    QVERIFY(!QFile::exists(run.tc.path("ProductInfobase.txt")));
-}
-
-void TestDownloadDialogs::missingInfobase_data()
-{
-    QTest::addColumn<bool>("createDefault");
-    QTest::newRow("Yes") << true;
-    QTest::newRow("No") << false;
-}
-
-void TestDownloadDialogs::missingInfobase()
-{
-    QFETCH(bool, createDefault);
-    DialogRun run(DownloadKind::Firmware);
-    QVERIFY(run.simStarted);
-    run.tc.context.settings.InfobaseFile = QStringLiteral("  Gone.txt.old   ");
-    run.tc.prompts.answer(createDefault ? PromptAnswer::Yes : PromptAnswer::No);
-    run.open();
-    const auto question = run.tc.prompts.messages().value(0);
-    QCOMPARE(run.tc.prompts.count(), 1);
-    QCOMPARE(question.title, QStringLiteral("Error Condition"));
-    QCOMPARE(question.text, QStringLiteral("'Gone.txt' specified\r\nin the INI file was not found!"
-                                           "\r\nDo you want a default file created?"));
-    QCOMPARE(question.icon, PromptIcon::Exclamation);
-    QCOMPARE(question.buttons, PromptButtons::YesNo);
-    QVERIFY(run.dialog->findChild<QTimer *>(QStringLiteral("tmrTFTP")));
-
-    run.tc.prompts.clear();
-    run.fileBox()->setText(run.source("fw.ROM", testBytes(100)));
-    if (createDefault) {
-        QCOMPARE(run.tc.readFile("ProductInfobase.txt"), ProductInfobase::defaultLine());
-        QCOMPARE(items(run.destination()), QStringList{"Standard"});
-        QTest::mouseClick(run.download(), Qt::LeftButton);
-        QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
-        QCOMPARE(run.received().first(), Tftp::writeRequest("3Q"));
-    } else {
-        QVERIFY(!QFile::exists(run.tc.path("ProductInfobase.txt")));
-        QCOMPARE(run.destination()->count(), 0);
-        run.destination()->setEditText(QStringLiteral("Standard"));
-        QTest::mouseClick(run.download(), Qt::LeftButton);
-        QCOMPARE(run.tc.prompts.messageTexts(),
-                 QStringList{"File not found!\r\nSelect another file."});
-        QCOMPARE(run.cancel()->text(), QStringLiteral("Cancel"));
-        QTest::qWait(30);
-        QVERIFY(run.received().isEmpty());
-    }
-}
-
-void TestDownloadDialogs::emptyInfobaseReportedAtLoad()
-{
-    DialogRun run(DownloadKind::Firmware);
-    run.tc.writeFile("Products.txt", "");
-    run.open();
-    const auto messages = run.tc.prompts.messages();
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages[0].title, QStringLiteral("Error Condition"));
-    QCOMPARE(messages[0].text, QStringLiteral("62\r\nInput past end of file"));
-    QCOMPARE(messages[0].icon, PromptIcon::None);
-    QVERIFY(run.tc.readFile("ErrorLog.txt").contains("\"Form_Load in Load Firmware\",62,"));
-    QCOMPARE(run.destination()->count(), 0);
-    auto *timer = run.dialog->findChild<QTimer *>(QStringLiteral("tmrTFTP"));
-    QVERIFY(timer && !timer->isActive());
 }

@@ -10,22 +10,14 @@ private Q_SLOTS:
     // DialogInputTests.cpp and DialogTransferTests.cpp: both dialogs
     void controlsAndCaptions_data();
     void controlsAndCaptions();
-    void inputChecks_data();
-    void inputChecks();
+    void downloadRefused_data();
+    void downloadRefused();
     void enterKeyMovesFocus_data();
     void enterKeyMovesFocus();
-    void invalidAddressOnEnter_data();
-    void invalidAddressOnEnter();
     void selectFileDialog_data();
     void selectFileDialog();
     void activationShowsCurrentAddress_data();
     void activationShowsCurrentAddress();
-    void missingSourceFile_data();
-    void missingSourceFile();
-    void blankAddressIsReportedByTheTrap_data();
-    void blankAddressIsReportedByTheTrap();
-    void cancelWhileIdleHides_data();
-    void cancelWhileIdleHides();
     void stopDownloadEndsTheTransfer_data();
     void stopDownloadEndsTheTransfer();
     void stopBeforeConnectionIsDeferred();
@@ -39,19 +31,12 @@ private Q_SLOTS:
     void clearDropsFiguresNotYetShown();
 
     // FirmwareDialogTests.cpp
-    void successIsShownWhenIdle();
+    void destinationsOffered_data();
+    void destinationsOffered();
     void reopeningShowsLastChoices();
     void titleBarCloseUnloadsCancelOnlyHides();
-    void noneInfobaseAppendsDefaultEachOpening();
-    void typedDestinationNotInInfobase();
-    void fixedDestinationForKvr();
-    void missingInfobase_data();
-    void missingInfobase();
-    void emptyInfobaseReportedAtLoad();
 
     // WebPagesDialogTests.cpp
     void webDirectoryIsTheDeviceFileName_data();
     void webDirectoryIsTheDeviceFileName();
-    void webDirectoryRemembered();
-    void unsendableDirectoryName();
 };

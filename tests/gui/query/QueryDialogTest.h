@@ -10,15 +10,12 @@ private Q_SLOTS:
     void replyOfAnyLength_data();
     void replyOfAnyLength();
     void timeoutShownOnce();
-    void secondPressRestartsTimeout();
     void closingWhileWaitingIsSilent_data();
     void closingWhileWaitingIsSilent();
     void editingClearsResults_data();
     void editingClearsResults();
-    void enterWithBadAddress();
-    void enterMovesToButtonThenQueries();
     void socketFailureThenTimeout();
-    void saveStoresRecord();
-    void saveFailureIsTrapped();
+    void save_data();
+    void save();
     void factoryReopensWithCurrentAddress();
 };

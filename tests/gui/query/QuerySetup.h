@@ -16,9 +16,12 @@ inline const QByteArray kRequest = QByteArray::fromHex("000000F6");
 
 // A shown dialog on a test context, pointed at a started simulator.
 struct QuerySetup {
-    explicit QuerySetup(QueryReplyMode mode = QueryReplyMode::Normal)
+    // A reply length below 0 keeps the simulator's own.
+    explicit QuerySetup(QueryReplyMode mode = QueryReplyMode::Normal, int replyLength = -1)
     {
         sim.options.replyMode = mode;
+        if (replyLength >= 0)
+            sim.options.shortReplyLength = sim.options.longReplyLength = replyLength;
         started = sim.start();
         sim.pointAt(t.context);
         t.context.currentDeviceAddress = QStringLiteral("127.0.0.1");

@@ -1,9 +1,11 @@
 // The viewer's import, removal, save and print.
 #include "ViewerTest.h"
 
+#include "DialogChecks.h"
 #include "FileSizeLimit.h"
 #include "ViewerSetup.h"
 #include "core/settings/IniFile.h"
+#include "core/support/SharedMessages.h"
 
 #include "gui/shell/SystemLinePrinter.h"
 #include <QDir>
@@ -16,28 +18,6 @@ const QString kQuestion = QStringLiteral("Do you want to delete this\r\nrecord f
 
 } // namespace
 
-void ViewerTest::importCancelLeavesState()
-{
-    ViewerSetup s("devices.txt", recordLines(3));
-    s.open();
-    s.t.prompts.cancelFileDialog();
-    // Enter on the focused button presses it, as a click does.
-    auto *import = s.viewer->findChild<QPushButton *>("cmdImportDataFile");
-    import->setFocus();
-    QTest::keyClick(import, Qt::Key_Return);
-    QCOMPARE(s.t.prompts.count(), 1);
-    const auto shown = s.t.prompts.shown().first();
-    QCOMPARE(shown.kind, ScriptedPrompts::Shown::OpenFile);
-    QCOMPARE(shown.title, QStringLiteral("Open"));
-    QCOMPARE(shown.request.filter, QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*"));
-    QCOMPARE(shown.request.initialFolder, s.t.folder() + "/");
-    QCOMPARE(shown.request.initialName, QStringLiteral("devices.txt"));
-    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File - devices.txt"));
-    QCOMPARE(s.cell(2, 1), QStringLiteral("10.0.0.3"));
-    QCOMPARE(s.viewer->recordCount(), 3);
-    QCOMPARE(s.viewer->currentPath(), s.t.path("devices.txt"));
-}
-
 void ViewerTest::importReadsOtherFile()
 {
     ViewerSetup s("devices.txt", recordLines(3));
@@ -48,8 +28,7 @@ void ViewerTest::importReadsOtherFile()
     s.t.prompts.choosePath(s.t.path("missing.txt")); // file not found: asked again
     s.t.prompts.choosePath(s.t.path("other/more.txt"));
     s.click("cmdImportDataFile");
-    QCOMPARE(s.t.prompts.messageTexts(),
-             QStringList{QStringLiteral("File not found!\r\nSelect another file.")});
+    QCOMPARE(said(s.t.prompts), saidBy(ShowFileNotFoundMessage));
     QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File - more.txt"));
     QCOMPARE(s.viewer->recordCount(), 1);
     QCOMPARE(s.cell(0, 1), QStringLiteral("10.9.9.9"));
@@ -63,26 +42,38 @@ void ViewerTest::importReadsOtherFile()
 
 void ViewerTest::importFailureKeepsGrid_data()
 {
-    QTest::addColumn<QString>("chosen");
-    QTest::addColumn<PromptIcon>("icon"); // of the one message
-    QTest::newRow("missing folder, then Cancel") << "nowhere/devices.txt" << PromptIcon::None;
-    QTest::newRow("empty file") << "empty.txt" << PromptIcon::Critical;
+    QTest::addColumn<QString>("chosen"); // empty: the file dialog is cancelled
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("Cancel") << QString() << QStringList();
+    QTest::newRow("missing folder, then Cancel")
+        << "nowhere/devices.txt" << saidBy(ShowPathNotFoundMessage);
+    QTest::newRow("empty file") << "empty.txt" << QStringList{"Error Condition|Critical|*"};
 }
 
 void ViewerTest::importFailureKeepsGrid()
 {
     // The grid and its unsaved removal survive an import that reads nothing.
     QFETCH(QString, chosen);
+    QFETCH(QStringList, messages);
     ViewerSetup s("devices.txt", recordLines(3));
     s.t.writeFile("empty.txt", "");
     s.open();
     s.grid()->setCurrentCell(1, 0); // record 2 removed, answered Yes
     s.t.prompts.clear();
-    s.t.prompts.choosePath(s.t.path(chosen));
+    if (!chosen.isEmpty())
+        s.t.prompts.choosePath(s.t.path(chosen));
     s.t.prompts.cancelFileDialog();
-    s.click("cmdImportDataFile");
-    QCOMPARE(s.t.prompts.messages().size(), 1);
-    QTEST(s.t.prompts.messages().first().icon, "icon");
+    // Enter on the focused button presses it, as a click does.
+    auto *import = s.viewer->findChild<QPushButton *>("cmdImportDataFile");
+    import->setFocus();
+    QTest::keyClick(import, Qt::Key_Return);
+    const auto asked = s.t.prompts.shown().first();
+    QCOMPARE(asked.kind, ScriptedPrompts::Shown::OpenFile);
+    QCOMPARE(asked.title, QStringLiteral("Open"));
+    QCOMPARE(asked.request.filter, QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*"));
+    QCOMPARE(asked.request.initialFolder, s.t.folder() + "/");
+    QCOMPARE(asked.request.initialName, QStringLiteral("devices.txt"));
+    QCOMPARE(said(s.t.prompts, messages), messages);
     QCOMPARE(s.viewer->recordCount(), 2);
     QCOMPARE(s.cell(1, 1), QStringLiteral("10.0.0.3"));
     QCOMPARE(s.cell(2, 0), QString());
@@ -92,10 +83,25 @@ void ViewerTest::importFailureKeepsGrid()
     QCOMPARE(s.viewer->currentFolder(), s.t.folder() + "/");
 }
 
-void ViewerTest::removeYesRenumbers()
+// Answered No, the record stays and loses its highlight; a free row and the
+// other columns offer nothing. Answered Yes, it goes and the rest renumber.
+void ViewerTest::removeRecord()
 {
     ViewerSetup s("devices.txt", recordLines(3));
     s.open();
+    s.t.prompts.answer(PromptAnswer::No);
+    s.grid()->setCurrentCell(2, 0);
+    QCOMPARE(s.t.prompts.count(), 1);
+    QCOMPARE(s.viewer->recordCount(), 3);
+    QCOMPARE(s.cell(2, 1), QStringLiteral("10.0.0.3"));
+    QCOMPARE(s.grid()->item(2, 1)->background().style(), Qt::NoBrush);
+    s.grid()->setCurrentCell(10, 0);
+    for (int c = 1; c <= 5; ++c)
+        s.grid()->setCurrentCell(0, c);
+    QCOMPARE(s.t.prompts.count(), 1);
+    QCOMPARE(s.viewer->recordCount(), 3);
+
+    s.t.prompts.clear();
     QBrush background, foreground, numberBackground;
     bool numberCellSelected = true;
     s.t.prompts.duringNextPrompt([&] {
@@ -110,11 +116,8 @@ void ViewerTest::removeYesRenumbers()
     QCOMPARE(foreground.color(), QColor(255, 255, 255));
     QCOMPARE(numberBackground.color(), QColor(0, 0, 255));
     QVERIFY(!numberCellSelected);
-    const auto asked = s.t.prompts.shown().first();
-    QCOMPARE(asked.text, kQuestion);
-    QCOMPARE(asked.title, QStringLiteral("Response Required"));
-    QCOMPARE(asked.icon, PromptIcon::Question);
-    QCOMPARE(asked.buttons, PromptButtons::YesNo);
+    QCOMPARE(said(s.t.prompts), QStringList{"Response Required|Question|" + kQuestion});
+    QCOMPARE(s.t.prompts.shown().first().buttons, PromptButtons::YesNo);
     QCOMPARE(s.viewer->recordCount(), 2);
     QCOMPARE(s.cell(1, 0), QStringLiteral("2"));
     QCOMPARE(s.cell(1, 1), QStringLiteral("10.0.0.3"));
@@ -123,31 +126,6 @@ void ViewerTest::removeYesRenumbers()
     s.t.prompts.answer(PromptAnswer::No);
     s.grid()->setCurrentCell(1, 0);
     QCOMPARE(s.t.prompts.count(), 2);
-}
-
-void ViewerTest::removeNoUnhighlights()
-{
-    ViewerSetup s("devices.txt", recordLines(3));
-    s.open();
-    s.t.prompts.answer(PromptAnswer::No);
-    s.grid()->setCurrentCell(2, 0);
-    QCOMPARE(s.t.prompts.count(), 1);
-    QCOMPARE(s.viewer->recordCount(), 3);
-    QCOMPARE(s.cell(2, 1), QStringLiteral("10.0.0.3"));
-    QCOMPARE(s.grid()->item(2, 1)->background().style(), Qt::NoBrush);
-    // A free row has no number and offers nothing.
-    s.grid()->setCurrentCell(10, 0);
-    QCOMPARE(s.t.prompts.count(), 1);
-}
-
-void ViewerTest::otherColumnsNeverAsk()
-{
-    ViewerSetup s("devices.txt", recordLines(3));
-    s.open();
-    for (int c = 1; c <= 5; ++c)
-        s.grid()->setCurrentCell(0, c);
-    QCOMPARE(s.t.prompts.count(), 0);
-    QCOMPARE(s.viewer->recordCount(), 3);
 }
 
 void ViewerTest::saveAfterRemoval()
@@ -161,8 +139,7 @@ void ViewerTest::saveAfterRemoval()
     const auto saveAs = s.t.prompts.shown().at(1);
     QCOMPARE(saveAs.title, QStringLiteral("Save As"));
     QCOMPARE(saveAs.request.filter, QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*"));
-    QCOMPARE(s.t.prompts.shown().at(2).text,
-             QStringLiteral("Path not found!\r\nSpecify another path."));
+    QCOMPARE(said(s.t.prompts).mid(1), saidBy(ShowPathNotFoundMessage));
     const QByteArray all = recordLines(3);
     const QByteArray expected =
         all.left(all.indexOf("\r\n") + 2) + all.mid(all.lastIndexOf("\"10.0.0.3"));
@@ -200,9 +177,8 @@ void ViewerTest::failedSaveLeavesFileWhole()
         s.click("cmdSaveDataFile");
     }
     QCOMPARE(s.t.readFile("big.txt"), recordLines(40));
-    const auto messages = s.t.prompts.messages();
-    QCOMPARE(messages.size(), 1);
-    QCOMPARE(messages.first().icon, PromptIcon::Critical);
+    const QStringList trapped{"Error Condition|Critical|*"};
+    QCOMPARE(said(s.t.prompts, trapped), trapped);
     QVERIFY(s.t.readFile("ErrorLog.txt").contains("\"cmdSaveDataFile_Click in View Data File\""));
     QCOMPARE(s.t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("devices.txt"));
 }
@@ -229,11 +205,8 @@ void ViewerTest::printWithoutPrinter()
     s.open();
     s.viewer->setPrinter(std::make_unique<SystemLinePrinter>());
     s.click("cmdPrintDataFile");
-    QCOMPARE(s.t.prompts.count(), 1);
-    const auto shown = s.t.prompts.shown().first();
-    QCOMPARE(shown.text, QStringLiteral("There was an error trying to print this file\r\n"
-                                        "Verify the connection to your printer."));
-    QCOMPARE(shown.title, QStringLiteral("Error Condition"));
-    QCOMPARE(shown.icon, PromptIcon::None);
+    QCOMPARE(said(s.t.prompts),
+             QStringList{"Error Condition|None|There was an error trying to print this file\r\n"
+                         "Verify the connection to your printer."});
     QVERIFY(!QFileInfo::exists(s.t.path("ErrorLog.txt")));
 }

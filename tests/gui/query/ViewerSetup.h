@@ -23,16 +23,16 @@ private:
     QList<QList<QStringList>> *m_jobs;
 };
 
-// A viewer on a test folder whose settings name `fileName` in `folder`
-// (the test folder with its trailing '/' unless given).
+// A viewer on a test folder whose settings name `fileName` in `folder`: the
+// test folder with its trailing '/' when null, no folder setting when empty.
 struct ViewerSetup {
     explicit ViewerSetup(const QByteArray &fileName, const QByteArray &content = {},
                          const QByteArray &folder = {})
     {
         const QByteArray dir = folder.isNull() ? t.folder().toLatin1() + "/" : folder;
         t.writeFile(QStringLiteral("ConfigUtility.ini"),
-                    "[Database]\r\nDatabaseFileName=" + fileName + "\r\nDatabaseFileDir=" + dir +
-                        "\r\n");
+                    "[Database]\r\nDatabaseFileName=" + fileName + "\r\n" +
+                        (dir.isEmpty() ? QByteArray() : "DatabaseFileDir=" + dir + "\r\n"));
         t.reloadSettings();
         if (!content.isNull())
             t.writeFile(QString::fromLatin1(fileName), content);

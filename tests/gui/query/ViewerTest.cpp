@@ -1,7 +1,7 @@
 #include "ViewerTest.h"
 
+#include "DialogChecks.h"
 #include "ViewerSetup.h"
-#include "core/datafile/DataFileFormat.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,39 +10,12 @@
 #include <QScreen>
 #include <QScrollBar>
 
-void ViewerTest::loadShowsRecords()
-{
-    ViewerSetup s("devices.txt", recordLines(3));
-    s.open();
-    QCOMPARE(s.viewer->objectName(), QStringLiteral("frmDataFile"));
-    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File - devices.txt"));
-    QCOMPARE(s.viewer->recordCount(), 3);
-    for (int r = 0; r < 3; ++r) {
-        QCOMPARE(s.cell(r, 0), QString::number(r + 1));
-        QCOMPARE(s.cell(r, 1), "10.0.0." + QString::number(r + 1));
-        QCOMPARE(s.cell(r, 5), QStringLiteral("two port (Q2, Q2R)"));
-    }
-    QCOMPARE(s.cell(3, 0), QString());
-    QCOMPARE(s.viewer->currentPath(), s.t.path("devices.txt"));
-    QCOMPARE(s.viewer->currentFolder(), s.t.folder() + "/");
-    QCOMPARE(s.t.prompts.count(), 0);
-    // Each activation puts the focus on the import button, wherever it was.
-    s.viewer->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(s.viewer));
-    s.grid()->setFocus();
-    QWidget other;
-    other.show();
-    other.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
-    s.viewer->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(s.viewer));
-    QCOMPARE(s.viewer->focusWidget()->objectName(), QStringLiteral("cmdImportDataFile"));
-}
-
 void ViewerTest::gridLayout()
 {
     ViewerSetup s("devices.txt", recordLines(1));
     s.open();
+    QCOMPARE(s.viewer->objectName(), QStringLiteral("frmDataFile"));
+    QCOMPARE(s.cell(0, 5), QStringLiteral("two port (Q2, Q2R)"));
     QTableWidget *grid = s.grid();
     QStringList headers;
     for (int c = 0; c < grid->columnCount(); ++c)
@@ -72,124 +45,107 @@ void ViewerTest::gridLayout()
     QCOMPARE(grid->horizontalHeaderItem(3)->background().color(),
              grid->palette().color(QPalette::Light));
     QCOMPARE(grid->item(0, 2)->textAlignment(), int(Qt::AlignLeft | Qt::AlignVCenter));
-    const QStringList tabOrder{"cmdImportDataFile", "cmdPrintDataFile", "cmdSaveDataFile",
-                               "grdDeviceData"};
-    for (int i = 0; i + 1 < tabOrder.size(); ++i) {
-        QWidget *w = s.viewer->findChild<QWidget *>(tabOrder[i])->nextInFocusChain();
-        while (w->focusPolicy() == Qt::NoFocus)
-            w = w->nextInFocusChain();
-        QCOMPARE(w->objectName(), tabOrder[i + 1]);
-    }
+    QCOMPARE(
+        tabOrder(s.viewer->findChild<QWidget *>("cmdImportDataFile"), 4),
+        QStringList({"cmdImportDataFile", "cmdPrintDataFile", "cmdSaveDataFile", "grdDeviceData"}));
+
+    // Each activation puts the focus on the import button, wherever it was.
+    s.viewer->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.viewer));
+    grid->setFocus();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    s.viewer->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(s.viewer));
+    QCOMPARE(s.viewer->focusWidget()->objectName(), QStringLiteral("cmdImportDataFile"));
 }
 
-void ViewerTest::folderWithoutSeparator()
+void ViewerTest::load_data()
 {
-    ViewerSetup s("devices.txt", recordLines(2), QByteArray());
-    s.t.writeFile("ConfigUtility.ini", "[Database]\r\nDatabaseFileName=devices.txt\r\n");
-    s.t.reloadSettings(); // the folder defaults to the program folder, no trailing '/'
-    s.open();
-    QCOMPARE(s.viewer->recordCount(), 2);
-    QCOMPARE(s.viewer->currentPath(), s.t.path("devices.txt"));
-}
-
-void ViewerTest::emptyFileNameShowsHeaderOnly()
-{
-    ViewerSetup s("");
-    s.open();
-    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File"));
-    QCOMPARE(s.cell(0, 0), QString());
-    QCOMPARE(s.viewer->recordCount(), 0);
-    QCOMPARE(s.t.prompts.count(), 0);
-}
-
-void ViewerTest::missingFileMessage()
-{
-    ViewerSetup s("gone.txt");
-    s.open();
-    QCOMPARE(s.t.prompts.count(), 1);
-    const auto shown = s.t.prompts.shown().first();
-    QCOMPARE(shown.title, QStringLiteral("Error Condition"));
-    QCOMPARE(shown.text, "Database file " + s.t.path("gone.txt") +
-                             " was not found!\r\nPlease select another file.");
-    QCOMPARE(shown.icon, PromptIcon::None);
-    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File"));
-    QVERIFY(!QFileInfo::exists(s.t.path("ErrorLog.txt")));
-    QVERIFY(!QFileInfo::exists(s.t.path("gone.txt")));
-}
-
-void ViewerTest::emptyFileIsTrapped()
-{
-    ViewerSetup s("devices.txt", "");
-    s.open();
-    QCOMPARE(s.t.prompts.count(), 1);
-    QCOMPARE(s.t.prompts.shown().first().text, QStringLiteral("62\r\nInput past end of file"));
-    QCOMPARE(s.t.prompts.shown().first().icon, PromptIcon::Critical);
-    QVERIFY(s.t.readFile("ErrorLog.txt").contains("\"Sub Form_Load in View Data File\",62,"));
-    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File"));
-    QVERIFY(s.viewer->currentPath().isEmpty());
-}
-
-void ViewerTest::badInputNeverWritten_data()
-{
-    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QByteArray>("fileName");
+    QTest::addColumn<QByteArray>("folder");  // as ViewerSetup takes it
+    QTest::addColumn<QByteArray>("content"); // null: no such file
     QTest::addColumn<int>("records");
-    QTest::addColumn<QString>("firstIp");
-    QTest::addColumn<QString>("lastIp");
-    QTest::newRow("unquoted") << QByteArray("10.0.0.1,aa,1.0,X1,dev\r\n") << 1 << "10.0.0.1"
-                              << "10.0.0.1";
+    QTest::addColumn<QStringList>("ips");      // of the first and the last record
+    QTest::addColumn<QStringList>("messages"); // %1: the test folder
+    const QByteArray name = "devices.txt";
+    const QByteArray none;
+    const QStringList quiet;
+    const QStringList trapped{"Error Condition|Critical|62\r\nInput past end of file"};
+    QTest::newRow("three records")
+        << name << none << recordLines(3) << 3 << QStringList{"10.0.0.1", "10.0.0.3"} << quiet;
+    QTest::newRow("more than twenty")
+        << name << none << recordLines(25) << 25 << QStringList{"10.0.0.1", "10.0.0.25"} << quiet;
+    // The folder then defaults to the program folder, without a trailing '/'.
+    QTest::newRow("no folder setting") << name << QByteArray("") << recordLines(2) << 2
+                                       << QStringList{"10.0.0.1", "10.0.0.2"} << quiet;
+    QTest::newRow("no file name") << QByteArray("") << none << none << 0 << QStringList{"", ""}
+                                  << quiet;
+    QTest::newRow("missing file")
+        << QByteArray("gone.txt") << none << none << 0 << QStringList{"", ""}
+        << QStringList{"Error Condition|None|Database file %1/gone.txt was not found!\r\n"
+                       "Please select another file."};
+    // Odd files are read as well as may be and never written.
+    QTest::newRow("unquoted") << name << none << QByteArray("10.0.0.1,aa,1.0,X1,dev\r\n") << 1
+                              << QStringList{"10.0.0.1", "10.0.0.1"} << quiet;
     QTest::newRow("blanks after commas")
-        << QByteArray("\"10.0.0.1\", \"aa\",  \"1.0\", X1, dev\r\n") << 1 << "10.0.0.1"
-        << "10.0.0.1";
-    QTest::newRow("four per line") << QByteArray("a,b,c,d\r\ne,f,g,h\r\n") << 2 << "a"
-                                   << "e";
-    QTest::newRow("six per line") << QByteArray("a,b,c,d,e,f\r\ng,h,i,j,k,l\r\n") << 2 << "a"
-                                  << "g";
-    QTest::newRow("blank lines") << "\r\n\r\n" + recordLines(1) + "\r\n"
-                                 << 1 << "10.0.0.1"
-                                 << "10.0.0.1";
-    QTest::newRow("unbalanced quote")
-        << QByteArray("\"10.0.0.1,b\r\nc,d,e,f,g\r\n") << 2 << "10.0.0.1,b"
-        << "c";
-    QTest::newRow("LF line ends") << recordLines(2).replace("\r\n", "\n") << 2 << "10.0.0.1"
-                                  << "10.0.0.2";
-    QTest::newRow("high bytes") << QByteArray("\"\xE9\xFF\",b,c,d,e\r\n") << 1 << "\u00E9\u00FF"
-                                << "\u00E9\u00FF";
-    QTest::newRow("control bytes") << QByteArray("\x01\x02,\x7F\r", 5) << 1 << "\x01\x02"
-                                   << "\x01\x02";
-    QTest::newRow("empty") << QByteArray("") << 0 << ""
-                           << "";
-    QTest::newRow("only blank lines") << QByteArray("\r\n  \n") << 0 << ""
-                                      << "";
+        << name << none << QByteArray("\"10.0.0.1\", \"aa\",  \"1.0\", X1, dev\r\n") << 1
+        << QStringList{"10.0.0.1", "10.0.0.1"} << quiet;
+    QTest::newRow("four per line") << name << none << QByteArray("a,b,c,d\r\ne,f,g,h\r\n") << 2
+                                   << QStringList{"a", "e"} << quiet;
+    QTest::newRow("six per line") << name << none << QByteArray("a,b,c,d,e,f\r\ng,h,i,j,k,l\r\n")
+                                  << 2 << QStringList{"a", "g"} << quiet;
+    QTest::newRow("blank lines") << name << none << "\r\n\r\n" + recordLines(1) + "\r\n"
+                                 << 1 << QStringList{"10.0.0.1", "10.0.0.1"} << quiet;
+    QTest::newRow("unbalanced quote") << name << none << QByteArray("\"10.0.0.1,b\r\nc,d,e,f,g\r\n")
+                                      << 2 << QStringList{"10.0.0.1,b", "c"} << quiet;
+    QTest::newRow("LF line ends") << name << none << recordLines(2).replace("\r\n", "\n") << 2
+                                  << QStringList{"10.0.0.1", "10.0.0.2"} << quiet;
+    QTest::newRow("high bytes") << name << none << QByteArray("\"\xE9\xFF\",b,c,d,e\r\n") << 1
+                                << QStringList{"\u00E9\u00FF", "\u00E9\u00FF"} << quiet;
+    QTest::newRow("control bytes") << name << none << QByteArray("\x01\x02,\x7F\r", 5) << 1
+                                   << QStringList{"\x01\x02", "\x01\x02"} << quiet;
+    QTest::newRow("empty") << name << none << QByteArray("") << 0 << QStringList{"", ""} << trapped;
+    QTest::newRow("only blank lines")
+        << name << none << QByteArray("\r\n  \n") << 0 << QStringList{"", ""} << trapped;
 }
 
-void ViewerTest::badInputNeverWritten()
+void ViewerTest::load()
 {
+    QFETCH(QByteArray, fileName);
+    QFETCH(QByteArray, folder);
     QFETCH(QByteArray, content);
     QFETCH(int, records);
-    ViewerSetup s("devices.txt", content);
-    const QDateTime modified = QFileInfo(s.t.path("devices.txt")).lastModified();
+    QFETCH(QStringList, messages);
+    ViewerSetup s(fileName, content, folder);
+    const QString path = s.t.path(QString::fromLatin1(fileName));
+    const QDateTime modified = QFileInfo(path).lastModified();
     s.open();
     QCOMPARE(s.viewer->recordCount(), records);
-    QTEST(s.cell(0, 1), "firstIp");
-    QTEST(s.cell(qMax(0, records - 1), 1), "lastIp");
-    QCOMPARE(s.t.prompts.count(), records == 0 ? 1 : 0);
-    QCOMPARE(s.t.readFile("devices.txt"), content);
-    QCOMPARE(QFileInfo(s.t.path("devices.txt")).lastModified(), modified);
-    QStringList expected{"ConfigUtility.ini", "devices.txt"};
-    if (records == 0)
-        expected << "ErrorLog.txt"; // the trapped failure's log line
+    QTEST((QStringList{s.cell(0, 1), s.cell(qMax(0, records - 1), 1)}), "ips");
+    QCOMPARE(s.cell(qMax(0, records - 1), 0), records ? QString::number(records) : QString());
+    QCOMPARE(s.cell(records, 0), QString());
+    messages.replaceInStrings("%1", s.t.folder());
+    QCOMPARE(said(s.t.prompts), messages);
+    QCOMPARE(s.viewer->windowTitle(), QStringLiteral("View Data File") +
+                                          (records ? " - " + QString::fromLatin1(fileName) : ""));
+    QCOMPARE(s.viewer->currentPath(), records ? path : QString());
+    if (records)
+        QCOMPARE(s.viewer->currentFolder(), folder.isNull() ? s.t.folder() + "/" : s.t.folder());
+    QCOMPARE(s.t.readFile(QString::fromLatin1(fileName)), content);
+    QCOMPARE(QFileInfo(path).lastModified(), modified);
+    // The trapped failure's log line is the only file written.
+    QStringList expected{"ConfigUtility.ini"};
+    if (!content.isNull())
+        expected << QString::fromLatin1(fileName);
+    if (messages.value(0).contains("|Critical|"))
+        expected << "ErrorLog.txt";
     QStringList actual = QDir(s.t.folder()).entryList(QDir::Files | QDir::Hidden);
     actual.sort();
     expected.sort();
     QCOMPARE(actual, expected);
-}
-
-void ViewerTest::moreThanTwentyRecords()
-{
-    ViewerSetup s("devices.txt", recordLines(25));
-    s.open();
-    QCOMPARE(s.viewer->recordCount(), 25);
-    QCOMPARE(s.cell(24, 0), QStringLiteral("25"));
-    QCOMPARE(s.cell(24, 1), QStringLiteral("10.0.0.25"));
-    QCOMPARE(s.t.prompts.count(), 0);
+    if (expected.contains("ErrorLog.txt"))
+        QVERIFY(s.t.readFile("ErrorLog.txt").contains("\"Sub Form_Load in View Data File\",62,"));
 }

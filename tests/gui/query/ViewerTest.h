@@ -5,22 +5,13 @@
 class ViewerTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void loadShowsRecords();
     void gridLayout();
-    void folderWithoutSeparator();
-    void emptyFileNameShowsHeaderOnly();
-    void missingFileMessage();
-    void emptyFileIsTrapped();
-    void badInputNeverWritten_data();
-    void badInputNeverWritten();
-    void moreThanTwentyRecords();
-    void importCancelLeavesState();
+    void load_data();
+    void load();
     void importReadsOtherFile();
     void importFailureKeepsGrid_data();
     void importFailureKeepsGrid();
-    void removeYesRenumbers();
-    void removeNoUnhighlights();
-    void otherColumnsNeverAsk();
+    void removeRecord();
     void saveAfterRemoval();
     void saveEmptyGrid();
     void failedSaveLeavesFileWhole();

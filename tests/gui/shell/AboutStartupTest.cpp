@@ -1,3 +1,4 @@
+#include "DialogChecks.h"
 #include "ShellTest.h"
 #include "ShellTestSupport.h"
 #include "TestContext.h"
@@ -32,35 +33,41 @@ void addGraphics(const TestContext &tc, const QString &name, const QByteArray &b
 
 } // namespace
 
-void ShellTest::aboutWithDefaults()
+void ShellTest::about_data()
 {
-    TestContext tc; // no settings file
+    QTest::addColumn<bool>("set"); // else no settings file
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QStringList>("labels"); // title, version, copyright
+    QTest::newRow("defaults") << false << "About Configuration Utility"
+                              << QStringList{"Device Server Configuration Utility", "Version ",
+                                             " "};
+    QTest::newRow("settings trimmed")
+        << true << "About Port Manager"
+        << QStringList{"Serial Box Port Manager", "Version 2.5.1", "Copyright 2026 Example Works"};
+}
+
+void ShellTest::about()
+{
+    QFETCH(bool, set);
+    TestContext tc;
+    if (set) {
+        SettingsRecord &s = tc.context.settings;
+        s.ProductName = QStringLiteral("  Serial Box  ");
+        s.TitleBarName = fixedWidth(QStringLiteral("  Port Manager"), 32);
+        s.VersionNum = fixedWidth(QStringLiteral("2.5.1"), 12);
+        s.CopyrightYear = fixedWidth(QStringLiteral("Copyright 2026"), 20);
+        s.CompanyName = fixedWidth(QStringLiteral(" Example Works"), 32);
+    }
     AboutDialog about(tc.context);
     QCOMPARE(about.objectName(), QStringLiteral("frmAbout"));
     QVERIFY(about.isModal());
-    QCOMPARE(about.windowTitle(), QStringLiteral("About Configuration Utility"));
-    QCOMPARE(label(&about, "lblTitle"), QStringLiteral("Device Server Configuration Utility"));
-    QCOMPARE(label(&about, "lblVersion"), QStringLiteral("Version "));
+    QTEST(about.windowTitle(), "caption");
+    QTEST((QStringList{label(&about, "lblTitle"), label(&about, "lblVersion"),
+                       label(&about, "lblCopyright")}),
+          "labels");
     QCOMPARE(label(&about, "lblDescription"), kDescription);
-    QCOMPARE(label(&about, "lblCopyright"), QStringLiteral(" "));
     QVERIFY(label(&about, "lblDisclaimer").startsWith(QLatin1String("Warning: ")));
     QCOMPARE(about.findChild<QPushButton *>(QStringLiteral("cmdOK"))->text(), QStringLiteral("OK"));
-}
-
-void ShellTest::aboutTrimsSettings()
-{
-    TestContext tc;
-    SettingsRecord &s = tc.context.settings;
-    s.ProductName = QStringLiteral("  Serial Box  ");
-    s.TitleBarName = fixedWidth(QStringLiteral("  Port Manager"), 32);
-    s.VersionNum = fixedWidth(QStringLiteral("2.5.1"), 12);
-    s.CopyrightYear = fixedWidth(QStringLiteral("Copyright 2026"), 20);
-    s.CompanyName = fixedWidth(QStringLiteral(" Example Works"), 32);
-    AboutDialog about(tc.context);
-    QCOMPARE(about.windowTitle(), QStringLiteral("About Port Manager"));
-    QCOMPARE(label(&about, "lblTitle"), QStringLiteral("Serial Box Port Manager"));
-    QCOMPARE(label(&about, "lblVersion"), QStringLiteral("Version 2.5.1"));
-    QCOMPARE(label(&about, "lblCopyright"), QStringLiteral("Copyright 2026 Example Works"));
 }
 
 void ShellTest::aboutLoadsEachTimeAndOkCloses()
@@ -123,21 +130,18 @@ void ShellTest::helpMessages()
     WindowGuard window{new MainWindow(tc.context, programTools())};
     item(window.window, menuItem)->trigger();
     QCOMPARE(tc.prompts.count(), 1);
-    const ScriptedPrompts::Shown shown = tc.prompts.shown().first();
-    QCOMPARE(shown.kind, ScriptedPrompts::Shown::Message);
-    QCOMPARE(shown.title, title);
-    QCOMPARE(shown.text, text);
-    QCOMPARE(shown.icon, PromptIcon::Information);
-    QCOMPARE(shown.buttons, PromptButtons::Ok);
+    QCOMPARE(said(tc.prompts), QStringList{title + "|Information|" + text});
+    QCOMPARE(tc.prompts.shown().first().buttons, PromptButtons::Ok);
 }
 
-void ShellTest::missingPictures_data()
+void ShellTest::pictures_data()
 {
     QTest::addColumn<QByteArray>("ini");
-    QTest::addColumn<QString>("files"); // what stands under the names: nothing, no picture, FIFOs
+    QTest::addColumn<QString>("files"); // what stands under the names
 
     const QByteArray named = "[Images]\r\nSplashScreenLogo=splash.png\r\n"
                              "TitleBarIcon=appicon.png\r\nAboutBoxGraphic=about.png\r\n";
+    QTest::newRow("pictures") << named << "png";
     QTest::newRow("no settings file, no Graphics folder") << QByteArray() << "none";
     QTest::newRow("named files missing") << named << "none";
     QTest::newRow("named files are not pictures") << named << "garbage";
@@ -145,13 +149,19 @@ void ShellTest::missingPictures_data()
     QTest::newRow("named files are FIFOs") << named << "fifo";
 }
 
-void ShellTest::missingPictures()
+// Each window shows its picture when there is one, else goes without.
+void ShellTest::pictures()
 {
     QFETCH(QByteArray, ini);
     QFETCH(QString, files);
     TestContext tc(ini);
+    const QSize sizes[] = {{120, 70}, {32, 32}, {200, 100}, {32, 32}};
+    int i = 0;
     for (const char *name : {"splash.png", "appicon.png", "about.png", "tb_ping.png"}) {
-        if (files == "garbage") {
+        const QSize size = sizes[i++];
+        if (files == "png") {
+            addGraphics(tc, QString::fromLatin1(name), png(size.width(), size.height()));
+        } else if (files == "garbage") {
             addGraphics(tc, QString::fromLatin1(name), QByteArray("not a picture\r\n"));
         } else if (files == "fifo") {
             QDir(tc.folder()).mkpath(QStringLiteral("Graphics"));
@@ -159,50 +169,32 @@ void ShellTest::missingPictures()
             QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         }
     }
+    const bool shown = files == "png";
 
     WindowGuard window{new MainWindow(tc.context, programTools())};
     window->show();
-    QVERIFY(window->windowIcon().isNull());
-    for (const ExpectedTool &tool : kExpectedTools)
-        QVERIFY2(button(window.window, QString::fromLatin1(tool.key))->icon().isNull(), tool.key);
+    QCOMPARE(!window->windowIcon().isNull(), shown);
+    for (const ExpectedTool &tool : kExpectedTools) // only Ping has a picture
+        QVERIFY2(button(window.window, QString::fromLatin1(tool.key))->icon().isNull() !=
+                     (shown && QLatin1String(tool.key) == QLatin1String("Ping")),
+                 tool.key);
 
     AboutDialog about(tc.context);
     about.show();
-    QVERIFY(!about.hasBackground());
-    QVERIFY(about.windowIcon().isNull());
+    QCOMPARE(about.hasBackground(), shown);
+    QCOMPARE(!about.windowIcon().isNull(), shown);
 
     SplashWindow splash(tc.context);
     splash.show();
-    QVERIFY(splash.picture().isNull());
-    QVERIFY(!splash.grab().isNull()); // paints its plain face
+    QCOMPARE(splash.picture().isNull(), !shown);
+    if (shown) {
+        QCOMPARE(splash.picture().size(), QSize(120, 70));
+        QCOMPARE(splash.size(), QSize(120, 70));
+    }
+    QVERIFY(!splash.grab().isNull()); // paints, with or without its picture
 
     ToolDialog tool(tc.context, QStringLiteral("frmTool"), QStringLiteral("Tool"));
-    QVERIFY(tool.windowIcon().isNull());
-}
-
-void ShellTest::presentPictures()
-{
-    TestContext tc("[Images]\r\nSplashScreenLogo=splash.png\r\n"
-                   "TitleBarIcon=appicon.png\r\nAboutBoxGraphic=about.png\r\n");
-    addGraphics(tc, QStringLiteral("splash.png"), png(120, 70));
-    addGraphics(tc, QStringLiteral("appicon.png"), png(32, 32));
-    addGraphics(tc, QStringLiteral("about.png"), png(200, 100));
-    addGraphics(tc, QStringLiteral("tb_ping.png"), png(32, 32));
-
-    WindowGuard window{new MainWindow(tc.context, programTools())};
-    QVERIFY(!window->windowIcon().isNull());
-    QVERIFY(!button(window.window, QStringLiteral("Ping"))->icon().isNull());
-    QVERIFY(button(window.window, QStringLiteral("Query"))->icon().isNull());
-
-    AboutDialog about(tc.context);
-    QVERIFY(about.hasBackground());
-    QVERIFY(!about.windowIcon().isNull());
-    ToolDialog tool(tc.context, QStringLiteral("frmTool"), QStringLiteral("Tool"));
-    QVERIFY(!tool.windowIcon().isNull());
-
-    SplashWindow splash(tc.context);
-    QCOMPARE(splash.picture().size(), QSize(120, 70));
-    QCOMPARE(splash.size(), QSize(120, 70));
+    QCOMPARE(!tool.windowIcon().isNull(), shown);
 }
 
 void ShellTest::fileFilters_data()

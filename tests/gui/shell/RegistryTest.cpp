@@ -8,10 +8,12 @@
 #include <QTest>
 #include <QToolBar>
 
-void ShellTest::dialogChosenTwiceStaysOne()
+// Chosen twice, a dialog stays one; closed, it is made again or shown again.
+void ShellTest::dialogsOfTheRegistry()
 {
     TestContext tc;
     StandIns standIns;
+    standIns.hiding = {QStringLiteral("frmTelnetDevice")};
     WindowGuard window{new MainWindow(tc.context, standIns.tools())};
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.window));
@@ -30,18 +32,8 @@ void ShellTest::dialogChosenTwiceStaysOne()
     item(window.window, QStringLiteral("mnuToolsQueryDevice"))->trigger();
     QCOMPARE(windowsNamed(QStringLiteral("frmQueryDevice")), 0);
     QVERIFY(!window->dialogs().dialog(QStringLiteral("frmQueryDevice")));
-}
-
-void ShellTest::closedDialogIsMadeAgainOrShownAgain()
-{
-    TestContext tc;
-    StandIns standIns;
-    standIns.hiding = {QStringLiteral("frmTelnetDevice")};
-    WindowGuard window{new MainWindow(tc.context, standIns.tools())};
-    window->show();
 
     // Destroys itself when closed: chosen again at once, a new one is made.
-    window->tbrCustomTools_ButtonClick(QStringLiteral("Ping"));
     QPointer<QWidget> first = window->dialogs().dialog(QStringLiteral("frmPingDevice"));
     first->close();
     window->tbrCustomTools_ButtonClick(QStringLiteral("Ping"));

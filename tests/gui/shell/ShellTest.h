@@ -9,28 +9,24 @@ class ShellTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     // Main window
-    void menuTree();
-    void toolbarButtons();
+    void menusAndToolbar();
     void toolOptions_data();
     void toolOptions();
-    void toolbarToggleTwice();
     void dispatch_data();
     void dispatch();
-    void dialogChosenTwiceStaysOne();
-    void closedDialogIsMadeAgainOrShownAgain();
+    void dialogsOfTheRegistry();
     void unloadAllForms_data();
     void unloadAllForms();
     void realDialogsOpenOnceAndCloseAtEnd();
 
     // About box, Help, pictures, start-up
-    void aboutWithDefaults();
-    void aboutTrimsSettings();
+    void about_data();
+    void about();
     void aboutLoadsEachTimeAndOkCloses();
     void helpMessages_data();
     void helpMessages();
-    void missingPictures_data();
-    void missingPictures();
-    void presentPictures();
+    void pictures_data();
+    void pictures();
     void fileFilters_data();
     void fileFilters();
     void startup_data();

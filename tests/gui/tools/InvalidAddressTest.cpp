@@ -1,7 +1,11 @@
 #include "TestToolDialogs.h"
 
+#include "DialogChecks.h"
 #include "TestContext.h"
+#include "core/device/DeviceQuery.h"
+#include "core/support/SharedMessages.h"
 #include "gui/ToolTable.h"
+#include "gui/query/QueryDeviceDialog.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -9,20 +13,21 @@
 #include <QTest>
 #include <memory>
 
-void TestToolDialogs::invalidAddressOnClick_data()
+void TestToolDialogs::invalidAddressRefused_data()
 {
     QTest::addColumn<QString>("form");
-    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("button"); // empty: Enter in the address box
     QTest::newRow("ping") << "frmPingDevice"
                           << "cmdPing";
     QTest::newRow("telnet") << "frmTelnetDevice"
                             << "cmdTelnet";
     QTest::newRow("web") << "frmWebConfig"
                          << "cmdWebConfig";
+    QTest::newRow("query, Enter") << "frmQueryDevice" << QString();
 }
 
 // A bad address is refused with the shared message before anything else.
-void TestToolDialogs::invalidAddressOnClick()
+void TestToolDialogs::invalidAddressRefused()
 {
     QFETCH(QString, form);
     QFETCH(QString, button);
@@ -42,11 +47,16 @@ void TestToolDialogs::invalidAddressOnClick()
     if (results)
         results->setPlainText(QStringLiteral("earlier results"));
 
-    QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
-    QCOMPARE(t.prompts.count(), 1);
-    QCOMPARE(t.prompts.shown().first().title, QStringLiteral("Error Condition"));
-    QCOMPARE(t.prompts.shown().first().icon, PromptIcon::Exclamation);
-    QVERIFY(t.prompts.shown().first().text.startsWith(QLatin1String("Invalid range")));
+    if (button.isEmpty()) {
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        QTest::keyClick(address, Qt::Key_Return);
+        QCOMPARE(dialog->focusWidget(), address);
+        QVERIFY(!qobject_cast<QueryDeviceDialog *>(dialog.get())->query().awaitingReply());
+    } else {
+        QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
+    }
+    QCOMPARE(said(t.prompts), saidBy(ShowInvalidIPAddressMessage));
     QCOMPARE(address->text(), QString());
     QCOMPARE(t.context.currentDeviceAddress, QStringLiteral("127.0.0.5"));
     if (results)

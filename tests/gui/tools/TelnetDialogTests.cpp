@@ -1,6 +1,7 @@
 #include "TestToolDialogs.h"
 
 #include "DesktopSandbox.h"
+#include "DialogChecks.h"
 #include "TestContext.h"
 #include "gui/shell/DialogRegistry.h"
 #include "gui/telnet/TelnetDeviceDialog.h"
@@ -53,38 +54,49 @@ struct TelnetRun {
 
 } // namespace
 
-// Missing from the system folder, found in the Windows folder; the next click
-// starts there, though the system folder has the program by then.
-void TestToolDialogs::telnetFoundInSecondFolderIsRemembered()
+// Enter in the port list adds a text that no item equals exactly, empty
+// included, and moves on to the button. Telnet missing from the system
+// folder is found in the Windows folder; the next click starts there, though
+// the system folder has the program by then. A user's close only hides the
+// dialog: the list and the telnet folder survive and showing it again brings
+// the Current device address; the program's end closes it.
+void TestToolDialogs::telnetSession()
 {
     TelnetRun run;
+    for (const char *typed : {"9999", "9999 ", "Telnet", "", "telnet", "9999 "}) {
+        run.ports->setFocus();
+        run.ports->setEditText(QString::fromLatin1(typed));
+        QTest::keyClick(run.ports, Qt::Key_Return);
+        QCOMPARE(run.dialog->focusWidget()->objectName(), QStringLiteral("cmdTelnet"));
+    }
+    QStringList items;
+    for (int i = 0; i < run.ports->count(); ++i)
+        items << run.ports->itemText(i);
+    QCOMPARE(items, (QStringList{"9999", "10001", "10002", "telnet", "9999 ", "Telnet", ""}));
+    QCOMPARE(run.terminalRuns().size(), 0);
+
+    run.ports->setCurrentIndex(0);
     const QString telnet = run.telnetIn("win");
     run.click();
     QTRY_COMPARE(DesktopSandbox::runsOf(telnet).size(), 1);
     QCOMPARE(run.terminalRuns(), (QList<QStringList>{{"-e", telnet, "127.0.0.5", "9999"}}));
     QCOMPARE(DesktopSandbox::runsOf(telnet), (QList<QStringList>{{"127.0.0.5", "9999"}}));
-
     run.telnetIn("sys");
     run.click();
     QTRY_COMPARE(DesktopSandbox::runsOf(telnet).size(), 2);
     QCOMPARE(run.t.prompts.count(), 0);
-}
 
-// Three attempts (system, Windows, system), then the three-line message.
-void TestToolDialogs::telnetMissingEverywhere()
-{
-    TelnetRun run;
-    run.t.prompts.answer(PromptAnswer::Cancel);
-    run.click();
-    QCOMPARE(run.t.prompts.count(), 1);
-    const auto shown = run.t.prompts.shown().first();
-    QCOMPARE(shown.title, QStringLiteral("Error Condition"));
-    QCOMPARE(shown.text, TelnetDeviceDialog::kTelnetNotFoundText);
-    QCOMPARE(shown.icon, PromptIcon::None);
-    QCOMPARE(shown.buttons, PromptButtons::OkCancel);
-    QCOMPARE(run.dialog->telnetFolder(), run.t.context.settings.SystemDirectory);
-    QTest::qWait(200);
-    QCOMPARE(run.terminalRuns().size(), 0);
+    QVERIFY(!run.dialog->close());
+    QVERIFY(run.dialog->isHidden());
+    run.t.context.currentDeviceAddress = QStringLiteral("127.0.0.9");
+    run.dialog->show();
+    auto *address = run.dialog->findChild<QLineEdit *>(QStringLiteral("txtIPAddress"));
+    QCOMPARE(address->text(), QStringLiteral("127.0.0.9"));
+    QCOMPARE(run.ports->count(), 7);
+    QCOMPARE(run.dialog->telnetFolder(), run.t.context.settings.WindowsDirectory);
+
+    run.dialog->setProperty(kProgramEndingProperty, true);
+    QVERIFY(run.dialog->close());
 }
 
 void TestToolDialogs::telnetArgumentsAsTyped_data()
@@ -126,68 +138,51 @@ void TestToolDialogs::telnetArgumentsAsTyped()
     QVERIFY(!QFile::exists(marker));
 }
 
-void TestToolDialogs::telnetWithoutTerminal_data()
+void TestToolDialogs::telnetCannotStart_data()
 {
-    QTest::addColumn<QByteArray>("terminal"); // null: none at all
-    QTest::newRow("no terminal") << QByteArray();
-    QTest::newRow("terminal that cannot start") << QByteArray("#!/nonexistent/interpreter\n");
+    // Null: none at all; a script of its own ("#!"), else a recording stand-in.
+    QTest::addColumn<QByteArray>("terminal");
+    QTest::addColumn<bool>("telnet"); // a telnet in the system folder
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QByteArray>("log"); // empty: nothing logged
+    QTest::newRow("telnet nowhere")
+        << QByteArray("shift\nexec \"$@\"\n") << false
+        << QStringList{"Error Condition|None|" + TelnetDeviceDialog::kTelnetNotFoundText}
+        << QByteArray();
+    // Names what to install.
+    QTest::newRow("no terminal") << QByteArray() << true
+                                 << QStringList{"Error Condition|Exclamation|" +
+                                                TelnetDeviceDialog::kNoTerminalText}
+                                 << QByteArray();
+    QTest::newRow("terminal that cannot start")
+        << QByteArray("#!/nonexistent/interpreter\n") << true << QStringList()
+        << QByteArray(",\"cmdTelnet_Click in Telnet Device\",");
 }
 
-// No terminal: a message that names what to install. A terminal that is
-// there but does not start: logged only.
-void TestToolDialogs::telnetWithoutTerminal()
+// Telnet is looked for in three places (system, Windows, system) before the
+// message; a terminal that is there but does not start is only logged.
+void TestToolDialogs::telnetCannotStart()
 {
     QFETCH(QByteArray, terminal);
-    TelnetRun run(QByteArray{});
-    if (!terminal.isNull())
+    QFETCH(bool, telnet);
+    QFETCH(QStringList, messages);
+    QFETCH(QByteArray, log);
+    const bool ownScript = terminal.startsWith("#!");
+    TelnetRun run(ownScript ? QByteArray() : terminal);
+    if (ownScript)
         run.sandbox.write(QStringLiteral("bin/x-terminal-emulator"), terminal, true);
-    const QString telnet = run.telnetIn("sys");
+    const QString program = telnet ? run.telnetIn("sys") : QString();
+    run.t.prompts.answer(PromptAnswer::Cancel);
     run.click();
-    const QByteArray log = run.t.readFile(QStringLiteral("ErrorLog.txt"));
-    if (terminal.isNull()) {
-        QCOMPARE(run.t.prompts.count(), 1);
-        QCOMPARE(run.t.prompts.shown().first().text, TelnetDeviceDialog::kNoTerminalText);
-        QCOMPARE(run.t.prompts.shown().first().icon, PromptIcon::Exclamation);
-        QVERIFY(log.isEmpty());
-    } else {
-        QCOMPARE(run.t.prompts.count(), 0);
-        QVERIFY2(log.contains(",\"cmdTelnet_Click in Telnet Device\","), log.constData());
+    QCOMPARE(said(run.t.prompts), messages);
+    if (!telnet) {
+        QCOMPARE(run.t.prompts.shown().first().buttons, PromptButtons::OkCancel);
+        QCOMPARE(run.dialog->telnetFolder(), run.t.context.settings.SystemDirectory);
     }
+    const QByteArray logged = run.t.readFile(QStringLiteral("ErrorLog.txt"));
+    QVERIFY2(log.isEmpty() ? logged.isEmpty() : logged.contains(log), logged.constData());
     QTest::qWait(200);
-    QCOMPARE(DesktopSandbox::runsOf(telnet).size(), 0);
-}
-
-// Enter in the port list adds a text that no item equals exactly, empty
-// included, and moves on to the button. A user's close only hides the dialog:
-// the list and the telnet folder survive and showing it again brings the
-// Current device address; the program's end closes it.
-void TestToolDialogs::telnetPortListAndCloseOnlyHides()
-{
-    TelnetRun run;
-    for (const char *typed : {"9999", "9999 ", "Telnet", "", "telnet", "9999 "}) {
-        run.ports->setFocus();
-        run.ports->setEditText(QString::fromLatin1(typed));
-        QTest::keyClick(run.ports, Qt::Key_Return);
-        QCOMPARE(run.dialog->focusWidget()->objectName(), QStringLiteral("cmdTelnet"));
-    }
-    QStringList items;
-    for (int i = 0; i < run.ports->count(); ++i)
-        items << run.ports->itemText(i);
-    QCOMPARE(items, (QStringList{"9999", "10001", "10002", "telnet", "9999 ", "Telnet", ""}));
     QCOMPARE(run.terminalRuns().size(), 0);
-
-    const QString telnet = run.telnetIn("win");
-    run.click();
-    QTRY_COMPARE(DesktopSandbox::runsOf(telnet).size(), 1);
-    QVERIFY(!run.dialog->close());
-    QVERIFY(run.dialog->isHidden());
-    run.t.context.currentDeviceAddress = QStringLiteral("127.0.0.9");
-    run.dialog->show();
-    auto *address = run.dialog->findChild<QLineEdit *>(QStringLiteral("txtIPAddress"));
-    QCOMPARE(address->text(), QStringLiteral("127.0.0.9"));
-    QCOMPARE(run.ports->count(), 7);
-    QCOMPARE(run.dialog->telnetFolder(), run.t.context.settings.WindowsDirectory);
-
-    run.dialog->setProperty(kProgramEndingProperty, true);
-    QVERIFY(run.dialog->close());
+    if (telnet)
+        QCOMPARE(DesktopSandbox::runsOf(program).size(), 0);
 }

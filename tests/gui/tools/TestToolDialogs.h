@@ -8,9 +8,9 @@
 class TestToolDialogs : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // InvalidAddressTest.cpp: all three
-    void invalidAddressOnClick_data();
-    void invalidAddressOnClick();
+    // InvalidAddressTest.cpp: these three and Query Device
+    void invalidAddressRefused_data();
+    void invalidAddressRefused();
 
     // PingDialogTests.cpp
     void pingLinesFromControlEvents_data();
@@ -20,13 +20,11 @@ private Q_SLOTS:
     void pingSilentThenAlternatingAnswers();
 
     // TelnetDialogTests.cpp
-    void telnetFoundInSecondFolderIsRemembered();
-    void telnetMissingEverywhere();
+    void telnetSession();
     void telnetArgumentsAsTyped_data();
     void telnetArgumentsAsTyped();
-    void telnetWithoutTerminal_data();
-    void telnetWithoutTerminal();
-    void telnetPortListAndCloseOnlyHides();
+    void telnetCannotStart_data();
+    void telnetCannotStart();
 
     // WebConfigDialogTests.cpp
     void browserGetsTheAddress();
