@@ -2,7 +2,6 @@
 
 #include "core/device/DeviceRecord.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -43,6 +42,3 @@ QString joinLocation(const QString &folder, const QString &fileName);
 
 // Records the path's folder and file name in the settings record and file.
 void storeLocation(SettingsRecord &settings, const QString &path);
-
-// Writes the bytes to a temporary file beside `path` and renames it over it.
-void replaceFileContent(const QString &path, const QByteArray &bytes);
