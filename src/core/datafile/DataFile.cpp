@@ -21,11 +21,14 @@ void writeAllRecords(const QString &path, const QList<DeviceRecord> &records)
 SaveOutcome saveDeviceRecord(const QString &path, const DeviceRecord &record)
 {
     const QByteArray existing = readExistingBytes(path);
+    // Compared and stored as the file will hold it, so that saving the same
+    // record again finds it.
+    const DeviceRecord stored = storedRecord(record);
     QList<DeviceRecord> records = parseRecords(existing);
     bool found = false;
     for (DeviceRecord &each : records) {
-        if (each.ipAddress() == record.ipAddress()) {
-            each = record;
+        if (each.ipAddress() == stored.ipAddress()) {
+            each = stored;
             found = true;
         }
     }
@@ -33,7 +36,7 @@ SaveOutcome saveDeviceRecord(const QString &path, const DeviceRecord &record)
         writeAllRecords(path, records);
         return SaveOutcome::Replaced;
     }
-    replaceFileContent(path, withLineAdded(existing, recordLine(record)));
+    replaceFileContent(path, withLineAdded(existing, recordLine(stored)));
     return SaveOutcome::Appended;
 }
 
