@@ -5,6 +5,8 @@
 #include <QList>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 // Length of a UTF-8 byte-order mark at the start (some editors write one);
@@ -45,6 +47,27 @@ QList<Line> splitLines(const QByteArray &data)
         start = end + endingLength;
     }
     return lines;
+}
+
+// The line end for lines inserted after line `at` (-1: at the start of an
+// empty file): the ending of that line, so that no line end next to the new
+// lines changes. A lone CR followed by an LF-only line would read as one CR LF
+// and lose a line. The last line of a file has no ending: it takes the file's
+// most common one (CR LF for a file without any) and gives it to the new lines.
+QByteArray endingAfter(QList<Line> &lines, qsizetype at)
+{
+    if (at >= 0 && !lines[at].ending.isEmpty())
+        return lines[at].ending;
+    const QByteArray endings[] = {"\r\n", "\n", "\r"};
+    qsizetype counts[3] = {};
+    for (const Line &line : lines) {
+        for (int e = 0; e < 3; ++e)
+            counts[e] += line.ending == endings[e] ? 1 : 0;
+    }
+    const int most = int(std::max_element(counts, counts + 3) - counts);
+    if (at >= 0)
+        lines[at].ending = endings[most];
+    return endings[most];
 }
 
 // The section name of a "[name]" line, or a null string for other lines.
@@ -139,16 +162,7 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
     const qsizetype bom = bomLength(data);
     QList<Line> lines = splitLines(data.mid(bom));
 
-    // New lines follow the file's own line ends; a new file gets CR LF.
-    QByteArray eol("\r\n");
-    for (const Line &line : lines) {
-        if (!line.ending.isEmpty()) {
-            eol = line.ending;
-            break;
-        }
-    }
     const QByteArray keyLine = key.toUtf8() + '=' + value.toUtf8();
-
     qsizetype sectionStart = -1;  // index of the header line
     qsizetype lastInSection = -1; // last non-blank line of the section
     qsizetype keyAt = -1;
@@ -176,12 +190,10 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
     if (keyAt >= 0) {
         lines[keyAt].text = keyLine;
     } else if (sectionStart >= 0) {
-        if (lines[lastInSection].ending.isEmpty())
-            lines[lastInSection].ending = eol;
+        const QByteArray eol = endingAfter(lines, lastInSection);
         lines.insert(lastInSection + 1, Line{keyLine, eol});
     } else {
-        if (!lines.isEmpty() && lines.last().ending.isEmpty())
-            lines.last().ending = eol;
+        const QByteArray eol = endingAfter(lines, lines.size() - 1);
         lines.append(Line{'[' + section.toUtf8() + ']', eol});
         lines.append(Line{keyLine, eol});
     }

@@ -16,7 +16,8 @@ struct ProfileValue {
 // - lines starting with ";" are comments; the first of duplicate keys wins;
 // - a write replaces the key in its section and keeps every other line of the
 //   file byte for byte, adding the key, the section or the file when missing;
-// - a value enclosed in matching quotes is read without them (blanks inside kept).
+// - a value enclosed in matching quotes is read without them (blanks inside kept);
+// - a line added to the file takes the line end of the line it follows.
 // Text is read as UTF-8, except that a value that is not valid UTF-8 is read
 // as Latin-1 (files written by older programs); it is written as UTF-8.
 class IniFile {

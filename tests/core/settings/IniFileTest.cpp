@@ -121,6 +121,11 @@ void SettingsTest::iniWrite_data()
     QTest::newRow("lone CR line ends, key added")
         << QByteArray("[database]\rA=1\r\r[b]\r") << "database"
         << "K" << QByteArray("[database]\rA=1\rK=NEW\r\r[b]\r");
+    // The new line takes the ending of the line it follows: a lone CR before
+    // the blank LF-only line would merge with it into one CR LF.
+    QTest::newRow("key added among mixed line ends")
+        << QByteArray("[a]\r[database]\nA=1\n\n[b]\n") << "database"
+        << "K" << QByteArray("[a]\r[database]\nA=1\nK=NEW\n\n[b]\n");
 }
 
 void SettingsTest::iniWrite()
