@@ -70,6 +70,17 @@ QByteArray endingAfter(QList<Line> &lines, qsizetype at)
     return endings[most];
 }
 
+// The value as written: one the reader would not give back as it is (blanks
+// around it, or enclosed in matching quotes) goes inside double quotes, which
+// the reader takes away again.
+QByteArray storedValue(const QString &value)
+{
+    const QByteArray bytes = value.toUtf8();
+    const bool quoted = bytes.size() >= 2 && (bytes.front() == '"' || bytes.front() == '\'') &&
+                        bytes.back() == bytes.front();
+    return quoted || bytes.trimmed() != bytes ? '"' + bytes + '"' : bytes;
+}
+
 // The section name of a "[name]" line, or a null string for other lines.
 QString sectionName(const QByteArray &line)
 {
@@ -153,6 +164,11 @@ ProfileValue IniFile::read(const QString &section, const QString &key, const QSt
 
 bool IniFile::write(const QString &section, const QString &key, const QString &value)
 {
+    // A line end inside the text would write lines of its own into the file.
+    for (const QString *text : {&section, &key, &value}) {
+        if (text->contains(QLatin1Char('\r')) || text->contains(QLatin1Char('\n')))
+            return false;
+    }
     bool readable = false;
     const QByteArray data = readAll(m_path, &readable);
     // A file that is there but cannot be read (no permission, a FIFO) must not
@@ -162,7 +178,7 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
     const qsizetype bom = bomLength(data);
     QList<Line> lines = splitLines(data.mid(bom));
 
-    const QByteArray keyLine = key.toUtf8() + '=' + value.toUtf8();
+    const QByteArray keyLine = key.toUtf8() + '=' + storedValue(value);
     qsizetype sectionStart = -1;  // index of the header line
     qsizetype lastInSection = -1; // last non-blank line of the section
     qsizetype keyAt = -1;

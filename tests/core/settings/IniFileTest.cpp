@@ -143,6 +143,33 @@ void SettingsTest::iniWrite()
     QCOMPARE(ini.read(section, key, {}).value, QStringLiteral("NEW"));
 }
 
+void SettingsTest::iniWriteValueReadsBack_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("line"); // written after "[s]\r\n", empty when refused
+    QTest::newRow("plain") << "a b" << QByteArray("K=a b\r\n");
+    QTest::newRow("blanks around it") << " a\t" << QByteArray("K=\" a\t\"\r\n");
+    QTest::newRow("enclosed in quotes") << "'a'" << QByteArray("K=\"'a'\"\r\n");
+    QTest::newRow("a quote at one end only") << "\"a" << QByteArray("K=\"a\r\n");
+    QTest::newRow("line end refused") << "a\r\n[x]" << QByteArray();
+    QTest::newRow("lone LF refused") << "a\nb" << QByteArray();
+}
+
+void SettingsTest::iniWriteValueReadsBack()
+{
+    // A value always reads back as written; one that cannot be kept on its
+    // own line is refused and leaves the file as it was.
+    QFETCH(QString, value);
+    QFETCH(QByteArray, line);
+    TestContext t;
+    t.writeFile(QStringLiteral("a.ini"), "[s]\r\n");
+    IniFile ini(t.path(QStringLiteral("a.ini")));
+    QCOMPARE(ini.write(QStringLiteral("s"), QStringLiteral("K"), value), !line.isEmpty());
+    QCOMPARE(t.readFile(QStringLiteral("a.ini")), "[s]\r\n" + line);
+    if (!line.isEmpty())
+        QCOMPARE(ini.read(QStringLiteral("s"), QStringLiteral("K"), {}).value, value);
+}
+
 void SettingsTest::iniWriteToMissingFolderFails()
 {
     TestContext t;
