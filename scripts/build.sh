@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # build.sh <build-dir> [extra cmake arguments...]
+# BUILD_TARGETS (space-separated) builds only those targets instead of all.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
@@ -9,4 +10,6 @@ if command -v ccache >/dev/null 2>&1; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "${launcher[@]}" "$@" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+targets=()
+for t in ${BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$dir" -j"$(nproc)" "${targets[@]}"

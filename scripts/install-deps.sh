@@ -12,6 +12,7 @@ packages=(
   inetutils-telnet xterm # Telnet to Device runs the telnet client in a terminal window
   procps            # sysctl, which a ping test runs inside its network namespace
   dpkg-dev file     # the Debian package: dpkg-shlibdeps finds its dependencies
+  clang libclang-rt-14-dev # the fuzz targets: clang and its libFuzzer and sanitizer runtimes
 )
 
 missing=()

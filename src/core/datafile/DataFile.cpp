@@ -3,50 +3,14 @@
 #include "core/datafile/DataFileFormat.h"
 #include "core/settings/SettingsRecord.h"
 #include "core/support/Failure.h"
-#include "core/support/FileFailures.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-
-namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    openOrThrow(file, QIODevice::ReadOnly);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw fileFailure(file, QIODevice::ReadOnly);
-    return bytes;
-}
-
-bool endsWithLineEnd(const QByteArray &bytes)
-{
-    return bytes.endsWith('\n') || bytes.endsWith('\r');
-}
-
-} // namespace
+#include "core/support/TextFile.h"
 
 QList<DeviceRecord> readAllRecords(const QString &path)
 {
-    QList<DeviceRecord> records = parseRecords(readBytes(path));
+    QList<DeviceRecord> records = parseRecords(readFileBytes(path));
     if (records.isEmpty())
         throw Failure(FailureNumber::InputPastEndOfFile, QStringLiteral("Input past end of file"));
     return records;
-}
-
-void replaceFileContent(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    // In a folder the user may not write, a file the user may write is
-    // written in place instead.
-    file.setDirectWriteFallback(true);
-    openOrThrow(file, QIODevice::WriteOnly);
-    // A short write (disk full, size limit) is not always reported by the
-    // write or the commit, but the flush sees it; nothing is renamed then.
-    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
-        throw fileFailure(file, QIODevice::WriteOnly);
 }
 
 void writeAllRecords(const QString &path, const QList<DeviceRecord> &records)
@@ -56,16 +20,15 @@ void writeAllRecords(const QString &path, const QList<DeviceRecord> &records)
 
 SaveOutcome saveDeviceRecord(const QString &path, const DeviceRecord &record)
 {
-    // Only a file that is not there starts afresh; any other read failure is
-    // reported so that the file is never replaced by the new line alone.
-    const QByteArray existing =
-        QFileInfo::exists(path) || path.isEmpty() ? readBytes(path) : QByteArray();
-
+    const QByteArray existing = readExistingBytes(path);
+    // Compared and stored as the file will hold it, so that saving the same
+    // record again finds it.
+    const DeviceRecord stored = storedRecord(record);
     QList<DeviceRecord> records = parseRecords(existing);
     bool found = false;
     for (DeviceRecord &each : records) {
-        if (each.ipAddress() == record.ipAddress()) {
-            each = record;
+        if (each.ipAddress() == stored.ipAddress()) {
+            each = stored;
             found = true;
         }
     }
@@ -73,11 +36,7 @@ SaveOutcome saveDeviceRecord(const QString &path, const DeviceRecord &record)
         writeAllRecords(path, records);
         return SaveOutcome::Replaced;
     }
-    QByteArray bytes = existing;
-    if (!bytes.isEmpty() && !endsWithLineEnd(bytes))
-        bytes += "\r\n"; // keep the new line off the end of an unterminated last line
-    bytes += recordLine(record);
-    replaceFileContent(path, bytes);
+    replaceFileContent(path, withLineAdded(existing, recordLine(stored)));
     return SaveOutcome::Appended;
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/device/DeviceRecord.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -23,11 +22,12 @@ void writeAllRecords(const QString &path, const QList<DeviceRecord> &records);
 
 enum class SaveOutcome { Appended, Replaced };
 
-// Stores one record: every record whose IP address (first field) equals the
-// record's takes the new record in its place and the file is rewritten in
-// canonical form; otherwise the line is added at the end and the file's other
-// bytes stay as they were. A missing or empty file gets the one line. A file
-// that exists but cannot be read is never overwritten: its failure is thrown.
+// Stores one record in its stored form (storedRecord): every record whose IP
+// address (first field) equals the record's takes the new record in its place
+// and the file is rewritten in canonical form; otherwise the line is added at
+// the end and the file's other bytes stay as they were. A missing or empty
+// file gets the one line. A file that exists but cannot be read is never
+// overwritten: its failure is thrown.
 SaveOutcome saveDeviceRecord(const QString &path, const DeviceRecord &record);
 
 // Folder (up to and including the last '/') and file name of a path.
@@ -43,6 +43,3 @@ QString joinLocation(const QString &folder, const QString &fileName);
 
 // Records the path's folder and file name in the settings record and file.
 void storeLocation(SettingsRecord &settings, const QString &path);
-
-// Writes the bytes to a temporary file beside `path` and renames it over it.
-void replaceFileContent(const QString &path, const QByteArray &bytes);

@@ -82,13 +82,35 @@ template <typename Take> void forEachFieldLine(const QByteArray &bytes, Take tak
 
 } // namespace
 
+QString storedField(const QString &field)
+{
+    QString stored = field;
+    for (QChar &c : stored) {
+        if (c == QLatin1Char('"'))
+            c = QLatin1Char('\'');
+        else if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+        else if (c.unicode() > 0xFF)
+            c = QLatin1Char('?');
+    }
+    return stored;
+}
+
+DeviceRecord storedRecord(const DeviceRecord &record)
+{
+    DeviceRecord stored;
+    for (int i = 0; i < DeviceRecord::FieldCount; ++i)
+        stored.fields[size_t(i)] = storedField(record.fields[size_t(i)]);
+    return stored;
+}
+
 QByteArray recordLine(const DeviceRecord &record)
 {
     QByteArray line;
     for (int i = 0; i < DeviceRecord::FieldCount; ++i) {
         if (i > 0)
             line += ',';
-        line += '"' + record.fields[size_t(i)].toLatin1() + '"';
+        line += '"' + storedField(record.fields[size_t(i)]).toLatin1() + '"';
     }
     return line + "\r\n";
 }

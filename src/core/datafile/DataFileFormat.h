@@ -9,7 +9,15 @@
 // The device data file's text: one record per line, five double-quoted
 // fields joined by commas, CR LF after every line, single-byte characters.
 
-// "f1","f2","f3","f4","f5" CR LF. Quotes inside a field are written as they are.
+// The format has no escape, so a field is stored as text the reader gives back
+// unchanged: a double quote (which would end the field) becomes an apostrophe,
+// CR and LF (which would end the line) become blanks, and a character beyond
+// Latin-1 becomes '?'. Any other field is stored as it is.
+QString storedField(const QString &field);
+DeviceRecord storedRecord(const DeviceRecord &record);
+
+// "f1","f2","f3","f4","f5" CR LF, each field in its stored form, which is
+// what parseRecords reads back.
 QByteArray recordLine(const DeviceRecord &record);
 QByteArray formatRecords(const QList<DeviceRecord> &records);
 
@@ -22,5 +30,5 @@ QList<QStringList> readFieldLines(const QByteArray &bytes);
 
 // One record per line: a short line is filled up with empty fields and fields
 // past the fifth are ignored, so one hand-edited line never shifts the
-// records after it. Lines written by recordLine read back as the same record.
+// records after it.
 QList<DeviceRecord> parseRecords(const QByteArray &bytes);

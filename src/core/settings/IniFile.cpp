@@ -5,6 +5,8 @@
 #include <QList>
 #include <QSaveFile>
 
+#include <algorithm>
+
 namespace {
 
 // Length of a UTF-8 byte-order mark at the start (some editors write one);
@@ -45,6 +47,38 @@ QList<Line> splitLines(const QByteArray &data)
         start = end + endingLength;
     }
     return lines;
+}
+
+// The line end for lines inserted after line `at` (-1: at the start of an
+// empty file): the ending of that line, so that no line end next to the new
+// lines changes. A lone CR followed by an LF-only line would read as one CR LF
+// and lose a line. The last line of a file has no ending: it takes the file's
+// most common one (CR LF for a file without any) and gives it to the new lines.
+QByteArray endingAfter(QList<Line> &lines, qsizetype at)
+{
+    if (at >= 0 && !lines[at].ending.isEmpty())
+        return lines[at].ending;
+    const QByteArray endings[] = {"\r\n", "\n", "\r"};
+    qsizetype counts[3] = {};
+    for (const Line &line : lines) {
+        for (int e = 0; e < 3; ++e)
+            counts[e] += line.ending == endings[e] ? 1 : 0;
+    }
+    const int most = int(std::max_element(counts, counts + 3) - counts);
+    if (at >= 0)
+        lines[at].ending = endings[most];
+    return endings[most];
+}
+
+// The value as written: one the reader would not give back as it is (blanks
+// around it, or enclosed in matching quotes) goes inside double quotes, which
+// the reader takes away again.
+QByteArray storedValue(const QString &value)
+{
+    const QByteArray bytes = value.toUtf8();
+    const bool quoted = bytes.size() >= 2 && (bytes.front() == '"' || bytes.front() == '\'') &&
+                        bytes.back() == bytes.front();
+    return quoted || bytes.trimmed() != bytes ? '"' + bytes + '"' : bytes;
 }
 
 // The section name of a "[name]" line, or a null string for other lines.
@@ -130,6 +164,11 @@ ProfileValue IniFile::read(const QString &section, const QString &key, const QSt
 
 bool IniFile::write(const QString &section, const QString &key, const QString &value)
 {
+    // A line end inside the text would write lines of its own into the file.
+    for (const QString *text : {&section, &key, &value}) {
+        if (text->contains(QLatin1Char('\r')) || text->contains(QLatin1Char('\n')))
+            return false;
+    }
     bool readable = false;
     const QByteArray data = readAll(m_path, &readable);
     // A file that is there but cannot be read (no permission, a FIFO) must not
@@ -139,16 +178,7 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
     const qsizetype bom = bomLength(data);
     QList<Line> lines = splitLines(data.mid(bom));
 
-    // New lines follow the file's own line ends; a new file gets CR LF.
-    QByteArray eol("\r\n");
-    for (const Line &line : lines) {
-        if (!line.ending.isEmpty()) {
-            eol = line.ending;
-            break;
-        }
-    }
-    const QByteArray keyLine = key.toUtf8() + '=' + value.toUtf8();
-
+    const QByteArray keyLine = key.toUtf8() + '=' + storedValue(value);
     qsizetype sectionStart = -1;  // index of the header line
     qsizetype lastInSection = -1; // last non-blank line of the section
     qsizetype keyAt = -1;
@@ -176,12 +206,10 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
     if (keyAt >= 0) {
         lines[keyAt].text = keyLine;
     } else if (sectionStart >= 0) {
-        if (lines[lastInSection].ending.isEmpty())
-            lines[lastInSection].ending = eol;
+        const QByteArray eol = endingAfter(lines, lastInSection);
         lines.insert(lastInSection + 1, Line{keyLine, eol});
     } else {
-        if (!lines.isEmpty() && lines.last().ending.isEmpty())
-            lines.last().ending = eol;
+        const QByteArray eol = endingAfter(lines, lines.size() - 1);
         lines.append(Line{'[' + section.toUtf8() + ']', eol});
         lines.append(Line{keyLine, eol});
     }

@@ -16,7 +16,10 @@ struct ProfileValue {
 // - lines starting with ";" are comments; the first of duplicate keys wins;
 // - a write replaces the key in its section and keeps every other line of the
 //   file byte for byte, adding the key, the section or the file when missing;
-// - a value enclosed in matching quotes is read without them (blanks inside kept).
+// - a value enclosed in matching quotes is read without them (blanks inside kept),
+//   so a value with blanks around it, or one enclosed in quotes, is written in
+//   double quotes and reads back as it was given;
+// - a line added to the file takes the line end of the line it follows.
 // Text is read as UTF-8, except that a value that is not valid UTF-8 is read
 // as Latin-1 (files written by older programs); it is written as UTF-8.
 class IniFile {
@@ -29,9 +32,10 @@ public:
     ProfileValue read(const QString &section, const QString &key, const QString &defaultValue,
                       int bufferSize = 64) const;
 
-    // Returns false when the file could not be written; the file is then
-    // unchanged, unless it had to be written in place (its folder is not
-    // writable) and that write broke off.
+    // Returns false when the file could not be written, or when a text holds
+    // a line end (it would add lines of its own); the file is then unchanged,
+    // unless it had to be written in place (its folder is not writable) and
+    // that write broke off.
     bool write(const QString &section, const QString &key, const QString &value);
 
 private:

@@ -1,9 +1,7 @@
 #include "core/tftp/ProductInfobase.h"
 
 #include "core/support/Failure.h"
-#include "core/support/FileFailures.h"
-
-#include <QFile>
+#include "core/support/TextFile.h"
 
 namespace ProductInfobase {
 
@@ -63,11 +61,7 @@ QString takeField(const QString &line, qsizetype &pos, bool &comma)
 // so a file written with bare CRs is not read as one long line.
 QList<QString> readLines(const QString &path)
 {
-    QFile file(path);
-    openOrThrow(file, QIODevice::ReadOnly);
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw fileFailure(file, QIODevice::ReadOnly);
+    const QByteArray bytes = readFileBytes(path);
     QList<QString> lines;
     qsizetype start = 0;
     while (start < bytes.size()) {
@@ -111,12 +105,7 @@ QList<InfobaseEntry> read(const QString &path)
 
 void appendDefault(const QString &path)
 {
-    QFile file(path);
-    openOrThrow(file, QIODevice::WriteOnly | QIODevice::Append);
-    const QByteArray line = defaultLine();
-    if (file.write(line) != line.size() || !file.flush())
-        throw Failure(FailureNumber::DeviceIOError,
-                      QStringLiteral("Device I/O error: ") + file.errorString());
+    appendLine(path, defaultLine());
 }
 
 std::optional<QString> lookUp(const QString &path, const QString &displayName)

@@ -35,7 +35,8 @@ std::optional<InfobaseEntry> parseLine(const QString &line);
 // opened, and Failure 62 when it holds no entry at all.
 QList<InfobaseEntry> read(const QString &path);
 
-// Appends the default line, creating the file when needed; throws on failure.
+// Appends the default line on a line of its own (after a line end when the
+// last line has none), creating the file when needed; throws on failure.
 void appendDefault(const QString &path);
 
 // The device file name of the first line whose display name equals

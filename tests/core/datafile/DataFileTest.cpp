@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
@@ -47,9 +48,10 @@ void DataFileTest::lineFormat()
     QCOMPARE(recordLine(letters), QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\"\r\n"));
     QCOMPARE(recordLine(letters).size(), 21);
     QCOMPARE(recordLine(DeviceRecord{}), QByteArray("\"\",\"\",\"\",\"\",\"\"\r\n"));
-    // A quote inside a field goes out unchanged.
-    QCOMPARE(recordLine(DeviceRecord{{"a\"b", "", "", "", ""}}),
-             QByteArray("\"a\"b\",\"\",\"\",\"\",\"\"\r\n"));
+    // The format has no escape: a quote is stored as an apostrophe and a line
+    // end as a blank, or the field would not read back as itself.
+    QCOMPARE(recordLine(DeviceRecord{{"a\"b", "c\r\nd", "", "", ""}}),
+             QByteArray("\"a'b\",\"c  d\",\"\",\"\",\"\"\r\n"));
 }
 
 void DataFileTest::reading_data()
@@ -143,6 +145,42 @@ void DataFileTest::appendAfterUnterminatedLine()
     t.writeFile("d.txt", line("10.0.0.1").chopped(2));
     saveDeviceRecord(t.path("d.txt"), rec("10.0.0.3"));
     QCOMPARE(t.readFile("d.txt"), line("10.0.0.1") + line("10.0.0.3"));
+}
+
+void DataFileTest::appendThenRead_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QStringList>("added");
+    const QStringList plain{"10.0.0.3", "02-00-00-04-0B-0C", "4.5", "X1", "two port (Q2, Q2R)"};
+    QTest::newRow("after a short record") << "a,b,c\r\n" + line("10.0.0.2") << plain;
+    QTest::newRow("after an unterminated short record") << QByteArray("a,b") << plain;
+    QTest::newRow("after a long record and blank lines")
+        << QByteArray("d,e,f,g,h,i\r\n\r\n\n") << plain;
+    QTest::newRow("after a lone CR") << QByteArray("\"x\"\r") << plain;
+    QStringList hostile = plain;
+    hostile[3] = "\",";
+    QTest::newRow("firmware type of a quote and a comma") << line("10.0.0.1") << hostile;
+}
+
+void DataFileTest::appendThenRead()
+{
+    // The file reads back as its old records followed by the new one as
+    // stored, whatever the old lines and the new fields hold.
+    QFETCH(QByteArray, before);
+    QFETCH(QStringList, added);
+    DeviceRecord record;
+    std::copy(added.begin(), added.end(), record.fields.begin());
+    TestContext t;
+    t.writeFile("d.txt", before);
+    QCOMPARE(saveDeviceRecord(t.path("d.txt"), record), SaveOutcome::Appended);
+    QVERIFY(t.readFile("d.txt").startsWith(before));
+    const QList<DeviceRecord> expected = parseRecords(before) << storedRecord(record);
+    QCOMPARE(readAllRecords(t.path("d.txt")), expected);
+    QCOMPARE(storedRecord(record).fields[3], added[3].replace('"', '\''));
+
+    // Saved again, the stored record is found and replaced in its place.
+    QCOMPARE(saveDeviceRecord(t.path("d.txt"), record), SaveOutcome::Replaced);
+    QCOMPARE(readAllRecords(t.path("d.txt")), expected);
 }
 
 void DataFileTest::appendCreatesFile()

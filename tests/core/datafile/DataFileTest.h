@@ -14,6 +14,8 @@ private Q_SLOTS:
     void oneRecordPerLine();
     void appendKeepsOtherBytes();
     void appendAfterUnterminatedLine();
+    void appendThenRead_data();
+    void appendThenRead();
     void appendCreatesFile();
     void replaceInPlace();
     void replaceRewritesCanonically();

@@ -121,6 +121,11 @@ void SettingsTest::iniWrite_data()
     QTest::newRow("lone CR line ends, key added")
         << QByteArray("[database]\rA=1\r\r[b]\r") << "database"
         << "K" << QByteArray("[database]\rA=1\rK=NEW\r\r[b]\r");
+    // The new line takes the ending of the line it follows: a lone CR before
+    // the blank LF-only line would merge with it into one CR LF.
+    QTest::newRow("key added among mixed line ends")
+        << QByteArray("[a]\r[database]\nA=1\n\n[b]\n") << "database"
+        << "K" << QByteArray("[a]\r[database]\nA=1\nK=NEW\n\n[b]\n");
 }
 
 void SettingsTest::iniWrite()
@@ -136,6 +141,33 @@ void SettingsTest::iniWrite()
     QVERIFY(ini.write(section, key, QStringLiteral("NEW")));
     QCOMPARE(t.readFile(QStringLiteral("a.ini")), after);
     QCOMPARE(ini.read(section, key, {}).value, QStringLiteral("NEW"));
+}
+
+void SettingsTest::iniWriteValueReadsBack_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("line"); // written after "[s]\r\n", empty when refused
+    QTest::newRow("plain") << "a b" << QByteArray("K=a b\r\n");
+    QTest::newRow("blanks around it") << " a\t" << QByteArray("K=\" a\t\"\r\n");
+    QTest::newRow("enclosed in quotes") << "'a'" << QByteArray("K=\"'a'\"\r\n");
+    QTest::newRow("a quote at one end only") << "\"a" << QByteArray("K=\"a\r\n");
+    QTest::newRow("line end refused") << "a\r\n[x]" << QByteArray();
+    QTest::newRow("lone LF refused") << "a\nb" << QByteArray();
+}
+
+void SettingsTest::iniWriteValueReadsBack()
+{
+    // A value always reads back as written; one that cannot be kept on its
+    // own line is refused and leaves the file as it was.
+    QFETCH(QString, value);
+    QFETCH(QByteArray, line);
+    TestContext t;
+    t.writeFile(QStringLiteral("a.ini"), "[s]\r\n");
+    IniFile ini(t.path(QStringLiteral("a.ini")));
+    QCOMPARE(ini.write(QStringLiteral("s"), QStringLiteral("K"), value), !line.isEmpty());
+    QCOMPARE(t.readFile(QStringLiteral("a.ini")), "[s]\r\n" + line);
+    if (!line.isEmpty())
+        QCOMPARE(ini.read(QStringLiteral("s"), QStringLiteral("K"), {}).value, value);
 }
 
 void SettingsTest::iniWriteToMissingFolderFails()

@@ -12,6 +12,8 @@ private Q_SLOTS:
     void iniReadCutsToBuffer();
     void iniWrite_data();
     void iniWrite();
+    void iniWriteValueReadsBack_data();
+    void iniWriteValueReadsBack();
     void iniWriteToMissingFolderFails();
     void iniWriteInReadOnlyFolder();
     void iniWriteFailureKeepsFile();

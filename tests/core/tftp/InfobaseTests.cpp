@@ -131,6 +131,19 @@ void TestDownloadLogic::defaultLineAppendedEachTime()
     QCOMPARE(tc.readFile("ib.txt"), QByteArray("\"A\",\"B\"\r\n") + line + line);
     ProductInfobase::appendDefault(tc.path("new.txt"));
     QCOMPARE(tc.readFile("new.txt"), line);
+
+    // A last line without its line end gets one first, so it keeps its own
+    // entry and the default line reads back as written.
+    for (const QByteArray &unterminated : {QByteArray("\"A\",\"B\""), QByteArray("A,B")}) {
+        tc.writeFile("open.txt", unterminated);
+        ProductInfobase::appendDefault(tc.path("open.txt"));
+        QCOMPARE(tc.readFile("open.txt"), unterminated + "\r\n" + line);
+        const QList<InfobaseEntry> entries = ProductInfobase::read(tc.path("open.txt"));
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries[0].displayName, QStringLiteral("B"));
+        QCOMPARE(ProductInfobase::lookUp(tc.path("open.txt"), "Standard"),
+                 std::optional<QString>("3Q"));
+    }
 }
 
 void TestDownloadLogic::lookUpIsExactAndCaseSensitive()
