@@ -80,8 +80,9 @@ void HostileInputTest::hugeInputsReadInLinearTime()
     QElapsedTimer clock;
     clock.start();
     QCOMPARE(parseRecords(bytes).size(), records);
-    // Generous for sanitizer builds; a quadratic reader takes minutes here.
-    QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    // Generous for sanitizer builds on a loaded machine; a quadratic reader
+    // takes many minutes here.
+    QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
 }
 
 void HostileInputTest::specialFilesFailAtOnce_data()

@@ -73,7 +73,9 @@ void HostileFilesTest::hugeFileReadAndWritten()
     QCOMPARE(ini.read("Database", "Key", "-").value, QStringLiteral("a"));
     QVERIFY(ini.write("Database", "Key", "bb"));
     QCOMPARE(ini.read("Database", "Key", "-").value, QStringLiteral("bb"));
-    QVERIFY2(clock.elapsed() < 8000, qPrintable(QString::number(clock.elapsed())));
+    // Generous for sanitizer builds on a loaded machine; a write that rescans
+    // the file per line takes many minutes here.
+    QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(t.readFile("big.ini").size(), bytes.size() + 1);
 }
 
