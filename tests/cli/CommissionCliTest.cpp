@@ -114,7 +114,8 @@ void CommissionCliTest::ctrlCLetsTheRunningDeviceFinishAndStartsNoMore()
     sim.options.bindAddress = QHostAddress::AnyIPv4;
     QVERIFY(sim.start());
     sim.pointAt(tc.context);
-    tc.writeFile("plan.csv", "hardware_address,ip\n"
+    // As a spreadsheet saves it, with a byte order mark.
+    tc.writeFile("plan.csv", "\xEF\xBB\xBFhardware_address,ip\n"
                              "02-00-00-04-0B-0C,127.0.0.2\n"
                              "02-00-00-04-0B-0D,127.0.0.3\n"
                              "02-00-00-04-0B-0E,127.0.0.4\n");

@@ -6,7 +6,6 @@
 #include "core/tftp/FirmwareDestination.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
@@ -224,13 +223,13 @@ CommissionPlan readCommissionPlan(const QString &path, const SettingsRecord &set
                                   const ProgramPaths &paths, bool createInfobase)
 {
     CommissionPlan plan;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        plan.problems.append(
-            {0, QStringLiteral("the plan %1 cannot be read: %2").arg(path, file.errorString())});
+    QString error;
+    const QString text = readCsvFile(path, &error);
+    if (!error.isEmpty()) {
+        plan.problems.append({0, QStringLiteral("the plan %1").arg(error)});
         return plan;
     }
-    const CsvText csv = parseCsv(QString::fromUtf8(file.readAll()));
+    const CsvText csv = parseCsv(text);
     if (!csv.error.isEmpty()) {
         plan.problems.append({csv.errorLine, csv.error});
         return plan;

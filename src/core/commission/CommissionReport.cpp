@@ -2,8 +2,6 @@
 
 #include "core/commission/CsvText.h"
 
-#include <QFile>
-
 namespace {
 QStringList fieldsOf(const ReportRow &row)
 {
@@ -69,12 +67,10 @@ QString reportText(const QList<ReportRow> &rows)
 ReadReport readReport(const QString &path)
 {
     ReadReport read;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        read.error = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
+    const QString text = readCsvFile(path, &read.error);
+    if (!read.error.isEmpty())
         return read;
-    }
-    const CsvText csv = parseCsv(QString::fromUtf8(file.readAll()));
+    const CsvText csv = parseCsv(text);
     if (!csv.error.isEmpty() || csv.records.isEmpty()) {
         read.error = QStringLiteral("%1 is no commissioning report").arg(path);
         return read;

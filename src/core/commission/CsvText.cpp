@@ -1,5 +1,26 @@
 #include "core/commission/CsvText.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+QString readCsvFile(const QString &path, QString *error)
+{
+    // Far beyond any plan or report; keeps a wrong file from filling memory.
+    constexpr qint64 kLargest = 16 * 1024 * 1024;
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.isFile())
+        *error = info.exists() ? QStringLiteral("%1 is not a file").arg(path)
+                               : QStringLiteral("%1 does not exist").arg(path);
+    else if (info.size() > kLargest)
+        *error = QStringLiteral("%1 is larger than %2 MiB").arg(path).arg(kLargest >> 20);
+    else if (!file.open(QIODevice::ReadOnly))
+        *error = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
+    else
+        return QString::fromUtf8(file.read(kLargest));
+    return {};
+}
+
 CsvText parseCsv(const QString &text)
 {
     CsvText parsed;
@@ -23,7 +44,9 @@ CsvText parseCsv(const QString &text)
         record = CsvRecord{};
         record.line = line;
     };
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    // Spreadsheets put a byte order mark before the header.
+    const qsizetype start = text.startsWith(QChar(0xFEFF)) ? 1 : 0;
+    for (qsizetype i = start; i < text.size(); ++i) {
         const QChar c = text[i];
         if (quoted) {
             if (c == QLatin1Char('"')) {

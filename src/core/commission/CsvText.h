@@ -20,6 +20,10 @@ struct CsvText {
 
 CsvText parseCsv(const QString &text);
 
+// The text of a CSV file (UTF-8); empty with `error` set when it is no regular
+// file, is too large or cannot be read.
+QString readCsvFile(const QString &path, QString *error);
+
 // One record as a line (with its LF): a field is quoted when it holds a comma,
 // a quote, a line break or blanks at either end.
 QString csvLine(const QStringList &fields);
