@@ -234,8 +234,8 @@ void DeviceCommissioning::upload(const QString &deviceFile, const QString &sourc
     if (!m_transfer) {
         m_transfer = new TftpTransfer(m_settings.tftp, this);
         connect(m_transfer, &TftpTransfer::succeeded, this, [this] {
-            if (!m_ended && m_afterUpload)
-                m_afterUpload();
+            if (!m_ended)
+                comeBack();
         });
         connect(m_transfer, &TftpTransfer::timedOut, this, [this] {
             fail(QStringLiteral("Download timeout to the device!") +
@@ -258,7 +258,7 @@ void DeviceCommissioning::upload(const QString &deviceFile, const QString &sourc
                 });
     }
     m_uploadTrouble.clear();
-    m_afterUpload = [this, then = std::move(then)] { comeBack(then); };
+    m_uploaded = std::move(then);
     try {
         m_transfer->start(deviceFile, source, m_row.ip);
     } catch (const Failure &failure) {
@@ -267,28 +267,29 @@ void DeviceCommissioning::upload(const QString &deviceFile, const QString &sourc
     }
 }
 
-void DeviceCommissioning::comeBack(std::function<void(const DecodedReply &)> then)
+void DeviceCommissioning::comeBack()
 {
-    if (!m_comeBack)
+    if (!m_comeBack) {
         m_comeBack = new PingSeries(m_settings.pingFirstMs, m_settings.pingSecondMs, this);
-    m_comeBack->disconnect(this);
-    connect(m_comeBack, &PingSeries::finished, this, [this, then](bool answered) {
-        if (m_ended)
-            return;
-        if (!answered)
-            return fail(QStringLiteral("the device did not answer a ping after the upload (%1 "
-                                       "echo requests)")
-                            .arg(m_comeBack->timeouts()));
-        query(
-            [this, then](const DecodedReply &reply) {
-                if (normalHardwareAddress(reply.hardwareAddress) != m_row.hardwareAddress)
-                    return fail(
-                        QStringLiteral("after the upload the device at %1 is %2, not %3")
-                            .arg(m_row.ip, reply.hardwareAddress.trimmed(), m_row.hardwareAddress));
-                then(reply);
-            },
-            [this] { fail(QStringLiteral("no reply to the device query after the upload")); });
-    });
+        connect(m_comeBack, &PingSeries::finished, this, [this](bool answered) {
+            if (m_ended)
+                return;
+            if (!answered)
+                return fail(QStringLiteral("the device did not answer a ping after the upload (%1 "
+                                           "echo requests)")
+                                .arg(m_comeBack->timeouts()));
+            query(
+                [this](const DecodedReply &reply) {
+                    if (normalHardwareAddress(reply.hardwareAddress) != m_row.hardwareAddress)
+                        return fail(
+                            QStringLiteral("after the upload the device at %1 is %2, not %3")
+                                .arg(m_row.ip, reply.hardwareAddress.trimmed(),
+                                     m_row.hardwareAddress));
+                    m_uploaded(reply);
+                },
+                [this] { fail(QStringLiteral("no reply to the device query after the upload")); });
+        });
+    }
     try {
         m_comeBack->start(m_row.ip, 1, m_settings.comeBackEchoes);
     } catch (const Failure &failure) {

@@ -80,7 +80,7 @@ private:
     // the reply on.
     void upload(const QString &deviceFile, const QString &source,
                 std::function<void(const DecodedReply &)> then);
-    void comeBack(std::function<void(const DecodedReply &)> then);
+    void comeBack();
     void query(std::function<void(const DecodedReply &)> onReply, std::function<void()> onTimeout);
     void succeed();
     void fail(const QString &why);
@@ -101,6 +101,6 @@ private:
     TftpTransfer *m_transfer = nullptr;
     std::function<void(const DecodedReply &)> m_onReply;
     std::function<void()> m_onTimeout;
-    std::function<void()> m_afterUpload;
+    std::function<void(const DecodedReply &)> m_uploaded; // checks the device after an upload
     QString m_uploadTrouble; // what went wrong on the way, for the failure text
 };
