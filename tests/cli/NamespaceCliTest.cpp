@@ -24,6 +24,8 @@ private Q_SLOTS:
     void assignIsConfirmedByPing_data();
     void assignIsConfirmedByPing();
     void commissionFiveDevicesThenResume();
+    void commissionStopsADeviceAtItsFirstFailure_data();
+    void commissionStopsADeviceAtItsFirstFailure();
 };
 
 void NamespaceCliTest::discoverThreeDevicesOnTwoInterfaces()
@@ -309,6 +311,70 @@ void NamespaceCliTest::commissionFiveDevicesThenResume()
     // Nor an IP-SETUP for them: 00 00 00 FC "IP-SETUP" 00 00 then the tail.
     for (const char *tail : {"0B 00", "0B 02", "0B 03"})
         QVERIFY2(!since.contains(QStringLiteral("49 50 2D 53 45 54 55 50 00 00 ") + tail), tail);
+}
+
+void NamespaceCliTest::commissionStopsADeviceAtItsFirstFailure_data()
+{
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<QString>("row"); // hardware_address,firmware,firmware_version,web_pages
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("version unchanged by the upgrade")
+        << QStringList{} << "02-00-00-04-0B-00,fw.rom,5.0,"
+        << "failed at firmware"
+        << "firmware version 4.10 after the upgrade, not 5.0";
+    QTest::newRow("firmware refused")
+        << QStringList{"--fault", "error-packet"} << "02-00-00-04-0B-00,fw.rom,5.0,"
+        << "failed at firmware"
+        << "the device refused the file: ";
+    QTest::newRow("web pages never acknowledged")
+        << QStringList{"--fault", "never-ack"} << "02-00-00-04-0B-00,,,pages.wpk"
+        << "failed at web pages"
+        << "Download timeout to the device!";
+    QTest::newRow("no query reply") << QStringList{"--reply", "none"} << "02-00-00-04-0B-00,,,"
+                                    << "failed at verify"
+                                    << "no reply to the device query at";
+    // IP-SETUP selects by the last two bytes: the device ending in 0B-00 moves.
+    QTest::newRow("another device took the address")
+        << QStringList{} << "02-00-00-99-0B-00,,,"
+        << "failed at verify"
+        << "is 02-00-00-04-0B-00, not 02-00-00-99-0B-00";
+}
+
+void NamespaceCliTest::commissionStopsADeviceAtItsFirstFailure()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(QString, row);
+    QFETCH(QString, outcome);
+    QFETCH(QString, failure);
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    QVERIFY2(
+        ns.startSimulator(QStringList{"--query-port", "30718", "--first-address", ns.address(100),
+                                      "--hardware-address", "02-00-00-04-0B-00"} +
+                              simulator,
+                          &why),
+        qPrintable(why));
+    TestContext tc;
+    tc.context.ports.query = 30718;
+    tc.context.ports.tftp = ns.tftpPort();
+    tc.writeFile("fw.rom", randomBytes(1500, 16));
+    tc.writeFile("pages.wpk", randomBytes(700, 17));
+    const QStringList fields = row.split(',');
+    tc.writeFile("plan.csv", QStringLiteral("hardware_address,ip,firmware,firmware_version,"
+                                            "web_pages\n%1,%2,%3\n")
+                                 .arg(fields[0], ns.address(10), fields.mid(1).join(','))
+                                 .toUtf8());
+    const CliResult result = runCli(tc.context, {"--json", "commission", tc.path("plan.csv"),
+                                                 "--file", tc.path("devices.txt")});
+    QCOMPARE(result.exitCode, 1);
+    const QJsonObject reported = result.json().value("rows").toArray().first().toObject();
+    QCOMPARE(reported["outcome"].toString(), outcome);
+    QVERIFY2(reported["failure"].toString().contains(failure),
+             qPrintable(reported["failure"].toString()));
+    QVERIFY(!QFile::exists(tc.path("devices.txt"))); // nothing recorded
 }
 
 QObject *createNamespaceCliTest()
