@@ -67,6 +67,24 @@ void CommissionCommand::start()
 {
     const QString planPath = QFileInfo(invocation().operands.at(0)).absoluteFilePath();
     result().insert(QStringLiteral("plan"), planPath);
+    const DataFilePath dataFile = chooseDataFile(context().settings, invocation().file);
+    if (!dataFile.error.isEmpty())
+        return finish(ExitCode::BadInput, dataFile.error);
+    result().insert(QStringLiteral("file"), dataFile.path);
+    m_reportPath =
+        QFileInfo(invocation().report.isEmpty() ? defaultReportPath(planPath) : invocation().report)
+            .absoluteFilePath();
+    result().insert(QStringLiteral("report"), m_reportPath);
+
+    // Either would be lost under the report.
+    if (m_reportPath == planPath || m_reportPath == dataFile.path)
+        return finish(ExitCode::BadInput,
+                      QStringLiteral("The report %1 would overwrite the %2: name another with "
+                                     "--report FILE")
+                          .arg(m_reportPath, m_reportPath == planPath
+                                                 ? QStringLiteral("plan")
+                                                 : QStringLiteral("device data file")));
+
     const CommissionPlan plan = readCommissionPlan(planPath, context().settings, context().paths,
                                                    invocation().createInfobase || invocation().yes);
     if (!plan.problems.isEmpty()) {
@@ -82,15 +100,6 @@ void CommissionCommand::start()
                       QStringLiteral("The plan has %1 problem(s); nothing was sent")
                           .arg(plan.problems.size()));
     }
-
-    const DataFilePath dataFile = chooseDataFile(context().settings, invocation().file);
-    if (!dataFile.error.isEmpty())
-        return finish(ExitCode::BadInput, dataFile.error);
-    result().insert(QStringLiteral("file"), dataFile.path);
-    m_reportPath =
-        QFileInfo(invocation().report.isEmpty() ? defaultReportPath(planPath) : invocation().report)
-            .absoluteFilePath();
-    result().insert(QStringLiteral("report"), m_reportPath);
 
     if (!applyResume(plan.rows, m_toRun))
         return;

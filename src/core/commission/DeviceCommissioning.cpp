@@ -108,8 +108,10 @@ void DeviceCommissioning::query(std::function<void(const DecodedReply &)> onRepl
         m_query = new DeviceQuery(m_settings.queryPort, m_settings.queryTimeoutMs, this);
         m_query->prepareSocket();
         connect(m_query, &DeviceQuery::replyReceived, this, [this](const DecodedReply &reply) {
+            if (m_ended)
+                return;
             m_result.identity = reply;
-            if (!m_ended && m_onReply)
+            if (m_onReply)
                 m_onReply(reply);
         });
         connect(m_query, &DeviceQuery::timedOut, this, [this] {
