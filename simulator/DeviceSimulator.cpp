@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QNetworkDatagram>
 #include <QNetworkInterface>
+#include <QRegularExpression>
 #include <QUdpSocket>
 
 namespace {
@@ -132,7 +133,11 @@ bool DeviceSimulator::start(const SimulatorOptions &options, QString *error)
 
     m_tftp = new TftpWriteServer(this);
     connect(m_tftp, &TftpWriteServer::datagramLogged, this, &DeviceSimulator::record);
-    connect(m_tftp, &TftpWriteServer::fileStored, this, &DeviceSimulator::fileStored);
+    connect(m_tftp, &TftpWriteServer::fileStored, this,
+            [this](const QString &name, qint64 size, const QString &device) {
+                upgrade(name, device);
+                Q_EMIT fileStored(name, size);
+            });
     connect(m_tftp, &TftpWriteServer::notice, this, &DeviceSimulator::notice);
     TftpWriteServer::Settings tftp{options.bindAddress,
                                    options.tftpPort,
@@ -262,6 +267,25 @@ void DeviceSimulator::answerQuery(const QNetworkDatagram &datagram)
         else
             record({QDateTime::currentDateTime(), true, peer, peerPort, m_querySocket->localPort(),
                     reply, device->label});
+    }
+}
+
+void DeviceSimulator::upgrade(const QString &fileName, const QString &label)
+{
+    static const QRegularExpression webDirectory(QStringLiteral("^WEB[1-6]$"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+    if (!m_options.upgradedVersion || webDirectory.match(fileName).hasMatch())
+        return;
+    for (SimulatedDevice &device : m_devices) {
+        if (device.label != label)
+            continue;
+        device.identity.versionMajor = m_options.upgradedVersion->first;
+        device.identity.versionMinor = m_options.upgradedVersion->second;
+        noticeFrom(device, QStringLiteral("Firmware %1 taken: version %2.%3")
+                               .arg(fileName)
+                               .arg(device.identity.versionMajor, 2, 16, QLatin1Char('0'))
+                               .arg(device.identity.versionMinor, 2, 16, QLatin1Char('0')));
+        return;
     }
 }
 

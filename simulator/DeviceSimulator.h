@@ -68,6 +68,8 @@ private:
     void onQueryReadable();
     void answerQuery(const QNetworkDatagram &datagram);
     void takeIpSetup(const QByteArray &datagram);
+    // A whole file arrived for the device with this label.
+    void upgrade(const QString &fileName, const QString &label);
     QList<SimulatedDevice *> answering(const QHostAddress &destination);
     bool isBroadcast(const QHostAddress &destination) const;
     void record(const LoggedDatagram &entry);

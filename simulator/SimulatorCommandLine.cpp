@@ -55,6 +55,10 @@ QList<QCommandLineOption> optionList()
           "xx-xx-xx-xx-xx-xx"),
         o("firmware-version", "Version bytes major.minor as two hex bytes (default 04.10).",
           "MM.mm"),
+        o("upgraded-version",
+          "Version MM.mm a device answers with once it has received a firmware file (any "
+          "name but WEB1-WEB6).",
+          "MM.mm"),
         o("firmware-type", "Two firmware type characters (default X1).", "chars"),
         o("device-type", "Device type code 0-15 for the low nibble of reply byte 27.", "code"),
         o("reply", "Query reply: normal, short, long or none.", "mode"),
@@ -145,14 +149,21 @@ SimulatorCommandLine SimulatorCommandLine::parse(const QStringList &arguments)
                 QStringLiteral("--hardware-address needs six hex pairs like 02-00-00-04-0B-0C"));
         o.identity.hardwareAddress = QByteArray::fromHex(value("hardware-address").toLatin1());
     }
-    if (isSet("firmware-version")) {
-        static const QRegularExpression version(
-            QStringLiteral("^([0-9A-Fa-f]{1,2})\\.([0-9A-Fa-f]{1,2})$"));
-        const auto match = version.match(value("firmware-version"));
+    static const QRegularExpression version(
+        QStringLiteral("^([0-9A-Fa-f]{1,2})\\.([0-9A-Fa-f]{1,2})$"));
+    for (const char *option : {"firmware-version", "upgraded-version"}) {
+        if (!isSet(option))
+            continue;
+        const auto match = version.match(value(option));
         if (!match.hasMatch())
-            return refuse(QStringLiteral("--firmware-version needs two hex bytes like 04.10"));
-        o.identity.versionMajor = quint8(match.captured(1).toUInt(nullptr, 16));
-        o.identity.versionMinor = quint8(match.captured(2).toUInt(nullptr, 16));
+            return refuse(
+                QStringLiteral("--%1 needs two hex bytes like 04.10").arg(QLatin1String(option)));
+        const std::pair<quint8, quint8> bytes{quint8(match.captured(1).toUInt(nullptr, 16)),
+                                              quint8(match.captured(2).toUInt(nullptr, 16))};
+        if (QLatin1String(option) == QLatin1String("upgraded-version"))
+            o.upgradedVersion = bytes;
+        else
+            std::tie(o.identity.versionMajor, o.identity.versionMinor) = bytes;
     }
     if (isSet("firmware-type")) {
         o.identity.firmwareType = value("firmware-type").toLatin1();

@@ -4,6 +4,8 @@
 #include <QHostAddress>
 #include <QList>
 #include <QString>
+#include <optional>
+#include <utility>
 
 // Who the simulated device claims to be.
 struct DeviceIdentity {
@@ -58,4 +60,8 @@ struct SimulatorOptions {
     // factory-fresh devices sharing one default address would.
     int deviceCount = 1;
     QHostAddress firstAddress;
+    // A device that has received a whole firmware file (any name but a web
+    // directory WEB1..WEB6) answers with this version (major, minor) from then
+    // on, as one running its new image would.
+    std::optional<std::pair<quint8, quint8>> upgradedVersion;
 };

@@ -250,7 +250,7 @@ void TftpWriteServer::handleData(Transfer *transfer, const QByteArray &bytes)
     case TftpReceiveFile::Outcome::Stored:
         acknowledge(transfer, result.block, true);
         if (result.finished)
-            Q_EMIT fileStored(transfer->name, transfer->file.size());
+            Q_EMIT fileStored(transfer->name, transfer->file.size(), transfer->endpoint.device);
         break;
     case TftpReceiveFile::Outcome::Duplicate:
         // A repeated acknowledgement would be answered with another repeat

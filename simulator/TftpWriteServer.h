@@ -62,7 +62,8 @@ public:
 
 Q_SIGNALS:
     void datagramLogged(const LoggedDatagram &entry);
-    void fileStored(const QString &name, qint64 size);
+    // `device`: the endpoint's device (may be empty).
+    void fileStored(const QString &name, qint64 size, const QString &device);
     void notice(const QString &text);
 
 private:

@@ -2,6 +2,7 @@
 
 #include "cli/AssignCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/CommissionCommand.h"
 #include "cli/DiscoverCommand.h"
 #include "cli/DoctorCommand.h"
 #include "cli/ExitCode.h"
@@ -44,6 +45,7 @@ Maker makerFor(const QString &command)
         {QStringLiteral("load-web"), loadMaker(LoadCommand::Kind::WebPages)},
         {QStringLiteral("save"), maker<SaveCommand>()},
         {QStringLiteral("doctor"), maker<DoctorCommand>()},
+        {QStringLiteral("commission"), maker<CommissionCommand>()},
     };
     for (const auto &[name, make] : table)
         if (name == command)

@@ -12,7 +12,7 @@ struct CommandForm {
     const char *summary;
 };
 
-const std::array<CommandForm, 8> kCommands = {{
+const std::array<CommandForm, 9> kCommands = {{
     {"discover", 0, "--interface --timeout", "discover [--interface NAME]... [--timeout SECONDS]",
      "Find the devices on the segments of this host: the query is broadcast on every\n"
      "      up interface (or those named) and replies are collected for 2 s."},
@@ -37,13 +37,37 @@ const std::array<CommandForm, 8> kCommands = {{
      "doctor [--new-address IP] [--device IP] [--timeout SECONDS]",
      "Say why a device may not be found or reached: interfaces and subnets, a new\n"
      "      address outside them or already in use, ICMP permission, firewall rules."},
+    {"commission", 1, "--jobs --report --resume --file --create-infobase --yes",
+     "commission PLAN.csv [--jobs N] [--report FILE] [--resume REPORT] [--file PATH]\n"
+     "      [--create-infobase]",
+     "Give every device of a plan its address, verify it, load firmware and web\n"
+     "      pages where the plan says, and store its record in the device data file\n"
+     "      (--file, else the file of the settings). N devices at a time (8). The plan\n"
+     "      is checked whole first: any bad row, and nothing is sent (exit status 2).\n"
+     "      Plan columns (header row, any order): hardware_address, ip (required);\n"
+     "      firmware, firmware_version (both or neither), destination (a display name\n"
+     "      of the product infobase), web_pages, web_destination (WEB6). Relative\n"
+     "      paths are taken from the plan's folder.\n"
+     "      Per device: probe (does the new address answer already? if it is the\n"
+     "      device, \"already done\"), assign (IP-SETUP, confirmed by ping), verify\n"
+     "      (query: the hardware address must match), firmware (when the version read\n"
+     "      differs: upload, wait for the device, check the version), web pages,\n"
+     "      record. A device stops at its first failure. Ctrl-C starts no further\n"
+     "      device; those running finish, and the report is written.\n"
+     "      Report (default PLAN-report.csv beside the plan, rewritten after each\n"
+     "      device): line, hardware_address, ip, outcome (done, already done, failed\n"
+     "      at STEP, not started), hardware_address_read, firmware_version,\n"
+     "      firmware_type, device_type (as last read), seconds, failure.\n"
+     "      --resume REPORT skips the rows REPORT marks done or already done.\n"
+     "      Exit status 0 when every row is done, 1 when any is not."},
 }};
 
 // Options that take a value.
 const QStringList kValued = {QStringLiteral("--interface"), QStringLiteral("--timeout"),
                              QStringLiteral("-c"),          QStringLiteral("--destination"),
                              QStringLiteral("--file"),      QStringLiteral("--new-address"),
-                             QStringLiteral("--device")};
+                             QStringLiteral("--device"),    QStringLiteral("--jobs"),
+                             QStringLiteral("--report"),    QStringLiteral("--resume")};
 
 const CommandForm *findCommand(const QString &name)
 {
@@ -88,6 +112,15 @@ QString apply(Invocation &in, const QString &option, const QString &value)
             return QStringLiteral("-c needs a count from 1 to 10000, not \"%1\"").arg(value);
     } else if (option == QLatin1String("--destination")) {
         in.destination = value;
+    } else if (option == QLatin1String("--jobs")) {
+        bool ok = false;
+        in.jobs = value.toInt(&ok);
+        if (!ok || in.jobs < 1 || in.jobs > 256)
+            return QStringLiteral("--jobs needs a count from 1 to 256, not \"%1\"").arg(value);
+    } else if (option == QLatin1String("--report")) {
+        in.report = value;
+    } else if (option == QLatin1String("--resume")) {
+        in.resume = value;
     } else if (option == QLatin1String("--file")) {
         in.file = value;
     } else if (option == QLatin1String("--new-address")) {

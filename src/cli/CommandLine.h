@@ -22,6 +22,9 @@ struct Invocation {
     QString file;                       // save --file
     QString newAddress;                 // doctor
     QString device;                     // doctor
+    int jobs = 8;                       // commission: devices at a time
+    QString report;                     // commission --report FILE
+    QString resume;                     // commission --resume REPORT
 };
 
 struct ParsedCommandLine {

@@ -1,14 +1,13 @@
 #include "cli/SaveCommand.h"
 
 #include "cli/CliOutput.h"
+#include "cli/DataFilePath.h"
 #include "cli/ExitCode.h"
 #include "core/datafile/DataFile.h"
 #include "core/session/AppContext.h"
 #include "core/support/Failure.h"
 #include "core/support/SharedMessages.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QJsonValue>
 
 SaveCommand::SaveCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
@@ -21,33 +20,17 @@ SaveCommand::SaveCommand(AppContext &context, const Invocation &invocation, CliO
 
 bool SaveCommand::prepare()
 {
-    const SettingsRecord &settings = context().settings;
-    QString path = invocation().file;
-    if (path.isEmpty() && !settings.DatabaseFileName.trimmed().isEmpty())
-        path =
-            joinLocation(settings.DatabaseFileDir.trimmed(), settings.DatabaseFileName.trimmed());
-    if (path.isEmpty()) {
-        finish(ExitCode::BadInput,
-               QStringLiteral("No device data file in the settings: name one with --file PATH"));
-        return false;
-    }
-    m_path = QFileInfo(path).absoluteFilePath();
-    result().insert(QStringLiteral("file"), m_path);
-    if (QFileInfo(m_path).isDir()) {
-        finish(ExitCode::BadInput,
-               QStringLiteral("%1 is a folder: name the device data file with --file PATH")
-                   .arg(m_path));
-        return false;
-    }
+    const DataFilePath chosen = chooseDataFile(context().settings, invocation().file);
+    m_path = chosen.path;
+    if (!m_path.isEmpty())
+        result().insert(QStringLiteral("file"), m_path);
+    if (chosen.error.isEmpty())
+        return true;
     // The windows would ask again for a path whose folder is missing.
-    if (!QFileInfo(m_path).dir().exists()) {
+    if (chosen.folderMissing)
         ShowPathNotFoundMessage(*context().prompts);
-        finish(ExitCode::BadInput, QStringLiteral("The folder of %1 does not exist: name another "
-                                                  "file with --file PATH")
-                                       .arg(m_path));
-        return false;
-    }
-    return true;
+    finish(ExitCode::BadInput, chosen.error);
+    return false;
 }
 
 void SaveCommand::replied(const DecodedReply &identity)

@@ -62,6 +62,14 @@ void CommandLineTest::usageAndExitStatus_data()
     row("save without a data file", {"save", "127.0.0.1"}, 2, "--file PATH");
     row("save into a missing folder", {"save", "127.0.0.1", "--file", "%dir/none/d.txt"}, 2,
         "Path not found!");
+    row("commission with no jobs", {"commission", "plan.csv", "--jobs", "0"}, 2,
+        "--jobs needs a count from 1 to 256");
+    row("commission report over the plan",
+        {"commission", "%dir/plan.csv", "--report", "%dir/plan.csv", "--file", "%dir/d.txt"}, 2,
+        "would overwrite the plan");
+    row("commission report over the data file",
+        {"commission", "%dir/plan.csv", "--report", "%dir/d.txt", "--file", "%dir/d.txt"}, 2,
+        "would overwrite the device data file");
     row("no answer", {"query", "127.0.0.1", "--timeout", "0.2"}, 1, "Query timeout to the device!");
     row("no acknowledgement", {"load-web", "127.0.0.1", "%dir/fw.rom", "--timeout", "0.3"}, 1,
         "Download timeout to the device!");

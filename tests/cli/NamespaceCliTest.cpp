@@ -3,6 +3,8 @@
 #include "RandomBytes.h"
 #include "TestContext.h"
 
+#include "core/commission/CommissionReport.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QtTest>
@@ -21,6 +23,9 @@ private Q_SLOTS:
     void pingEndsAfterNRepliesOrNTimeouts();
     void assignIsConfirmedByPing_data();
     void assignIsConfirmedByPing();
+    void commissionFiveDevicesThenResume();
+    void commissionStopsADeviceAtItsFirstFailure_data();
+    void commissionStopsADeviceAtItsFirstFailure();
 };
 
 void NamespaceCliTest::discoverThreeDevicesOnTwoInterfaces()
@@ -219,6 +224,159 @@ void NamespaceCliTest::assignIsConfirmedByPing()
     // The device now answers the query at its new address, from that address.
     const CliResult query = runCli(tc.context, {"--json", "query", address});
     QCOMPARE(query.json().value("hardwareAddress").toString(), hardware);
+}
+
+void NamespaceCliTest::commissionFiveDevicesThenResume()
+{
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    // Devices 02-00-00-04-0B-00 to -04 at .100 to .104.
+    QVERIFY2(ns.startSimulator({"--query-port", "30718", "--devices", "5", "--first-address",
+                                ns.address(100), "--hardware-address", "02-00-00-04-0B-00",
+                                "--upgraded-version", "05.00"},
+                               &why),
+             qPrintable(why));
+    TestContext tc; // short ping intervals; firmware goes to "3Q"
+    tc.context.ports.query = 30718;
+    tc.context.ports.tftp = ns.tftpPort();
+    const QByteArray image = randomBytes(5000, 15);
+    tc.writeFile("fw.rom", image);
+    tc.writeFile("plan.csv", QStringLiteral("hardware_address,ip,firmware,firmware_version\n"
+                                            "02-00-00-04-0B-00,%1,,\n"
+                                            "02-00-00-04-0B-01,%2,,\n"
+                                            "02-00-00-04-0B-77,%3,,\n"
+                                            "02-00-00-04-0B-02,%4,fw.rom,5.0\n"
+                                            "02-00-00-04-0B-03,%5,,\n")
+                                 .arg(ns.address(10), ns.address(104), ns.address(12),
+                                      ns.address(13), ns.address(103))
+                                 .toUtf8());
+    const QStringList command = {"--json",        "commission",           tc.path("plan.csv"),
+                                 "--file",        tc.path("devices.txt"), "--report",
+                                 tc.path("r.csv")};
+
+    const CliResult first = runCli(tc.context, command, 60000);
+    QCOMPARE(first.exitCode, 1);
+    struct Expected {
+        const char *outcome, *read, *version, *failure;
+    };
+    const Expected expected[] = {
+        {"done", "02-00-00-04-0B-00", "4.10", ""},
+        {"failed at probe", "02-00-00-04-0B-04", "4.10", "address in use by HW 02-00-00-04-0B-04"},
+        {"failed at assign", "", "", "the new address was not confirmed: 0 replies to"},
+        {"done", "02-00-00-04-0B-02", "5.0", ""},
+        {"already done", "02-00-00-04-0B-03", "4.10", ""},
+    };
+    const QJsonArray rows = first.json().value("rows").toArray();
+    const ReadReport report = readReport(tc.path("r.csv"));
+    QCOMPARE(rows.size(), 5);
+    QCOMPARE(report.rows.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        const Expected &e = expected[i];
+        const ReportRow &row = report.rows[i];
+        QCOMPARE(row.line, i + 2);
+        QCOMPARE(row.outcome, e.outcome);
+        QCOMPARE(row.hardwareAddressRead, e.read);
+        QCOMPARE(row.firmwareVersion, e.version);
+        QVERIFY2(*e.failure ? row.failure.startsWith(e.failure) : row.failure.isEmpty(),
+                 qPrintable(row.outcome + ": " + row.failure));
+        QVERIFY(row.seconds.toDouble() >= 0 && !row.seconds.isEmpty());
+        QCOMPARE(rows[i]["outcome"].toString(), row.outcome);
+        QCOMPARE(rows[i]["failure"].toString(), row.failure);
+    }
+    QFile stored(ns.storeFolder() + QStringLiteral("/02-00-00-04-0B-02/3Q"));
+    QVERIFY(stored.open(QIODevice::ReadOnly));
+    QCOMPARE(stored.readAll(), image);
+    // The three devices that are done are in the data file, as last read.
+    const QByteArray records = tc.readFile("devices.txt");
+    QCOMPARE(records.count('\n') + (records.endsWith('\n') ? 0 : 1), 3);
+    QVERIFY(records.contains(
+        QStringLiteral("\"%1\",\"02-00-00-04-0B-02\",\"5.0\"").arg(ns.address(13)).toUtf8()));
+
+    // Resumed, only the failed rows run again: no done device hears from us.
+    const qsizetype heard = ns.simulatorLog().size();
+    const auto probesOfRow3 = [&] { return ns.simulatorLog().count("[02-00-00-04-0B-04] SEND"); };
+    const qsizetype probedBefore = probesOfRow3();
+    const CliResult second =
+        runCli(tc.context, command + QStringList{"--resume", tc.path("r.csv")}, 60000);
+    QCOMPARE(second.exitCode, 1);
+    const QJsonArray again = second.json().value("rows").toArray();
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(again[i]["outcome"].toString(), QString::fromLatin1(expected[i].outcome));
+        QCOMPARE(again[i]["resumed"].toBool(), i == 0 || i >= 3);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(probesOfRow3() > probedBefore, 5000); // its log is complete
+    const QString since = ns.simulatorLog().mid(heard);
+    for (const char *done : {"0B-00]", "0B-02]", "0B-03]"})
+        QVERIFY2(!since.contains(QLatin1String(done)), done);
+    // Nor an IP-SETUP for them: 00 00 00 FC "IP-SETUP" 00 00 then the tail.
+    for (const char *tail : {"0B 00", "0B 02", "0B 03"})
+        QVERIFY2(!since.contains(QStringLiteral("49 50 2D 53 45 54 55 50 00 00 ") + tail), tail);
+}
+
+void NamespaceCliTest::commissionStopsADeviceAtItsFirstFailure_data()
+{
+    QTest::addColumn<QStringList>("simulator");
+    QTest::addColumn<QString>("row"); // hardware_address,firmware,firmware_version,web_pages
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("version unchanged by the upgrade")
+        << QStringList{} << "02-00-00-04-0B-00,fw.rom,5.0,"
+        << "failed at firmware"
+        << "firmware version 4.10 after the upgrade, not 5.0";
+    QTest::newRow("firmware refused")
+        << QStringList{"--fault", "error-packet"} << "02-00-00-04-0B-00,fw.rom,5.0,"
+        << "failed at firmware"
+        << "the device refused the file: ";
+    QTest::newRow("web pages never acknowledged")
+        << QStringList{"--fault", "never-ack"} << "02-00-00-04-0B-00,,,pages.wpk"
+        << "failed at web pages"
+        << "Download timeout to the device!";
+    QTest::newRow("no query reply") << QStringList{"--reply", "none"} << "02-00-00-04-0B-00,,,"
+                                    << "failed at verify"
+                                    << "no reply to the device query at";
+    // IP-SETUP selects by the last two bytes: the device ending in 0B-00 moves.
+    QTest::newRow("another device took the address")
+        << QStringList{} << "02-00-00-99-0B-00,,,"
+        << "failed at verify"
+        << "is 02-00-00-04-0B-00, not 02-00-00-99-0B-00";
+}
+
+void NamespaceCliTest::commissionStopsADeviceAtItsFirstFailure()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(QString, row);
+    QFETCH(QString, outcome);
+    QFETCH(QString, failure);
+    NetnsFixture ns;
+    QString why;
+    if (!ns.setUp(&why))
+        QSKIP(qPrintable(why));
+    QVERIFY2(
+        ns.startSimulator(QStringList{"--query-port", "30718", "--first-address", ns.address(100),
+                                      "--hardware-address", "02-00-00-04-0B-00"} +
+                              simulator,
+                          &why),
+        qPrintable(why));
+    TestContext tc;
+    tc.context.ports.query = 30718;
+    tc.context.ports.tftp = ns.tftpPort();
+    tc.writeFile("fw.rom", randomBytes(1500, 16));
+    tc.writeFile("pages.wpk", randomBytes(700, 17));
+    const QStringList fields = row.split(',');
+    tc.writeFile("plan.csv", QStringLiteral("hardware_address,ip,firmware,firmware_version,"
+                                            "web_pages\n%1,%2,%3\n")
+                                 .arg(fields[0], ns.address(10), fields.mid(1).join(','))
+                                 .toUtf8());
+    const CliResult result = runCli(tc.context, {"--json", "commission", tc.path("plan.csv"),
+                                                 "--file", tc.path("devices.txt")});
+    QCOMPARE(result.exitCode, 1);
+    const QJsonObject reported = result.json().value("rows").toArray().first().toObject();
+    QCOMPARE(reported["outcome"].toString(), outcome);
+    QVERIFY2(reported["failure"].toString().contains(failure),
+             qPrintable(reported["failure"].toString()));
+    QVERIFY(!QFile::exists(tc.path("devices.txt"))); // nothing recorded
 }
 
 QObject *createNamespaceCliTest()

@@ -5,10 +5,12 @@
 #include <QCoreApplication>
 
 QObject *createCommandLineTest();
+QObject *createCommissionCliTest();
 QObject *createNamespaceCliTest();
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    return runTestClasses(argc, argv, {createCommandLineTest, createNamespaceCliTest});
+    return runTestClasses(argc, argv,
+                          {createCommandLineTest, createCommissionCliTest, createNamespaceCliTest});
 }

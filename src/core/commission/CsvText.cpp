@@ -1,0 +1,103 @@
+#include "core/commission/CsvText.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+QString readCsvFile(const QString &path, QString *error)
+{
+    // Far beyond any plan or report; keeps a wrong file from filling memory.
+    constexpr qint64 kLargest = 16 * 1024 * 1024;
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.isFile())
+        *error = info.exists() ? QStringLiteral("%1 is not a file").arg(path)
+                               : QStringLiteral("%1 does not exist").arg(path);
+    else if (info.size() > kLargest)
+        *error = QStringLiteral("%1 is larger than %2 MiB").arg(path).arg(kLargest >> 20);
+    else if (!file.open(QIODevice::ReadOnly))
+        *error = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
+    else
+        return QString::fromUtf8(file.read(kLargest));
+    return {};
+}
+
+CsvText parseCsv(const QString &text)
+{
+    CsvText parsed;
+    CsvRecord record;
+    QString field;
+    bool quoted = false;    // inside a quoted field
+    bool wasQuoted = false; // the current field was quoted
+    int line = 1;
+    int quoteLine = 0;
+    record.line = 1;
+    const auto endField = [&] {
+        record.fields.append(wasQuoted ? field : field.trimmed());
+        field.clear();
+        wasQuoted = false;
+    };
+    const auto endRecord = [&] {
+        endField();
+        const bool blank = record.fields.size() == 1 && record.fields.first().isEmpty();
+        if (!blank)
+            parsed.records.append(record);
+        record = CsvRecord{};
+        record.line = line;
+    };
+    // Spreadsheets put a byte order mark before the header.
+    const qsizetype start = text.startsWith(QChar(0xFEFF)) ? 1 : 0;
+    for (qsizetype i = start; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
+                    field += c;
+                    ++i;
+                } else {
+                    quoted = false;
+                }
+                continue;
+            }
+            if (c == QLatin1Char('\n'))
+                ++line;
+            field += c;
+            continue;
+        }
+        if (c == QLatin1Char('"') && field.trimmed().isEmpty()) {
+            field.clear();
+            quoted = true;
+            wasQuoted = true;
+            quoteLine = line;
+        } else if (c == QLatin1Char(',')) {
+            endField();
+        } else if (c == QLatin1Char('\n')) {
+            ++line;
+            endRecord();
+        } else if (c != QLatin1Char('\r')) {
+            field += c;
+        }
+    }
+    if (quoted) {
+        parsed.error = QStringLiteral("a quoted field is not closed");
+        parsed.errorLine = quoteLine;
+        return parsed;
+    }
+    endRecord();
+    return parsed;
+}
+
+QString csvLine(const QStringList &fields)
+{
+    QStringList written;
+    for (const QString &field : fields) {
+        const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
+                           field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r')) ||
+                           field != field.trimmed();
+        written.append(
+            quote ? QLatin1Char('"') +
+                        QString(field).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+                        QLatin1Char('"')
+                  : field);
+    }
+    return written.join(QLatin1Char(',')) + QLatin1Char('\n');
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "core/commission/CommissionPlan.h"
+#include "core/device/AssignConfirmation.h"
+#include "core/device/DeviceProtocol.h"
+#include "core/tftp/TftpTransfer.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class AddressAssignment;
+class DeviceQuery;
+class PingSeries;
+
+// The values a commissioning run takes from the program's settings.
+struct CommissionSettings {
+    quint16 queryPort = DeviceProtocol::Port; // query and IP-SETUP
+    int queryTimeoutMs = 10000;
+    int pingFirstMs = 1000;  // wait for one echo reply
+    int pingSecondMs = 2000; // pause between the assignment's echo requests
+    TftpTransferOptions tftp;
+    // After an upload the device restarts: it is pinged until it answers,
+    // for at most this many echo requests.
+    int comeBackEchoes = 20;
+    QString dataFile; // the device data file the records go into
+};
+
+// The steps of one device, in order.
+enum class CommissionStep { Probe, Assign, Verify, Firmware, WebPages, Record };
+QString stepName(CommissionStep step);
+
+struct CommissionResult {
+    enum class Outcome { NotStarted, Done, AlreadyDone, Failed };
+    Outcome outcome = Outcome::NotStarted;
+    CommissionStep step = CommissionStep::Probe; // where it failed
+    std::optional<DecodedReply> identity;        // the last query reply
+    qint64 elapsedMs = 0;
+    QString failure;
+};
+// "done", "already done", "failed at assign", "not started".
+QString outcomeText(const CommissionResult &result);
+
+// Brings one device from its plan row to its recorded state: the new address
+// probed for another user, assigned by IP-SETUP and confirmed by the Assign IP
+// rule, verified by the query, firmware and web pages uploaded where the row
+// asks, and its record stored in the device data file. The device stops at its
+// first failure. Every step ends by itself (each has its time-out), so a
+// device once started always finishes. Each step starts from the event loop,
+// never inside a signal of the step before it.
+class DeviceCommissioning : public QObject {
+    Q_OBJECT
+public:
+    DeviceCommissioning(const PlanRow &row, const CommissionSettings &settings,
+                        QObject *parent = nullptr);
+    ~DeviceCommissioning() override;
+
+    void start();
+    const PlanRow &row() const { return m_row; }
+    const CommissionResult &result() const { return m_result; }
+
+Q_SIGNALS:
+    void stepStarted(CommissionStep step); // only the steps with work to do
+    void finished();                       // once, through the event loop
+
+private:
+    // Starts the step from the event loop; a step with nothing to do passes
+    // on without being entered.
+    void next(CommissionStep step);
+    void enter(CommissionStep step);
+    void probe();
+    void assign();
+    void verify();
+    void upgradeFirmware();
+    void uploadWebPages();
+    void record();
+    // Sends the file, waits for the device to come back, queries it and hands
+    // the reply on.
+    void upload(const QString &deviceFile, const QString &source,
+                std::function<void(const DecodedReply &)> then);
+    void comeBack();
+    void query(std::function<void(const DecodedReply &)> onReply, std::function<void()> onTimeout);
+    void succeed();
+    void fail(const QString &why);
+    void end();
+
+    PlanRow m_row;
+    CommissionSettings m_settings;
+    CommissionResult m_result;
+    CommissionStep m_step = CommissionStep::Probe;
+    QElapsedTimer m_clock;
+    bool m_alreadyThere = false;
+    bool m_ended = false;
+
+    PingSeries *m_probe = nullptr;
+    PingSeries *m_comeBack = nullptr;
+    DeviceQuery *m_query = nullptr;
+    AddressAssignment *m_assignment = nullptr;
+    TftpTransfer *m_transfer = nullptr;
+    std::function<void(const DecodedReply &)> m_onReply;
+    std::function<void()> m_onTimeout;
+    std::function<void(const DecodedReply &)> m_uploaded; // checks the device after an upload
+    QString m_uploadTrouble; // what went wrong on the way, for the failure text
+};
