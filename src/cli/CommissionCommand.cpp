@@ -10,6 +10,7 @@
 #include "core/session/AppContext.h"
 #include "core/session/EngineOptions.h"
 #include "core/support/Failure.h"
+#include "core/support/TextFile.h"
 
 #include <QDir>
 #include <QFileInfo>
