@@ -1,5 +1,6 @@
 #include "TestDownloadLogic.h"
 
+#include "FailureOf.h"
 #include "LoopbackPeer.h"
 #include "SimulatorFixture.h"
 #include "TestContext.h"
@@ -268,12 +269,12 @@ void TestDownloadLogic::startFailuresAreThrown_data()
     QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("address");
     QTest::addColumn<int>("number");
-    QTest::newRow("missing file") << "missing.bin"
-                                  << "127.0.0.1" << FailureNumber::FileNotFound;
-    QTest::newRow("missing folder") << "no/such.bin"
-                                    << "127.0.0.1" << FailureNumber::PathNotFound;
-    QTest::newRow("blank address") << "source.bin"
-                                   << "   " << FailureNumber::InvalidAddress;
+    const auto row = [](const char *name, const char *source, const char *address, int number) {
+        QTest::newRow(name) << QString(source) << QString(address) << number;
+    };
+    row("missing file", "missing.bin", "127.0.0.1", FailureNumber::FileNotFound);
+    row("missing folder", "no/such.bin", "127.0.0.1", FailureNumber::PathNotFound);
+    row("blank address", "source.bin", "   ", FailureNumber::InvalidAddress);
 }
 
 void TestDownloadLogic::startFailuresAreThrown()
@@ -282,12 +283,7 @@ void TestDownloadLogic::startFailuresAreThrown()
     QFETCH(QString, address);
     TransferRun run;
     run.source(pattern(10));
-    try {
-        run.transfer.start("ROM", run.tc.path(source), address);
-        QFAIL("the start did not fail");
-    } catch (const Failure &failure) {
-        QTEST(failure.number(), "number");
-    }
+    QTEST(failureOf([&] { run.transfer.start("ROM", run.tc.path(source), address); }), "number");
     QVERIFY(run.transfer.Downloading()); // the caller's SocketCleanup ends it
     run.transfer.SocketCleanup();
     verifyIdle(run.transfer);
