@@ -1,11 +1,11 @@
 #include "RecordSaveTest.h"
 
+#include "FailureOf.h"
 #include "TestContext.h"
 #include "core/datafile/DataFile.h"
 #include "core/datafile/DataFileFormat.h"
 #include "core/datafile/DeviceRecordSave.h"
 #include "core/settings/IniFile.h"
-#include "core/support/Failure.h"
 
 #include <QDir>
 #include <QTest>
@@ -120,12 +120,8 @@ void RecordSaveTest::otherFailureIsThrown()
     TestContext t(kIni);
     QVERIFY(QDir(t.folder()).mkdir("taken.txt"));
     t.prompts.choosePath(t.path("taken.txt"));
-    int number = 0;
-    try {
-        saveRecordToChosenFile(t.prompts, t.context.settings, trimmed());
-    } catch (const Failure &failure) {
-        number = failure.number();
-    }
+    const int number =
+        failureOf([&] { saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()); });
     QVERIFY(number != 0 && number != FailureNumber::PathNotFound);
     QCOMPARE(t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("dev.txt"));
 }
