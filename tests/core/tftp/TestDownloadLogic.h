@@ -39,7 +39,6 @@ private Q_SLOTS:
     void transferStoresTheFile_data();
     void transferStoresTheFile();
     void blockNumberWrapsAfter65535();
-    void emptyFileSendsOnlyTheWriteRequest();
     void notAcknowledgedThenTimeout_data();
     void notAcknowledgedThenTimeout();
     void timeoutCoversTheWholeTransfer();

@@ -1,5 +1,6 @@
 #include "TestDownloadLogic.h"
 
+#include "BytePattern.h"
 #include "FailureOf.h"
 #include "core/tftp/TftpPackets.h"
 
@@ -25,14 +26,6 @@ protected:
         return QBuffer::readData(data, maxSize);
     }
 };
-
-QByteArray pattern(int size)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 7 + i / 251) & 0xFF);
-    return bytes;
-}
 
 } // namespace
 
