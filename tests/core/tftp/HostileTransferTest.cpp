@@ -321,29 +321,33 @@ void HostileTransferTest::specialInfobaseFailsAtOnce()
 void HostileTransferTest::oddInfobaseContent_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("entries"); // device file name=display name, in file order
+    QTest::newRow("blank and bad lines skipped")
+        << QByteArray("\"R1\",\"First\"\r\n\r\nbad line\r\nR2 , Second\n")
+        << QStringList{"R1=First", "R2=Second"};
     QTest::newRow("lone CR line ends")
-        << QByteArray("\"A\",\"One\"\r\"B\",\"Two\"\r") << QStringList{"One", "Two"};
+        << QByteArray("\"A\",\"One\"\r\"B\",\"Two\"\r") << QStringList{"A=One", "B=Two"};
     QTest::newRow("CR CR LF line ends")
-        << QByteArray("A,One\r\r\nB,Two\r\r\n") << QStringList{"One", "Two"};
+        << QByteArray("A,One\r\r\nB,Two\r\r\n") << QStringList{"A=One", "B=Two"};
     QTest::newRow("LF only, no last line end")
-        << QByteArray("A,One\nB,Two") << QStringList{"One", "Two"};
+        << QByteArray("A,One\nB,Two") << QStringList{"A=One", "B=Two"};
     QTest::newRow("binary junk line skipped")
-        << QByteArray("\0\xFF\x80\r\nA,One\r\n", 12) << QStringList{"One"};
+        << QByteArray("\0\xFF\x80\r\nA,One\r\n", 12) << QStringList{"A=One"};
     QTest::newRow("NUL and high bytes kept")
-        << QByteArray("A,O\0\xE9\r\n", 7) << QStringList{QString::fromLatin1("O\0\xE9", 3)};
-    QTest::newRow("unclosed quote") << QByteArray("\"A,One\r\nB,\"Two") << QStringList{"Two"};
+        << QByteArray("A,O\0\xE9\r\n", 7) << QStringList{QString::fromLatin1("A=O\0\xE9", 5)};
+    QTest::newRow("unclosed quote") << QByteArray("\"A,One\r\nB,\"Two") << QStringList{"B=Two"};
 }
 
 void HostileTransferTest::oddInfobaseContent()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, names);
+    QFETCH(QStringList, entries);
     TestContext t;
     t.writeFile("ib.txt", bytes);
     QStringList read;
     for (const InfobaseEntry &entry : ProductInfobase::read(t.path("ib.txt")))
-        read << entry.displayName;
-    QCOMPARE(read, names);
-    QVERIFY(ProductInfobase::lookUp(t.path("ib.txt"), names.last()).has_value());
+        read << entry.deviceFileName + '=' + entry.displayName;
+    QCOMPARE(read, entries);
+    QCOMPARE(ProductInfobase::lookUp(t.path("ib.txt"), entries.last().section('=', 1)),
+             std::optional<QString>(entries.last().section('=', 0, 0)));
 }

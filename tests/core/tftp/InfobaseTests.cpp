@@ -79,16 +79,6 @@ void TestDownloadLogic::standsForDefault()
     QTEST(ProductInfobase::standsForDefault(setting), "isDefault");
 }
 
-void TestDownloadLogic::readsEntriesInFileOrder()
-{
-    TestContext tc;
-    tc.writeFile("ib.txt", "\"R1\",\"First\"\r\n\r\nbad line\r\nR2 , Second\n");
-    QStringList read;
-    for (const InfobaseEntry &entry : ProductInfobase::read(tc.path("ib.txt")))
-        read << entry.deviceFileName << entry.displayName;
-    QCOMPARE(read, QStringList({"R1", "First", "R2", "Second"}));
-}
-
 void TestDownloadLogic::emptyOrMissingInfobaseFails()
 {
     TestContext tc;

@@ -28,7 +28,6 @@ private Q_SLOTS:
     void shownMissingName();
     void standsForDefault_data();
     void standsForDefault();
-    void readsEntriesInFileOrder();
     void emptyOrMissingInfobaseFails();
     void defaultLineAppendedEachTime();
     void lookUpIsExactAndCaseSensitive();
