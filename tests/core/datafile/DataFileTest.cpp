@@ -1,11 +1,11 @@
 #include "DataFileTest.h"
 
+#include "FailureOf.h"
 #include "FileSizeLimit.h"
 #include "TestContext.h"
 #include "core/datafile/DataFile.h"
 #include "core/datafile/DataFileFormat.h"
 #include "core/datafile/DeviceRecordSave.h"
-#include "core/support/Failure.h"
 
 #include <QDir>
 #include <QTest>
@@ -23,16 +23,6 @@ QByteArray line(const char *ip)
 {
     return QByteArray("\"") + ip +
            "\",\"02-00-00-04-0B-0C\",\"4.5\",\"X1\",\"two port (Q2, Q2R)\"\r\n";
-}
-
-int failureNumber(const std::function<void()> &body)
-{
-    try {
-        body();
-    } catch (const Failure &failure) {
-        return failure.number();
-    }
-    return 0;
 }
 
 QStringList entries(const QString &folder)
@@ -56,27 +46,40 @@ void DataFileTest::lineFormat()
 
 void DataFileTest::reading_data()
 {
+    using Lines = QList<QStringList>;
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QList<QStringList>>("lines");
-    const QList<QStringList> five{{"a", "b", "c", "d", "e"}};
+    QTest::addColumn<Lines>("lines");
+    const Lines five{{"a", "b", "c", "d", "e"}};
     QTest::newRow("canonical CRLF") << QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\"\r\n") << five;
     QTest::newRow("LF only") << QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\"\n") << five;
     QTest::newRow("no final line end") << QByteArray("\"a\",\"b\",\"c\",\"d\",\"e\"") << five;
     QTest::newRow("unquoted, blanks after commas") << QByteArray("a, b,  c,\td,e\r\n") << five;
     QTest::newRow("rest after closing quote skipped")
         << QByteArray("\"a\"xx,\"b\" ,\"c\"\"d\",d,e\r\n") << five;
+    QTest::newRow("text after a closing quote is skipped")
+        << QByteArray("\"a\"xx\"y,b") << Lines{{"a", "b"}};
     QTest::newRow("comma inside quotes")
-        << QByteArray("\"a,1\",b,c,d,e\r\n") << QList<QStringList>{{"a,1", "b", "c", "d", "e"}};
+        << QByteArray("\"a,1\",b,c,d,e\r\n") << Lines{{"a,1", "b", "c", "d", "e"}};
+    QTest::newRow("quote inside an unquoted field stays")
+        << QByteArray("a\"b,c") << Lines{{"a\"b", "c"}};
     QTest::newRow("trailing blanks kept unquoted")
-        << QByteArray("a ,b,c,d,e\r\n") << QList<QStringList>{{"a ", "b", "c", "d", "e"}};
-    QTest::newRow("empty fields") << QByteArray(",,\"\",,\r\n")
-                                  << QList<QStringList>{{"", "", "", "", ""}};
+        << QByteArray("a ,b,c,d,e\r\n") << Lines{{"a ", "b", "c", "d", "e"}};
+    QTest::newRow("empty fields") << QByteArray(",,\"\",,\r\n") << Lines{{"", "", "", "", ""}};
+    QTest::newRow("trailing comma gives an empty field") << QByteArray("a,") << Lines{{"a", ""}};
+    QTest::newRow("lone quote") << QByteArray("\"") << Lines{{""}};
     QTest::newRow("blank lines skipped") << QByteArray("\r\n  \r\na,b,c,d,e\r\n\r\n\n") << five;
     QTest::newRow("unbalanced quote ends with its line")
-        << QByteArray("\"a,b,c\r\nd,e\r\n") << QList<QStringList>{{"a,b,c"}, {"d", "e"}};
+        << QByteArray("\"a,b,c\r\nd,e\r\n") << Lines{{"a,b,c"}, {"d", "e"}};
     QTest::newRow("lone CR line ends")
-        << QByteArray("a,b\rc,d\re") << QList<QStringList>{{"a", "b"}, {"c", "d"}, {"e"}};
-    QTest::newRow("empty file") << QByteArray() << QList<QStringList>{};
+        << QByteArray("a,b\rc,d\re") << Lines{{"a", "b"}, {"c", "d"}, {"e"}};
+    QTest::newRow("lone CR after a closing quote")
+        << QByteArray("\"a\"\r\"b\"") << Lines{{"a"}, {"b"}};
+    QTest::newRow("CR CR LF adds no record") << QByteArray("a\r\r\nb\r\r\n") << Lines{{"a"}, {"b"}};
+    QTest::newRow("NUL inside a field")
+        << QByteArray("\"a\0b\",\"c\"\r\n", 11) << Lines{{QString::fromLatin1("a\0b", 3), "c"}};
+    QTest::newRow("bytes 0x80 to 0xFF")
+        << QByteArray("\"\x80\xE9\xFF\"") << Lines{{QString::fromLatin1("\x80\xE9\xFF")}};
+    QTest::newRow("empty file") << QByteArray() << Lines{};
 }
 
 void DataFileTest::reading()
@@ -97,24 +100,18 @@ void DataFileTest::latin1RoundTrip()
     QCOMPARE(formatRecords(records), bytes);
 }
 
-void DataFileTest::emptyFileFails()
+void DataFileTest::unreadableFilesFail()
 {
     TestContext t;
     t.writeFile("empty.txt", {});
     t.writeFile("blank.txt", "\r\n   \r\n");
-    QCOMPARE(failureNumber([&] { readAllRecords(t.path("empty.txt")); }),
-             FailureNumber::InputPastEndOfFile);
-    QCOMPARE(failureNumber([&] { readAllRecords(t.path("blank.txt")); }),
-             FailureNumber::InputPastEndOfFile);
-}
-
-void DataFileTest::missingFileFails()
-{
-    TestContext t;
-    QCOMPARE(failureNumber([&] { readAllRecords(t.path("none.txt")); }),
-             FailureNumber::FileNotFound);
-    QCOMPARE(failureNumber([&] { readAllRecords(t.path("nodir/none.txt")); }),
-             FailureNumber::PathNotFound);
+    const auto readFailure = [&](const char *name) {
+        return failureOf([&] { readAllRecords(t.path(name)); });
+    };
+    QCOMPARE(readFailure("empty.txt"), FailureNumber::InputPastEndOfFile);
+    QCOMPARE(readFailure("blank.txt"), FailureNumber::InputPastEndOfFile);
+    QCOMPARE(readFailure("none.txt"), FailureNumber::FileNotFound);
+    QCOMPARE(readFailure("nodir/none.txt"), FailureNumber::PathNotFound);
 }
 
 void DataFileTest::oneRecordPerLine()
@@ -130,21 +127,50 @@ void DataFileTest::oneRecordPerLine()
     QCOMPARE(records[2], rec("10.0.0.3"));
 }
 
-void DataFileTest::appendKeepsOtherBytes()
+void DataFileTest::saveBytes_data()
 {
-    TestContext t;
-    const QByteArray before = "10.0.0.1, \"x\",y,z,w\r\n" + line("10.0.0.2");
-    t.writeFile("d.txt", before);
-    QCOMPARE(saveDeviceRecord(t.path("d.txt"), rec("10.0.0.3")), SaveOutcome::Appended);
-    QCOMPARE(t.readFile("d.txt"), before + line("10.0.0.3"));
+    // The record saved is rec(ip, hw); a null `before` means no file yet.
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<QString>("hw");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QByteArray>("after");
+    const QString hw = "02-00-00-04-0B-0C";
+    const QString newHw = "02-00-00-00-00-99";
+    const int appended = int(SaveOutcome::Appended);
+    const int replaced = int(SaveOutcome::Replaced);
+    const QByteArray odd = "10.0.0.1, \"x\",y,z,w\r\n" + line("10.0.0.2");
+    QTest::newRow("append keeps other bytes")
+        << odd << "10.0.0.3" << hw << appended << odd + line("10.0.0.3");
+    QTest::newRow("append after an unterminated line")
+        << line("10.0.0.1").chopped(2) << "10.0.0.3" << hw << appended
+        << line("10.0.0.1") + line("10.0.0.3");
+    // The address appears, but never as a record's first field.
+    const QByteArray otherColumn = "\"10.0.0.2\",\"10.0.0.1\",\"a\",\"b\",\"c\"\r\n";
+    QTest::newRow("address in another column appends")
+        << otherColumn << "10.0.0.1" << hw << appended << otherColumn + line("10.0.0.1");
+    QTest::newRow("append creates the file")
+        << QByteArray() << "10.0.0.3" << hw << appended << line("10.0.0.3");
+    const QByteArray updated = recordLine(rec("10.0.0.1", newHw));
+    QTest::newRow("replace every line of the address in place")
+        << line("10.0.0.1") + line("10.0.0.2") + line("10.0.0.1") + line("10.0.0.4") << "10.0.0.1"
+        << newHw << replaced << updated + line("10.0.0.2") + updated + line("10.0.0.4");
+    QTest::newRow("replace rewrites canonically")
+        << "10.0.0.9, hw, 1.0,X1 ,\"dev\"\n" + line("10.0.0.1") << "10.0.0.1" << hw << replaced
+        << "\"10.0.0.9\",\"hw\",\"1.0\",\"X1 \",\"dev\"\r\n" + line("10.0.0.1");
 }
 
-void DataFileTest::appendAfterUnterminatedLine()
+void DataFileTest::saveBytes()
 {
+    QFETCH(QByteArray, before);
+    QFETCH(QString, ip);
+    QFETCH(QString, hw);
     TestContext t;
-    t.writeFile("d.txt", line("10.0.0.1").chopped(2));
-    saveDeviceRecord(t.path("d.txt"), rec("10.0.0.3"));
-    QCOMPARE(t.readFile("d.txt"), line("10.0.0.1") + line("10.0.0.3"));
+    if (!before.isNull())
+        t.writeFile("d.txt", before);
+    QTEST(int(saveDeviceRecord(t.path("d.txt"), rec(ip, hw))), "outcome");
+    QTEST(t.readFile("d.txt"), "after");
+    QCOMPARE(entries(t.folder()), QStringList{"d.txt"}); // no working copy left
 }
 
 void DataFileTest::appendThenRead_data()
@@ -183,46 +209,17 @@ void DataFileTest::appendThenRead()
     QCOMPARE(readAllRecords(t.path("d.txt")), expected);
 }
 
-void DataFileTest::appendCreatesFile()
+void DataFileTest::failedSaveLeavesFileWhole_data()
 {
-    TestContext t;
-    saveDeviceRecord(t.path("new.txt"), rec("10.0.0.3"));
-    QCOMPARE(t.readFile("new.txt"), line("10.0.0.3"));
-    QCOMPARE(entries(t.folder()), QStringList{"new.txt"});
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("replace") << true;
+    QTest::newRow("append, cut off part way") << false;
 }
 
-void DataFileTest::replaceInPlace()
+void DataFileTest::failedSaveLeavesFileWhole()
 {
-    TestContext t;
-    t.writeFile("d.txt", line("10.0.0.1") + line("10.0.0.2") + line("10.0.0.1") + line("10.0.0.4"));
-    const DeviceRecord updated = rec("10.0.0.1", "02-00-00-00-00-99");
-    QCOMPARE(saveDeviceRecord(t.path("d.txt"), updated), SaveOutcome::Replaced);
-    QCOMPARE(t.readFile("d.txt"),
-             recordLine(updated) + line("10.0.0.2") + recordLine(updated) + line("10.0.0.4"));
-    QCOMPARE(entries(t.folder()), QStringList{"d.txt"}); // no working copy left
-}
-
-void DataFileTest::replaceRewritesCanonically()
-{
-    TestContext t;
-    t.writeFile("d.txt", "10.0.0.9, hw, 1.0,X1 ,\"dev\"\n" + line("10.0.0.1"));
-    saveDeviceRecord(t.path("d.txt"), rec("10.0.0.1"));
-    QCOMPARE(t.readFile("d.txt"),
-             QByteArray("\"10.0.0.9\",\"hw\",\"1.0\",\"X1 \",\"dev\"\r\n") + line("10.0.0.1"));
-}
-
-void DataFileTest::addressInOtherColumnAppends()
-{
-    TestContext t;
-    // The address appears, but never as a record's first field.
-    const QByteArray before = "\"10.0.0.2\",\"10.0.0.1\",\"a\",\"b\",\"c\"\r\n";
-    t.writeFile("d.txt", before);
-    QCOMPARE(saveDeviceRecord(t.path("d.txt"), rec("10.0.0.1")), SaveOutcome::Appended);
-    QCOMPARE(t.readFile("d.txt"), before + line("10.0.0.1"));
-}
-
-void DataFileTest::failedReplaceLeavesFileWhole()
-{
+    // The file may not grow past a limit; what was there stays intact.
+    QFETCH(bool, replace);
     TestContext t;
     QByteArray before;
     for (int i = 0; i < 20; ++i)
@@ -230,24 +227,10 @@ void DataFileTest::failedReplaceLeavesFileWhole()
     t.writeFile("d.txt", before);
     int number = 0;
     {
-        FileSizeLimit limit(before.size() / 2);
+        FileSizeLimit limit(replace ? before.size() / 2 : before.size() + 10);
         QVERIFY(limit.active());
-        number = failureNumber([&] { saveDeviceRecord(t.path("d.txt"), rec("10.0.0.5")); });
-    }
-    QVERIFY(number != 0);
-    QCOMPARE(t.readFile("d.txt"), before);
-    QCOMPARE(entries(t.folder()), QStringList{"d.txt"});
-}
-
-void DataFileTest::failedAppendLeavesFileWhole()
-{
-    TestContext t;
-    const QByteArray before = line("10.0.0.1") + line("10.0.0.2");
-    t.writeFile("d.txt", before);
-    int number = 0;
-    {
-        FileSizeLimit limit(before.size() + 10);
-        number = failureNumber([&] { saveDeviceRecord(t.path("d.txt"), rec("10.0.0.3")); });
+        const QString ip = replace ? "10.0.0.5" : "10.0.0.30";
+        number = failureOf([&] { saveDeviceRecord(t.path("d.txt"), rec(ip)); });
     }
     QVERIFY(number != 0);
     QCOMPARE(t.readFile("d.txt"), before);
@@ -268,7 +251,7 @@ void DataFileTest::readOnlyFolderWritesInPlace()
     const DeviceRecord updated = rec("10.0.0.1", "02-00-00-00-00-99");
     QCOMPARE(saveDeviceRecord(t.path("ro/d.txt"), updated), SaveOutcome::Replaced);
     QCOMPARE(t.readFile("ro/d.txt"), recordLine(updated) + line("10.0.0.2"));
-    QCOMPARE(failureNumber([&] { writeAllRecords(t.path("ro/new.txt"), {updated}); }),
+    QCOMPARE(failureOf([&] { writeAllRecords(t.path("ro/new.txt"), {updated}); }),
              FailureNumber::PermissionDenied);
     QCOMPARE(entries(t.path("ro")), QStringList{"d.txt"});
 }
@@ -277,7 +260,7 @@ void DataFileTest::unreadableFileIsNotOverwritten()
 {
     TestContext t;
     QVERIFY(QDir(t.folder()).mkdir("d.txt"));
-    const int number = failureNumber([&] { saveDeviceRecord(t.path("d.txt"), rec("10.0.0.3")); });
+    const int number = failureOf([&] { saveDeviceRecord(t.path("d.txt"), rec("10.0.0.3")); });
     QVERIFY(number != 0);
     QVERIFY(number != FailureNumber::FileNotFound && number != FailureNumber::PathNotFound);
     QVERIFY(QFileInfo(t.path("d.txt")).isDir());
@@ -288,18 +271,13 @@ void DataFileTest::splitAndJoin_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("name");
-    QTest::newRow("usual") << "/data/dev/devices.txt"
-                           << "/data/dev/"
-                           << "devices.txt";
-    QTest::newRow("root") << "/devices.txt"
-                          << "/"
-                          << "devices.txt";
-    QTest::newRow("no separator") << "devices.txt"
-                                  << ""
-                                  << "devices.txt";
-    QTest::newRow("dots in folder") << "/a.b/c"
-                                    << "/a.b/"
-                                    << "c";
+    const auto row = [](const char *path, const char *folder, const char *name) {
+        QTest::newRow(path) << QString(path) << QString(folder) << QString(name);
+    };
+    row("/data/dev/devices.txt", "/data/dev/", "devices.txt");
+    row("/devices.txt", "/", "devices.txt");
+    row("devices.txt", "", "devices.txt");
+    row("/a.b/c", "/a.b/", "c");
 }
 
 void DataFileTest::splitAndJoin()

@@ -14,33 +14,6 @@
 #include <QTest>
 #include <sys/stat.h>
 
-void HostileInputTest::oddDataFileContent_data()
-{
-    using Lines = QList<QStringList>;
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<Lines>("lines");
-    QTest::newRow("NUL inside a field")
-        << QByteArray("\"a\0b\",\"c\"\r\n", 11) << Lines{{QString::fromLatin1("a\0b", 3), "c"}};
-    QTest::newRow("lone CR ends a line") << QByteArray("\"a\"\r\"b\"") << Lines{{"a"}, {"b"}};
-    QTest::newRow("CR CR LF adds no record") << QByteArray("a\r\r\nb\r\r\n") << Lines{{"a"}, {"b"}};
-    QTest::newRow("unclosed quote runs to its line end")
-        << QByteArray("\"ab,c\r\nd") << Lines{{"ab,c"}, {"d"}};
-    QTest::newRow("text after a closing quote is skipped")
-        << QByteArray("\"a\"xx\"y,b") << Lines{{"a", "b"}};
-    QTest::newRow("quote inside an unquoted field stays")
-        << QByteArray("a\"b,c") << Lines{{"a\"b", "c"}};
-    QTest::newRow("lone quote") << QByteArray("\"") << Lines{{""}};
-    QTest::newRow("trailing comma gives an empty field") << QByteArray("a,") << Lines{{"a", ""}};
-    QTest::newRow("bytes 0x80 to 0xFF")
-        << QByteArray("\"\x80\xE9\xFF\"") << Lines{{QString::fromLatin1("\x80\xE9\xFF")}};
-}
-
-void HostileInputTest::oddDataFileContent()
-{
-    QFETCH(QByteArray, bytes);
-    QTEST(readFieldLines(bytes), "lines");
-}
-
 void HostileInputTest::randomBytesReadWithoutHarm()
 {
     // Whatever the bytes, every field is single-line text, and the records

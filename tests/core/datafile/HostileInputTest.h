@@ -7,8 +7,6 @@
 class HostileInputTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void oddDataFileContent_data();
-    void oddDataFileContent();
     void randomBytesReadWithoutHarm();
     void hugeInputsReadInLinearTime_data();
     void hugeInputsReadInLinearTime();

@@ -1,11 +1,11 @@
 #include "RecordSaveTest.h"
 
+#include "FailureOf.h"
 #include "TestContext.h"
 #include "core/datafile/DataFile.h"
 #include "core/datafile/DataFileFormat.h"
 #include "core/datafile/DeviceRecordSave.h"
 #include "core/settings/IniFile.h"
-#include "core/support/Failure.h"
 
 #include <QDir>
 #include <QTest>
@@ -48,44 +48,41 @@ void RecordSaveTest::dialogStartsAtSettingsFile()
     QCOMPARE(shown.request.initialName, QStringLiteral("dev.txt"));
 }
 
-void RecordSaveTest::saveUpdatesSettings()
+void RecordSaveTest::saveUpdatesSettings_data()
 {
-    TestContext t(kIni);
-    QVERIFY(QDir(t.folder()).mkdir("data"));
-    t.prompts.choosePath(t.path("data/devices.txt"));
-    QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, untrimmed()));
-    QCOMPARE(t.readFile("data/devices.txt"), recordLine(trimmed()));
-    QCOMPARE(t.context.settings.DatabaseFileDir.trimmed(), t.path("data") + "/");
-    QCOMPARE(t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("devices.txt"));
-    QCOMPARE(iniValue(t, "DatabaseFileDir"), t.path("data") + "/");
-    QCOMPARE(iniValue(t, "DatabaseFileName"), QStringLiteral("devices.txt"));
-
-    // The next save starts from the stored file and replaces the line.
-    t.prompts.choosePath(t.path("data/devices.txt"));
-    QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, untrimmed()));
-    QCOMPARE(t.prompts.shown().last().request.initialFolder, t.path("data") + "/");
-    QCOMPARE(t.readFile("data/devices.txt"), recordLine(trimmed()));
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("short") << "data"
+                           << "devices.txt";
+    QTest::newRow("names past any field width")
+        << "a-folder-whose-name-alone-runs-past-sixty-four-characters-of-path"
+        << "device-servers-site-A-2026.txt";
 }
 
-void RecordSaveTest::longNamesAreKeptWhole()
+void RecordSaveTest::saveUpdatesSettings()
 {
+    // The chosen file gets the record with its fields trimmed, and the
+    // settings remember it whole.
+    QFETCH(QString, folder);
+    QFETCH(QString, name);
     TestContext t(kIni);
-    const QString folder =
-        QStringLiteral("a-folder-whose-name-alone-runs-past-sixty-four-characters-"
-                       "of-path");
     QVERIFY(QDir(t.folder()).mkdir(folder));
-    const QString path = t.path(folder + QStringLiteral("/device-servers-site-A-2026.txt"));
+    const QString path = t.path(folder + "/" + name);
     t.prompts.choosePath(path);
-    QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()));
-    QCOMPARE(iniValue(t, "DatabaseFileName"), QStringLiteral("device-servers-site-A-2026.txt"));
+    QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, untrimmed()));
+    QCOMPARE(t.readFile(folder + "/" + name), recordLine(trimmed()));
+    QCOMPARE(t.context.settings.DatabaseFileDir.trimmed(), t.path(folder) + "/");
+    QCOMPARE(t.context.settings.DatabaseFileName.trimmed(), name);
+    QCOMPARE(iniValue(t, "DatabaseFileDir"), t.path(folder) + "/");
+    QCOMPARE(iniValue(t, "DatabaseFileName"), name);
 
-    // The next save starts from the same file and replaces its line there.
+    // The next save starts from the stored file and replaces the line.
     t.prompts.choosePath(path);
-    QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()));
+    QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, untrimmed()));
     const auto shown = t.prompts.shown().last().request;
-    QCOMPARE(joinLocation(shown.initialFolder, shown.initialName), path);
-    QCOMPARE(t.readFile(folder + QStringLiteral("/device-servers-site-A-2026.txt")),
-             recordLine(trimmed()));
+    QCOMPARE(shown.initialFolder, t.path(folder) + "/");
+    QCOMPARE(shown.initialName, name);
+    QCOMPARE(t.readFile(folder + "/" + name), recordLine(trimmed()));
 }
 
 void RecordSaveTest::pathNotFoundAsksAgain()
@@ -120,12 +117,8 @@ void RecordSaveTest::otherFailureIsThrown()
     TestContext t(kIni);
     QVERIFY(QDir(t.folder()).mkdir("taken.txt"));
     t.prompts.choosePath(t.path("taken.txt"));
-    int number = 0;
-    try {
-        saveRecordToChosenFile(t.prompts, t.context.settings, trimmed());
-    } catch (const Failure &failure) {
-        number = failure.number();
-    }
+    const int number =
+        failureOf([&] { saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()); });
     QVERIFY(number != 0 && number != FailureNumber::PathNotFound);
     QCOMPARE(t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("dev.txt"));
 }

@@ -7,8 +7,8 @@ class RecordSaveTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void dialogStartsAtSettingsFile();
+    void saveUpdatesSettings_data();
     void saveUpdatesSettings();
-    void longNamesAreKeptWhole();
     void pathNotFoundAsksAgain();
     void cancelOrEmptyPathSavesNothing();
     void otherFailureIsThrown();

@@ -129,30 +129,25 @@ void DiscoveryTest::newAddressFindings_data()
     QTest::addColumn<int>("answersPing"); // -1: could not ping
     QTest::addColumn<QStringList>("findings");
 
-    QTest::newRow("free, in a /24")
-        << "198.18.5.50" << 0
-        << QStringList{"ok lies in 198.18.5.0/24 on eth0; the IP-SETUP broadcast goes to "
-                       "198.18.5.255",
-                       "ok Nothing answers"};
-    QTest::newRow("in use") << "198.18.5.50" << 1
-                            << QStringList{"ok 198.18.5.0/24", "problem already answers a ping"};
-    QTest::newRow("not pinged") << "198.18.5.50" << -1
-                                << QStringList{"ok 198.18.5.0/24", "warning could not be checked"};
-    QTest::newRow("in no subnet")
-        << "198.51.100.7" << -1
-        << QStringList{"problem lies in no local subnet: the IP-SETUP broadcast for it (to "
-                       "198.51.100.255) would leave by the default route"};
-    QTest::newRow("x.y.z.255 is no broadcast in a /16")
-        << "10.1.2.40" << 0
-        << QStringList{"problem goes to 10.1.2.255, which in that subnet is an ordinary address",
-                       "ok Nothing answers"};
-    QTest::newRow("x.y.z.255 outside a /25")
-        << "172.16.0.20" << 0
-        << QStringList{"problem goes to 172.16.0.255, outside that subnet", "ok Nothing answers"};
-    QTest::newRow("this computer's own")
-        << "198.18.5.2" << 1
-        << QStringList{"problem an address of this computer", "ok 198.18.5.0/24",
-                       "problem already answers"};
+    const auto row = [](const char *name, const char *address, int ping,
+                        const QStringList &findings) {
+        QTest::newRow(name) << QString(address) << ping << findings;
+    };
+    row("free, in a /24", "198.18.5.50", 0,
+        {"ok lies in 198.18.5.0/24 on eth0; the IP-SETUP broadcast goes to 198.18.5.255",
+         "ok Nothing answers"});
+    row("in use", "198.18.5.50", 1, {"ok 198.18.5.0/24", "problem already answers a ping"});
+    row("not pinged", "198.18.5.50", -1, {"ok 198.18.5.0/24", "warning could not be checked"});
+    row("in no subnet", "198.51.100.7", -1,
+        {"problem lies in no local subnet: the IP-SETUP broadcast for it (to 198.51.100.255) "
+         "would leave by the default route"});
+    row("x.y.z.255 is no broadcast in a /16", "10.1.2.40", 0,
+        {"problem goes to 10.1.2.255, which in that subnet is an ordinary address",
+         "ok Nothing answers"});
+    row("x.y.z.255 outside a /25", "172.16.0.20", 0,
+        {"problem goes to 172.16.0.255, outside that subnet", "ok Nothing answers"});
+    row("this computer's own", "198.18.5.2", 1,
+        {"problem an address of this computer", "ok 198.18.5.0/24", "problem already answers"});
 }
 
 void DiscoveryTest::newAddressFindings()
@@ -171,21 +166,18 @@ void DiscoveryTest::deviceFindings_data()
     QTest::addColumn<int>("answersPing");
     QTest::addColumn<int>("answersQuery");
     QTest::addColumn<QStringList>("findings");
-    QTest::newRow("answers") << "198.18.5.9" << 1 << 1
-                             << QStringList{"ok 198.18.5.0/24 on eth0",
-                                            "ok answers the device query"};
-    QTest::newRow("pings only")
-        << "198.18.5.9" << 1 << 0
-        << QStringList{"ok 198.18.5.0/24",
-                       "problem answers pings but not the device query on UDP 30718"};
-    QTest::newRow("silent") << "198.18.5.9" << 0 << 0
-                            << QStringList{"ok 198.18.5.0/24", "problem answers neither"};
-    QTest::newRow("no ping possible")
-        << "198.18.5.9" << -1 << 0
-        << QStringList{"ok 198.18.5.0/24", "problem could not be pinged"};
-    QTest::newRow("behind a router")
-        << "203.0.113.9" << 1 << 1
-        << QStringList{"warning lies in no local subnet", "ok answers the device query"};
+    const auto row = [](const char *name, const char *address, int ping, int query,
+                        const QStringList &findings) {
+        QTest::newRow(name) << QString(address) << ping << query << findings;
+    };
+    row("answers", "198.18.5.9", 1, 1, {"ok 198.18.5.0/24 on eth0", "ok answers the device query"});
+    row("pings only", "198.18.5.9", 1, 0,
+        {"ok 198.18.5.0/24", "problem answers pings but not the device query on UDP 30718"});
+    row("silent", "198.18.5.9", 0, 0, {"ok 198.18.5.0/24", "problem answers neither"});
+    row("no ping possible", "198.18.5.9", -1, 0,
+        {"ok 198.18.5.0/24", "problem could not be pinged"});
+    row("behind a router", "203.0.113.9", 1, 1,
+        {"warning lies in no local subnet", "ok answers the device query"});
 }
 
 void DiscoveryTest::deviceFindings()

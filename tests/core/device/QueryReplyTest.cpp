@@ -55,71 +55,39 @@ void QueryReplyTest::decode_data()
     QTest::addColumn<QString>("hardware");
     QTest::addColumn<QString>("device");
 
-    const QString nv30 = QStringLiteral("one port (NV30, Petite, Compact-Rev2)");
-    const QString unknown = QStringLiteral("unknown device type");
-    QTest::newRow("4.10 X1 type 4") << reply(0x10, 0x04, 'X', '1', kHardware) << "4.10"
-                                    << "X1"
-                                    << "02-00-00-04-0B-0C" << nv30;
-    QTest::newRow("0.0") << reply(0x00, 0x00, 'X', '1', kHardware) << "0.0"
-                         << "X1"
-                         << "02-00-00-04-0B-0C" << nv30;
-    QTest::newRow("4.5") << reply(0x05, 0x04, 'A', 'B', kHardware) << "4.5"
-                         << "AB"
-                         << "02-00-00-04-0B-0C" << nv30;
-    QTest::newRow("4.50") << reply(0x50, 0x04, 'A', 'B', kHardware) << "4.50"
-                          << "AB"
-                          << "02-00-00-04-0B-0C" << nv30;
-    QTest::newRow("type 0x12") << reply(1, 1, 'X', '1', QByteArray::fromHex("0A0B0C12FFEE"))
-                               << "1.1"
-                               << "X1"
-                               << "0A-0B-0C-12-FF-EE"
-                               << "two port (Q2, Q2R)";
-    QTest::newRow("type 0xF1") << reply(1, 1, 'X', '1', QByteArray::fromHex("000000F10000"))
-                               << "1.1"
-                               << "X1"
-                               << "00-00-00-F1-00-00"
-                               << "one port (Railpanel, Compact)";
-    QTest::newRow("type 0x00") << reply(1, 1, 'X', '1', QByteArray::fromHex("000000000000"))
-                               << "1.1"
-                               << "X1"
-                               << "00-00-00-00-00-00" << unknown;
-    QTest::newRow("type 0x07") << reply(1, 1, 'X', '1', QByteArray::fromHex("000000070000"))
-                               << "1.1"
-                               << "X1"
-                               << "00-00-00-07-00-00" << unknown;
-    QTest::newRow("Latin-1 type") << reply(1, 1, char(0xE9), char(0x00), kHardware) << "1.1"
-                                  << QString(QChar(0xE9)) + QChar(0) << "02-00-00-04-0B-0C" << nv30;
-    QTest::newRow("4 bytes") << QByteArray(4, '\x01') << ""
-                             << ""
-                             << ""
-                             << "";
-    QTest::newRow("empty") << QByteArray() << ""
-                           << ""
-                           << ""
-                           << "";
-    QTest::newRow("7 bytes: minor only") << QByteArray(7, '\x04') << ""
-                                         << ""
-                                         << ""
-                                         << "";
-    QTest::newRow("9 bytes: half the type") << reply(5, 4, 'X', '1', {}).left(9) << "4.5"
-                                            << "X"
-                                            << ""
-                                            << "";
-    QTest::newRow("27 bytes: no device type") << reply(5, 4, 'X', '1', kHardware).left(27) << "4.5"
-                                              << "X1"
-                                              << "02-00-00-"
-                                              << "";
-    QTest::newRow("28 bytes: partial address") << reply(5, 4, 'X', '1', kHardware).left(28) << "4.5"
-                                               << "X1"
-                                               << "02-00-00-04-" << nv30;
-    QTest::newRow("40 bytes like its first 30")
-        << reply(5, 4, 'X', '1', kHardware) + QByteArray(10, '\xFF') << "4.5"
-        << "X1"
-        << "02-00-00-04-0B-0C" << nv30;
-    QTest::newRow("65535 bytes") << reply(5, 4, 'X', '1', kHardware) + QByteArray(65505, '\x12')
-                                 << "4.5"
-                                 << "X1"
-                                 << "02-00-00-04-0B-0C" << nv30;
+    const QString nv30 = "one port (NV30, Petite, Compact-Rev2)";
+    const QString unknown = "unknown device type";
+    const QString hw = "02-00-00-04-0B-0C";
+    const auto row = [](const char *name, const QByteArray &bytes, const QString &version,
+                        const QString &type, const QString &hardware, const QString &device) {
+        QTest::newRow(name) << bytes << version << type << hardware << device;
+    };
+    const auto typed = [](const char *hardware) {
+        return reply(1, 1, 'X', '1', QByteArray::fromHex(hardware));
+    };
+    row("4.10 X1 type 4", reply(0x10, 0x04, 'X', '1', kHardware), "4.10", "X1", hw, nv30);
+    row("0.0", reply(0x00, 0x00, 'X', '1', kHardware), "0.0", "X1", hw, nv30);
+    row("4.5", reply(0x05, 0x04, 'A', 'B', kHardware), "4.5", "AB", hw, nv30);
+    row("4.50", reply(0x50, 0x04, 'A', 'B', kHardware), "4.50", "AB", hw, nv30);
+    row("type 0x12", typed("0A0B0C12FFEE"), "1.1", "X1", "0A-0B-0C-12-FF-EE", "two port (Q2, Q2R)");
+    row("type 0xF1", typed("000000F10000"), "1.1", "X1", "00-00-00-F1-00-00",
+        "one port (Railpanel, Compact)");
+    row("type 0x00", typed("000000000000"), "1.1", "X1", "00-00-00-00-00-00", unknown);
+    row("type 0x07", typed("000000070000"), "1.1", "X1", "00-00-00-07-00-00", unknown);
+    row("Latin-1 type", reply(1, 1, char(0xE9), char(0x00), kHardware), "1.1",
+        QString(QChar(0xE9)) + QChar(0), hw, nv30);
+    row("4 bytes", QByteArray(4, '\x01'), "", "", "", "");
+    row("empty", QByteArray(), "", "", "", "");
+    row("7 bytes: minor only", QByteArray(7, '\x04'), "", "", "", "");
+    row("9 bytes: half the type", reply(5, 4, 'X', '1', {}).left(9), "4.5", "X", "", "");
+    row("27 bytes: no device type", reply(5, 4, 'X', '1', kHardware).left(27), "4.5", "X1",
+        "02-00-00-", "");
+    row("28 bytes: partial address", reply(5, 4, 'X', '1', kHardware).left(28), "4.5", "X1",
+        "02-00-00-04-", nv30);
+    row("40 bytes like its first 30", reply(5, 4, 'X', '1', kHardware) + QByteArray(10, '\xFF'),
+        "4.5", "X1", hw, nv30);
+    row("65535 bytes", reply(5, 4, 'X', '1', kHardware) + QByteArray(65505, '\x12'), "4.5", "X1",
+        hw, nv30);
 }
 
 void QueryReplyTest::decode()

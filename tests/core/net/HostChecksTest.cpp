@@ -71,34 +71,23 @@ void HostChecksTest::droppingRules_data()
     QTest::addColumn<QString>("rule");
     QTest::addColumn<QString>("what"); // empty: not reported
 
-    QTest::newRow("query port") << "udp dport 30718 drop"
-                                << "drops UDP 30718";
-    QTest::newRow("from the device") << "udp sport 30718 counter packets 3 bytes 90 drop"
-                                     << "drops UDP 30718";
-    QTest::newRow("set") << "udp dport { 53, 69 } reject"
-                         << "drops UDP 69";
-    QTest::newRow("range, any transport") << "meta l4proto { tcp, udp } th dport 60-80 drop"
-                                          << "drops UDP 69";
-    QTest::newRow("service name") << "udp dport tftp drop"
-                                  << "drops UDP 69";
-    QTest::newRow("negated: every other port") << "udp dport != 53 drop"
-                                               << "drops UDP 30718 and 69";
-    QTest::newRow("negated: ours kept") << "udp dport != { 69, 30718 } drop"
-                                        << "";
-    QTest::newRow("another port") << "udp dport 53 drop"
-                                  << "";
-    QTest::newRow("tcp") << "tcp dport 69 drop"
-                         << "";
-    QTest::newRow("all udp") << "ip protocol udp reject with icmp type port-unreachable"
-                             << "drops all UDP";
-    QTest::newRow("everything") << "counter packets 0 bytes 0 drop"
-                                << "drops everything";
-    QTest::newRow("some addresses only") << "ip saddr 10.0.0.0/8 drop"
-                                         << "";
-    QTest::newRow("accepted") << "udp dport 30718 accept"
-                              << "";
-    QTest::newRow("jump") << "jump drop_chain"
-                          << "";
+    const auto row = [](const char *name, const char *rule, const char *what) {
+        QTest::newRow(name) << QString(rule) << QString(what);
+    };
+    row("query port", "udp dport 30718 drop", "drops UDP 30718");
+    row("from the device", "udp sport 30718 counter packets 3 bytes 90 drop", "drops UDP 30718");
+    row("set", "udp dport { 53, 69 } reject", "drops UDP 69");
+    row("range, any transport", "meta l4proto { tcp, udp } th dport 60-80 drop", "drops UDP 69");
+    row("service name", "udp dport tftp drop", "drops UDP 69");
+    row("negated: every other port", "udp dport != 53 drop", "drops UDP 30718 and 69");
+    row("negated: ours kept", "udp dport != { 69, 30718 } drop", "");
+    row("another port", "udp dport 53 drop", "");
+    row("tcp", "tcp dport 69 drop", "");
+    row("all udp", "ip protocol udp reject with icmp type port-unreachable", "drops all UDP");
+    row("everything", "counter packets 0 bytes 0 drop", "drops everything");
+    row("some addresses only", "ip saddr 10.0.0.0/8 drop", "");
+    row("accepted", "udp dport 30718 accept", "");
+    row("jump", "jump drop_chain", "");
 }
 
 void HostChecksTest::droppingRules()

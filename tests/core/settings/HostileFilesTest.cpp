@@ -16,30 +16,27 @@ void HostileFilesTest::oddContent_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("value");      // of Database/Key, "-" for the default
     QTest::addColumn<QByteArray>("written"); // the file after writing Key=new
+    const auto row = [](const char *name, const QByteArray &bytes, const QString &value,
+                        const QByteArray &written) {
+        QTest::newRow(name) << bytes << value << written;
+    };
     const QByteArray added("[database]\r\nKey=new\r\n");
-    QTest::newRow("header without ]") << QByteArray("[Database\r\nKey=a\r\n") << "-"
-                                      << QByteArray("[Database\r\nKey=a\r\n") + added;
+    row("header without ]", "[Database\r\nKey=a\r\n", "-", "[Database\r\nKey=a\r\n" + added);
     const QByteArray junk("\0\xFF\x80[\0]\x01=\x02\r\n", 11);
-    QTest::newRow("binary junk before the section") << junk + "[Database]\r\nKey=a\r\n"
-                                                    << "a" << junk + "[Database]\r\nKey=new\r\n";
-    QTest::newRow("NUL inside the value")
-        << QByteArray("[Database]\nKey=a\0b\n", 19) << QString::fromLatin1("a\0b", 3)
-        << QByteArray("[Database]\nKey=new\n");
-    QTest::newRow("high bytes") << QByteArray("[Database]\nKey=\xE9\xFF\n")
-                                << QString::fromLatin1("\xE9\xFF")
-                                << QByteArray("[Database]\nKey=new\n");
-    QTest::newRow("UTF-8 value") << QByteArray("[Database]\nKey=Gerät 東京\n")
-                                 << QString::fromUtf8("Gerät 東京")
-                                 << QByteArray("[Database]\nKey=new\n");
-    QTest::newRow("byte-order mark before the section")
-        << QByteArray("\xEF\xBB\xBF[Database]\r\nKey=a\r\n") << "a"
-        << QByteArray("\xEF\xBB\xBF[Database]\r\nKey=new\r\n");
-    QTest::newRow("CR CR LF line ends") << QByteArray("[Database]\r\r\nKey=a\r\r\n") << "a"
-                                        << QByteArray("[Database]\r\r\nKey=new\r\r\n");
-    QTest::newRow("empty brackets") << QByteArray("[]\nKey=b\n[Database]\nKey=a\n") << "a"
-                                    << QByteArray("[]\nKey=b\n[Database]\nKey=new\n");
-    QTest::newRow("only an opening bracket") << QByteArray("[") << "-"
-                                             << "[\r\n" + added;
+    row("binary junk before the section", junk + "[Database]\r\nKey=a\r\n", "a",
+        junk + "[Database]\r\nKey=new\r\n");
+    row("NUL inside the value", QByteArray("[Database]\nKey=a\0b\n", 19),
+        QString::fromLatin1("a\0b", 3), "[Database]\nKey=new\n");
+    row("high bytes", "[Database]\nKey=\xE9\xFF\n", QString::fromLatin1("\xE9\xFF"),
+        "[Database]\nKey=new\n");
+    row("UTF-8 value", "[Database]\nKey=Gerät 東京\n", QString::fromUtf8("Gerät 東京"),
+        "[Database]\nKey=new\n");
+    row("byte-order mark before the section", "\xEF\xBB\xBF[Database]\r\nKey=a\r\n", "a",
+        "\xEF\xBB\xBF[Database]\r\nKey=new\r\n");
+    row("CR CR LF line ends", "[Database]\r\r\nKey=a\r\r\n", "a", "[Database]\r\r\nKey=new\r\r\n");
+    row("empty brackets", "[]\nKey=b\n[Database]\nKey=a\n", "a",
+        "[]\nKey=b\n[Database]\nKey=new\n");
+    row("only an opening bracket", "[", "-", "[\r\n" + added);
 }
 
 void HostileFilesTest::oddContent()

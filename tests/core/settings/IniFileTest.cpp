@@ -28,39 +28,21 @@ void SettingsTest::iniRead_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("count");
-    QTest::newRow("capitalised section, value trimmed") << "Application"
-                                                        << "AppName"
-                                                        << "Field Tool" << 10;
-    QTest::newRow("key case ignored") << "application"
-                                      << "APPNAME"
-                                      << "Field Tool" << 10;
-    QTest::newRow("empty value is not the default") << "Application"
-                                                    << "Empty"
-                                                    << "" << 0;
-    QTest::newRow("text after the first =") << "Application"
-                                            << "Equals"
-                                            << "a=b = c" << 7;
-    QTest::newRow("quotes keep inner blanks") << "Application"
-                                              << "Quoted"
-                                              << "  padded " << 9;
-    QTest::newRow("a lone quote stays") << "Application"
-                                        << "Lone"
-                                        << "\"" << 1;
-    QTest::newRow("first of duplicates") << "Application"
-                                         << "dup"
-                                         << "first" << 5;
-    QTest::newRow("missing key gives default") << "Application"
-                                               << "Nope"
-                                               << "dflt" << 4;
-    QTest::newRow("missing section gives default") << "Images"
-                                                   << "AppName"
-                                                   << "dflt" << 4;
-    QTest::newRow("key of another section not seen") << "Database"
-                                                     << "AppName"
-                                                     << "dflt" << 4;
-    QTest::newRow("commented key not seen") << "Database"
-                                            << "DatabaseFileName"
-                                            << "dflt" << 4;
+    const auto row = [](const char *name, const char *section, const char *key,
+                        const char *expected, int count) {
+        QTest::newRow(name) << QString(section) << QString(key) << QString(expected) << count;
+    };
+    row("capitalised section, value trimmed", "Application", "AppName", "Field Tool", 10);
+    row("key case ignored", "application", "APPNAME", "Field Tool", 10);
+    row("empty value is not the default", "Application", "Empty", "", 0);
+    row("text after the first =", "Application", "Equals", "a=b = c", 7);
+    row("quotes keep inner blanks", "Application", "Quoted", "  padded ", 9);
+    row("a lone quote stays", "Application", "Lone", "\"", 1);
+    row("first of duplicates", "Application", "dup", "first", 5);
+    row("missing key gives default", "Application", "Nope", "dflt", 4);
+    row("missing section gives default", "Images", "AppName", "dflt", 4);
+    row("key of another section not seen", "Database", "AppName", "dflt", 4);
+    row("commented key not seen", "Database", "DatabaseFileName", "dflt", 4);
 }
 
 void SettingsTest::iniRead()
@@ -70,25 +52,22 @@ void SettingsTest::iniRead()
     QFETCH(QString, expected);
     QFETCH(int, count);
     TestContext t;
-    t.writeFile(QStringLiteral("a.ini"), kSample);
-    const ProfileValue v =
-        IniFile(t.path(QStringLiteral("a.ini"))).read(section, key, QStringLiteral("dflt"));
+    t.writeFile("a.ini", kSample);
+    const ProfileValue v = IniFile(t.path("a.ini")).read(section, key, "dflt");
     QCOMPARE(v.value, expected);
     QCOMPARE(v.count, count);
 
-    const ProfileValue missing =
-        IniFile(t.path(QStringLiteral("none.ini"))).read(section, key, QStringLiteral("dflt"));
-    QCOMPARE(missing.value, QStringLiteral("dflt"));
+    const ProfileValue missing = IniFile(t.path("none.ini")).read(section, key, "dflt");
+    QCOMPARE(missing.value, "dflt");
 }
 
 void SettingsTest::iniReadCutsToBuffer()
 {
     TestContext t;
-    t.writeFile(QStringLiteral("a.ini"), "[S]\nK=" + QByteArray(100, 'x') + "\n");
-    const IniFile ini(t.path(QStringLiteral("a.ini")));
-    QCOMPARE(ini.read(QStringLiteral("S"), QStringLiteral("K"), {}).count, 63);
-    QCOMPARE(ini.read(QStringLiteral("S"), QStringLiteral("K"), {}, 10).value,
-             QString(9, QLatin1Char('x')));
+    t.writeFile("a.ini", "[S]\nK=" + QByteArray(100, 'x') + "\n");
+    const IniFile ini(t.path("a.ini"));
+    QCOMPARE(ini.read("S", "K", {}).count, 63);
+    QCOMPARE(ini.read("S", "K", {}, 10).value, QString(9, QLatin1Char('x')));
 }
 
 void SettingsTest::iniWrite_data()
@@ -98,34 +77,29 @@ void SettingsTest::iniWrite_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QByteArray>("after");
 
-    QTest::newRow("replace in capitalised section, other lines kept")
-        << QByteArray(
-               "; top\r\n[DATABASE]\r\n  DatabaseFileDir = old  \r\nOther=1\r\n[Next]\r\nX=2\r\n")
-        << "database"
-        << "DatabaseFileDir"
-        << QByteArray("; top\r\n[DATABASE]\r\nDatabaseFileDir=NEW\r\nOther=1\r\n[Next]\r\nX=2\r\n");
-    QTest::newRow("key added after the section's last line")
-        << QByteArray("[database]\nA=1\n\n[Next]\nX=2\n") << "Database"
-        << "B" << QByteArray("[database]\nA=1\nB=NEW\n\n[Next]\nX=2\n");
-    QTest::newRow("section added at the end, file's line ends kept")
-        << QByteArray("[Other]\nA=1") << "database"
-        << "K" << QByteArray("[Other]\nA=1\n[database]\nK=NEW\n");
-    QTest::newRow("new file gets CR LF") << QByteArray() << "database"
-                                         << "K" << QByteArray("[database]\r\nK=NEW\r\n");
-    QTest::newRow("key of the same name in another section untouched")
-        << QByteArray("[a]\r\nK=1\r\n[database]\r\nK=2\r\n") << "database"
-        << "k" << QByteArray("[a]\r\nK=1\r\n[database]\r\nk=NEW\r\n");
-    QTest::newRow("lone CR line ends, replaced and kept")
-        << QByteArray("[a]\rK=1\r[database]\rK=2\rL=3") << "database"
-        << "K" << QByteArray("[a]\rK=1\r[database]\rK=NEW\rL=3");
-    QTest::newRow("lone CR line ends, key added")
-        << QByteArray("[database]\rA=1\r\r[b]\r") << "database"
-        << "K" << QByteArray("[database]\rA=1\rK=NEW\r\r[b]\r");
+    const auto row = [](const char *name, const QByteArray &before, const char *section,
+                        const char *key, const QByteArray &after) {
+        QTest::newRow(name) << before << QString(section) << QString(key) << after;
+    };
+    row("replace in capitalised section, other lines kept",
+        "; top\r\n[DATABASE]\r\n  DatabaseFileDir = old  \r\nOther=1\r\n[Next]\r\nX=2\r\n",
+        "database", "DatabaseFileDir",
+        "; top\r\n[DATABASE]\r\nDatabaseFileDir=NEW\r\nOther=1\r\n[Next]\r\nX=2\r\n");
+    row("key added after the section's last line", "[database]\nA=1\n\n[Next]\nX=2\n", "Database",
+        "B", "[database]\nA=1\nB=NEW\n\n[Next]\nX=2\n");
+    row("section added at the end, file's line ends kept", "[Other]\nA=1", "database", "K",
+        "[Other]\nA=1\n[database]\nK=NEW\n");
+    row("new file gets CR LF", QByteArray(), "database", "K", "[database]\r\nK=NEW\r\n");
+    row("key of the same name in another section untouched", "[a]\r\nK=1\r\n[database]\r\nK=2\r\n",
+        "database", "k", "[a]\r\nK=1\r\n[database]\r\nk=NEW\r\n");
+    row("lone CR line ends, replaced and kept", "[a]\rK=1\r[database]\rK=2\rL=3", "database", "K",
+        "[a]\rK=1\r[database]\rK=NEW\rL=3");
+    row("lone CR line ends, key added", "[database]\rA=1\r\r[b]\r", "database", "K",
+        "[database]\rA=1\rK=NEW\r\r[b]\r");
     // The new line takes the ending of the line it follows: a lone CR before
     // the blank LF-only line would merge with it into one CR LF.
-    QTest::newRow("key added among mixed line ends")
-        << QByteArray("[a]\r[database]\nA=1\n\n[b]\n") << "database"
-        << "K" << QByteArray("[a]\r[database]\nA=1\nK=NEW\n\n[b]\n");
+    row("key added among mixed line ends", "[a]\r[database]\nA=1\n\n[b]\n", "database", "K",
+        "[a]\r[database]\nA=1\nK=NEW\n\n[b]\n");
 }
 
 void SettingsTest::iniWrite()
@@ -136,11 +110,11 @@ void SettingsTest::iniWrite()
     QFETCH(QByteArray, after);
     TestContext t;
     if (!before.isNull())
-        t.writeFile(QStringLiteral("a.ini"), before);
-    IniFile ini(t.path(QStringLiteral("a.ini")));
-    QVERIFY(ini.write(section, key, QStringLiteral("NEW")));
-    QCOMPARE(t.readFile(QStringLiteral("a.ini")), after);
-    QCOMPARE(ini.read(section, key, {}).value, QStringLiteral("NEW"));
+        t.writeFile("a.ini", before);
+    IniFile ini(t.path("a.ini"));
+    QVERIFY(ini.write(section, key, "NEW"));
+    QCOMPARE(t.readFile("a.ini"), after);
+    QCOMPARE(ini.read(section, key, {}).value, "NEW");
 }
 
 void SettingsTest::iniWriteValueReadsBack_data()
@@ -162,19 +136,19 @@ void SettingsTest::iniWriteValueReadsBack()
     QFETCH(QString, value);
     QFETCH(QByteArray, line);
     TestContext t;
-    t.writeFile(QStringLiteral("a.ini"), "[s]\r\n");
-    IniFile ini(t.path(QStringLiteral("a.ini")));
-    QCOMPARE(ini.write(QStringLiteral("s"), QStringLiteral("K"), value), !line.isEmpty());
-    QCOMPARE(t.readFile(QStringLiteral("a.ini")), "[s]\r\n" + line);
+    t.writeFile("a.ini", "[s]\r\n");
+    IniFile ini(t.path("a.ini"));
+    QCOMPARE(ini.write("s", "K", value), !line.isEmpty());
+    QCOMPARE(t.readFile("a.ini"), "[s]\r\n" + line);
     if (!line.isEmpty())
-        QCOMPARE(ini.read(QStringLiteral("s"), QStringLiteral("K"), {}).value, value);
+        QCOMPARE(ini.read("s", "K", {}).value, value);
 }
 
 void SettingsTest::iniWriteToMissingFolderFails()
 {
     TestContext t;
-    IniFile ini(t.path(QStringLiteral("no/such/folder/a.ini")));
-    QVERIFY(!ini.write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v")));
+    IniFile ini(t.path("no/such/folder/a.ini"));
+    QVERIFY(!ini.write("s", "k", "v"));
 }
 
 void SettingsTest::iniWriteInReadOnlyFolder()
@@ -183,15 +157,13 @@ void SettingsTest::iniWriteInReadOnlyFolder()
     // is written in place. A file that is not there cannot be made.
     TestContext t;
     QVERIFY(QDir(t.folder()).mkdir("ro"));
-    t.writeFile(QStringLiteral("ro/a.ini"), "[database]\r\nK=old\r\n");
-    ReadOnlyFolder guard(t.path(QStringLiteral("ro")));
+    t.writeFile("ro/a.ini", "[database]\r\nK=old\r\n");
+    ReadOnlyFolder guard(t.path("ro"));
     if (!guard.usable())
         QSKIP("the folder stays writable for this user");
-    QVERIFY(IniFile(t.path(QStringLiteral("ro/a.ini")))
-                .write(QStringLiteral("database"), QStringLiteral("K"), QStringLiteral("new")));
-    QCOMPARE(t.readFile(QStringLiteral("ro/a.ini")), QByteArray("[database]\r\nK=new\r\n"));
-    QVERIFY(!IniFile(t.path(QStringLiteral("ro/b.ini")))
-                 .write(QStringLiteral("database"), QStringLiteral("K"), QStringLiteral("new")));
+    QVERIFY(IniFile(t.path("ro/a.ini")).write("database", "K", "new"));
+    QCOMPARE(t.readFile("ro/a.ini"), QByteArray("[database]\r\nK=new\r\n"));
+    QVERIFY(!IniFile(t.path("ro/b.ini")).write("database", "K", "new"));
 }
 
 void SettingsTest::iniWriteFailureKeepsFile()
@@ -199,14 +171,13 @@ void SettingsTest::iniWriteFailureKeepsFile()
     TestContext t;
     const QByteArray before =
         "[database]\r\nDatabaseFileDir=/old/\r\n" + QByteArray(2000, ';') + "\r\n";
-    t.writeFile(QStringLiteral("a.ini"), before);
-    IniFile ini(t.path(QStringLiteral("a.ini")));
+    t.writeFile("a.ini", before);
+    IniFile ini(t.path("a.ini"));
     {
         FileSizeLimit limit(1024); // every write past 1 KiB fails, root included
         QVERIFY(limit.active());
-        QVERIFY(!ini.write(QStringLiteral("database"), QStringLiteral("DatabaseFileDir"),
-                           QStringLiteral("/new/")));
+        QVERIFY(!ini.write("database", "DatabaseFileDir", "/new/"));
     }
-    QCOMPARE(t.readFile(QStringLiteral("a.ini")), before);
-    QCOMPARE(QDir(t.folder()).entryList(QDir::Files), QStringList{QStringLiteral("a.ini")});
+    QCOMPARE(t.readFile("a.ini"), before);
+    QCOMPARE(QDir(t.folder()).entryList(QDir::Files), QStringList{"a.ini"});
 }

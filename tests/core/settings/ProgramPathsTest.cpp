@@ -43,17 +43,15 @@ struct Tree {
     }
     // The decision for exe/ and share/ with HOME at home/ and the XDG
     // variables as given ("-": unset).
-    ProgramPaths decided(const QString &config = QStringLiteral("{cfg}"),
-                         const QString &data = QStringLiteral("{data}")) const
+    ProgramPaths decided(const QString &config = "{cfg}", const QString &data = "{data}") const
     {
         QProcessEnvironment environment;
-        environment.insert(QStringLiteral("HOME"), path(QStringLiteral("home")));
+        environment.insert("HOME", path("home"));
         if (config != QLatin1String("-"))
-            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), expand(config));
+            environment.insert("XDG_CONFIG_HOME", expand(config));
         if (data != QLatin1String("-"))
-            environment.insert(QStringLiteral("XDG_DATA_HOME"), expand(data));
-        return decideProgramPaths(path(QStringLiteral("exe")), path(QStringLiteral("share")),
-                                  environment);
+            environment.insert("XDG_DATA_HOME", expand(data));
+        return decideProgramPaths(path("exe"), path("share"), environment);
     }
 };
 
@@ -90,15 +88,15 @@ void ProgramPathsTest::decision_data()
     readOnlyCopy[1] = "{exe}/ConfigUtility.ini";
     readOnlyCopy[2] = "{exe}/Graphics";
 
-    const QString cfg = QStringLiteral("{cfg}");
-    const QString data = QStringLiteral("{data}");
-    const QString unset = QStringLiteral("-");
+    const QString cfg = "{cfg}";
+    const QString data = "{data}";
+    const QString unset = "-";
     QTest::newRow("settings beside a writable executable: portable")
         << true << false << cfg << data << true << beside;
     QTest::newRow("no settings beside: installed") << false << false << cfg << data << false << xdg;
     QTest::newRow("XDG unset: under HOME") << false << false << unset << unset << false << home;
     QTest::newRow("XDG empty or relative: under HOME")
-        << false << false << QString() << QStringLiteral("rel/data") << false << home;
+        << false << false << QString() << "rel/data" << false << home;
     QTest::newRow("read-only folder with settings: installed, shipping its own files")
         << true << true << cfg << data << false << readOnlyCopy;
 }
@@ -114,10 +112,10 @@ void ProgramPathsTest::decision()
 
     Tree tree;
     if (settingsBeside)
-        tree.write(QStringLiteral("exe/ConfigUtility.ini"), kShippedIni);
+        tree.write("exe/ConfigUtility.ini", kShippedIni);
     std::optional<ReadOnlyMount> guard;
     if (readOnly) {
-        guard.emplace(tree.path(QStringLiteral("exe")));
+        guard.emplace(tree.path("exe"));
         if (!guard->usable())
             QSKIP("the folder stays writable here (root without a private mount namespace)");
     }
@@ -134,53 +132,51 @@ void ProgramPathsTest::decision()
 void ProgramPathsTest::firstInstalledStart()
 {
     Tree tree;
-    tree.write(QStringLiteral("share/ConfigUtility.ini"), kShippedIni);
-    tree.write(QStringLiteral("share/ProductInfobase.txt"), "\"3Q\",\"Standard\"\r\n");
+    tree.write("share/ConfigUtility.ini", kShippedIni);
+    tree.write("share/ProductInfobase.txt", "\"3Q\",\"Standard\"\r\n");
     // Shipped files belong to root and are read-only; the user's copies must not be.
-    QFile::setPermissions(tree.path(QStringLiteral("share/ConfigUtility.ini")),
+    QFile::setPermissions(tree.path("share/ConfigUtility.ini"),
                           QFileDevice::ReadOwner | QFileDevice::ReadOther);
     ProgramPaths paths = tree.decided();
 
     prepareUserFiles(paths);
-    QCOMPARE(tree.read(QStringLiteral("cfg/configutility/ConfigUtility.ini")), kShippedIni);
+    QCOMPARE(tree.read("cfg/configutility/ConfigUtility.ini"), kShippedIni);
     QVERIFY(QFile::permissions(paths.settingsFile) & QFileDevice::WriteOwner);
     QVERIFY(QFileInfo(paths.firmwareFolder).isDir());
     SettingsRecord settings = LoadSettings(paths);
-    QCOMPARE(settings.DatabaseFileDir.trimmed(), tree.path(QStringLiteral("data/configutility")));
+    QCOMPARE(settings.DatabaseFileDir.trimmed(), tree.path("data/configutility"));
 
     // What the user changed survives the next start.
-    SaveDataFileLocation(settings, QStringLiteral("/d/"), QStringLiteral("x.txt"));
-    const QByteArray changed = tree.read(QStringLiteral("cfg/configutility/ConfigUtility.ini"));
+    SaveDataFileLocation(settings, "/d/", "x.txt");
+    const QByteArray changed = tree.read("cfg/configutility/ConfigUtility.ini");
     QVERIFY(changed.contains("DatabaseFileName=x.txt"));
     prepareUserFiles(paths);
-    QCOMPARE(tree.read(QStringLiteral("cfg/configutility/ConfigUtility.ini")), changed);
+    QCOMPARE(tree.read("cfg/configutility/ConfigUtility.ini"), changed);
 
     // The infobase: shipped until the default-file step makes the user's copy,
     // which keeps the shipped lines; the shipped file is never written.
-    const QString name = QStringLiteral("ProductInfobase.txt");
-    QCOMPARE(paths.infobaseToRead(name), tree.path(QStringLiteral("share/ProductInfobase.txt")));
+    const QString name = "ProductInfobase.txt";
+    QCOMPARE(paths.infobaseToRead(name), tree.path("share/ProductInfobase.txt"));
     const QString copy = paths.prepareInfobaseCopy(name);
-    QCOMPARE(copy, tree.path(QStringLiteral("data/configutility/ProductInfobase.txt")));
-    QCOMPARE(tree.read(QStringLiteral("data/configutility/ProductInfobase.txt")),
+    QCOMPARE(copy, tree.path("data/configutility/ProductInfobase.txt"));
+    QCOMPARE(tree.read("data/configutility/ProductInfobase.txt"),
              QByteArray("\"3Q\",\"Standard\"\r\n"));
     QCOMPARE(paths.infobaseToRead(name), copy);
-    QCOMPARE(paths.infobaseToRead(QStringLiteral("Other.txt")),
-             tree.path(QStringLiteral("share/Other.txt")));
+    QCOMPARE(paths.infobaseToRead("Other.txt"), tree.path("share/Other.txt"));
 }
 
 void ProgramPathsTest::portableStartMakesNothing()
 {
     Tree tree;
-    tree.write(QStringLiteral("exe/ConfigUtility.ini"), kShippedIni);
-    tree.write(QStringLiteral("exe/ProductInfobase.txt"), "\"3Q\",\"Standard\"\r\n");
+    tree.write("exe/ConfigUtility.ini", kShippedIni);
+    tree.write("exe/ProductInfobase.txt", "\"3Q\",\"Standard\"\r\n");
     ProgramPaths paths = tree.decided();
     QCOMPARE(paths.mode, ProgramPaths::Mode::Portable);
     prepareUserFiles(paths);
-    QCOMPARE(paths.prepareInfobaseCopy(QStringLiteral("ProductInfobase.txt")),
-             tree.path(QStringLiteral("exe/ProductInfobase.txt")));
-    QCOMPARE(
-        QDir(tree.path(QStringLiteral("exe"))).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-        (QStringList{"ConfigUtility.ini", "ProductInfobase.txt"}));
+    QCOMPARE(paths.prepareInfobaseCopy("ProductInfobase.txt"),
+             tree.path("exe/ProductInfobase.txt"));
+    QCOMPARE(QDir(tree.path("exe")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             (QStringList{"ConfigUtility.ini", "ProductInfobase.txt"}));
     for (const char *folder : {"cfg", "data", "home"})
         QVERIFY(QDir(tree.path(QString::fromLatin1(folder))).isEmpty());
 }
@@ -188,11 +184,11 @@ void ProgramPathsTest::portableStartMakesNothing()
 void ProgramPathsTest::settingsFileThatCannotBeMade()
 {
     Tree tree;
-    tree.write(QStringLiteral("share/ConfigUtility.ini"), "[Database]\r\nEndUser=KVR\r\n");
+    tree.write("share/ConfigUtility.ini", "[Database]\r\nEndUser=KVR\r\n");
     // Not even root makes a folder below a plain file.
-    tree.write(QStringLiteral("home/blocker"), "");
-    ProgramPaths paths = tree.decided(QStringLiteral("{home}/blocker"));
+    tree.write("home/blocker", "");
+    ProgramPaths paths = tree.decided("{home}/blocker");
     prepareUserFiles(paths);
     QCOMPARE(paths.settingsFile, paths.shippedSettings);
-    QCOMPARE(LoadSettings(paths).EndUser, QStringLiteral("KVR"));
+    QCOMPARE(LoadSettings(paths).EndUser, "KVR");
 }

@@ -9,20 +9,20 @@ void SettingsTest::settingsDefaultsWithoutFile()
 {
     TestContext t; // no ConfigUtility.ini
     const SettingsRecord &s = t.context.settings;
-    QCOMPARE(s.SettingsFilePath, t.folder() + QStringLiteral("/ConfigUtility.ini"));
+    QCOMPARE(s.SettingsFilePath, t.folder() + "/ConfigUtility.ini");
     QCOMPARE(s.AppName, QStringLiteral("Configuration Utility").leftJustified(32));
-    QCOMPARE(s.ProductName, QStringLiteral("Device Server"));
+    QCOMPARE(s.ProductName, "Device Server");
     QCOMPARE(s.TitleBarName, QStringLiteral("Configuration Utility").leftJustified(32));
     QCOMPARE(s.VersionNum, QString(12, QLatin1Char(' ')));
     QCOMPARE(s.CopyrightYear, QString(20, QLatin1Char(' ')));
     QCOMPARE(s.RelNotesURL, QString(64, QLatin1Char(' ')));
     QCOMPARE(s.TitleBarIcon, QString(24, QLatin1Char(' ')));
-    QCOMPARE(s.InfobaseFile.trimmed(), QStringLiteral("NONE"));
+    QCOMPARE(s.InfobaseFile.trimmed(), "NONE");
     QCOMPARE(s.DatabaseFileDir.trimmed(), t.folder());
     QCOMPARE(s.DatabaseFileName.trimmed(), QString());
-    QCOMPARE(s.EndUser, QStringLiteral(" "));
-    QCOMPARE(s.SystemDirectory, QStringLiteral("/usr/bin"));
-    QCOMPARE(s.WindowsDirectory, QStringLiteral("/bin"));
+    QCOMPARE(s.EndUser, " ");
+    QCOMPARE(s.SystemDirectory, "/usr/bin");
+    QCOMPARE(s.WindowsDirectory, "/bin");
 }
 
 void SettingsTest::settingsFieldWidths()
@@ -36,14 +36,14 @@ void SettingsTest::settingsFieldWidths()
                   "\r\n[Database]\r\nDatabaseFileDir=" + v70 + "\r\nDatabaseFileName=" + v40 +
                   "\r\nEndUser=KVR\r\n");
     const SettingsRecord &s = t.context.settings;
-    QCOMPARE(s.VersionNum, QStringLiteral("123456789012"));
+    QCOMPARE(s.VersionNum, "123456789012");
     QCOMPARE(s.TitleBarName, QString::fromLatin1(v40.left(32)));
     QCOMPARE(s.ProductName, QString::fromLatin1(v70.left(63)));
     QCOMPARE(s.CopyrightYear, QString::fromLatin1(v40.left(20)));
     // The data file's folder and name are kept whole, or they name another file.
     QCOMPARE(s.DatabaseFileDir, QString::fromLatin1(v70));
     QCOMPARE(s.DatabaseFileName, QString::fromLatin1(v40));
-    QCOMPARE(s.EndUser, QStringLiteral("KVR"));
+    QCOMPARE(s.EndUser, "KVR");
 }
 
 void SettingsTest::settingsEmptyDatabaseKeys()
@@ -52,7 +52,7 @@ void SettingsTest::settingsEmptyDatabaseKeys()
     const SettingsRecord &s = t.context.settings;
     QCOMPARE(s.DatabaseFileDir, t.folder());
     QCOMPARE(s.DatabaseFileName, QString());
-    QCOMPARE(s.InfobaseFile.trimmed(), QStringLiteral("none"));
+    QCOMPARE(s.InfobaseFile.trimmed(), "none");
 }
 
 void SettingsTest::saveDataFileLocationWritesArgumentsUnchanged()
@@ -62,12 +62,12 @@ void SettingsTest::saveDataFileLocationWritesArgumentsUnchanged()
     // Longer than any field width, and in scripts that Latin-1 cannot hold.
     const QString folder = QStringLiteral("/a/very/long/folder/name/that/goes/on/and/on/beyond/"
                                           "sixty/four/characters/Станция/東京/");
-    const QString name = QStringLiteral("device-servers-site-A-2026-Ü.txt");
+    const QString name = "device-servers-site-A-2026-Ü.txt";
     SaveDataFileLocation(t.context.settings, folder, name);
 
     QCOMPARE(t.context.settings.DatabaseFileDir, folder);
     QCOMPARE(t.context.settings.DatabaseFileName, name);
-    QCOMPARE(t.readFile(QStringLiteral("ConfigUtility.ini")),
+    QCOMPARE(t.readFile("ConfigUtility.ini"),
              "[Application]\r\nTitleBarName=Tool\r\n[Database]\r\nEndUser=x\r\n" +
                  ("DatabaseFileDir=" + folder + "\r\nDatabaseFileName=" + name + "\r\n").toUtf8());
     t.reloadSettings(); // the next start finds the same file
@@ -75,10 +75,10 @@ void SettingsTest::saveDataFileLocationWritesArgumentsUnchanged()
     QCOMPARE(t.context.settings.DatabaseFileName, name);
 
     // A second save replaces both keys in place.
-    SaveDataFileLocation(t.context.settings, QStringLiteral("/d/"), QStringLiteral("f.txt"));
-    QCOMPARE(t.readFile(QStringLiteral("ConfigUtility.ini")),
+    SaveDataFileLocation(t.context.settings, "/d/", "f.txt");
+    QCOMPARE(t.readFile("ConfigUtility.ini"),
              QByteArray("[Application]\r\nTitleBarName=Tool\r\n[Database]\r\nEndUser=x\r\n"
                         "DatabaseFileDir=/d/\r\nDatabaseFileName=f.txt\r\n"));
     t.reloadSettings();
-    QCOMPARE(t.context.settings.DatabaseFileDir.trimmed(), QStringLiteral("/d/"));
+    QCOMPARE(t.context.settings.DatabaseFileDir.trimmed(), "/d/");
 }

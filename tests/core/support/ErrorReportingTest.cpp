@@ -51,13 +51,11 @@ void SupportTest::errorLogLineFormat()
 void SupportTest::logErrorAppendsLines()
 {
     TestContext t;
-    t.writeFile(QStringLiteral("ErrorLog.txt"), "earlier line\r\n");
+    t.writeFile("ErrorLog.txt", "earlier line\r\n");
     const QDateTime when(QDate(2026, 1, 2), QTime(3, 4, 5));
-    LogError(t.path(QStringLiteral("ErrorLog.txt")), QStringLiteral("first"),
-             Failure(76, QStringLiteral("Path not found")), when);
-    LogError(t.path(QStringLiteral("ErrorLog.txt")), QStringLiteral("second"),
-             Failure(53, QStringLiteral("File not found")), when);
-    QCOMPARE(t.readFile(QStringLiteral("ErrorLog.txt")),
+    LogError(t.path("ErrorLog.txt"), "first", Failure(76, "Path not found"), when);
+    LogError(t.path("ErrorLog.txt"), "second", Failure(53, "File not found"), when);
+    QCOMPARE(t.readFile("ErrorLog.txt"),
              QByteArray("earlier line\r\n"
                         "#2026-01-02 03:04:05#,\"first\",76,\"Path not found\"\r\n"
                         "#2026-01-02 03:04:05#,\"second\",53,\"File not found\"\r\n"));
@@ -68,18 +66,17 @@ void SupportTest::logErrorUnwritableLogIsQuiet()
     // The log cannot be opened: a folder stands where the file would be, which
     // holds even for root. The caller still shows its box afterwards.
     TestContext t;
-    QVERIFY(QDir(t.folder()).mkdir(QStringLiteral("ErrorLog.txt")));
-    reportFailure(t.context, QStringLiteral("place"), Failure(7, QStringLiteral("Out of memory")));
-    QCOMPARE(t.prompts.messageTexts(), QStringList{QStringLiteral("7\r\nOut of memory")});
+    QVERIFY(QDir(t.folder()).mkdir("ErrorLog.txt"));
+    reportFailure(t.context, "place", Failure(7, "Out of memory"));
+    QCOMPARE(t.prompts.messageTexts(), QStringList{"7\r\nOut of memory"});
 
     // A read-only program folder, where the permissions are honoured.
     TestContext ro;
     ReadOnlyFolder guard(ro.folder());
     if (!guard.usable())
         return; // root writes anyway; the case above covers the behaviour
-    LogError(ro.path(QStringLiteral("ErrorLog.txt")), QStringLiteral("p"),
-             Failure(1, QStringLiteral("d")));
-    QVERIFY(!QFile::exists(ro.path(QStringLiteral("ErrorLog.txt"))));
+    LogError(ro.path("ErrorLog.txt"), "p", Failure(1, "d"));
+    QVERIFY(!QFile::exists(ro.path("ErrorLog.txt")));
 }
 
 void SupportTest::validIPAddress_data()
@@ -136,7 +133,7 @@ void SupportTest::wrongHardwareAddress()
     }
     QCOMPARE(t.prompts.count(), 1);
     const auto shown = t.prompts.messages().first();
-    QCOMPARE(shown.title, QStringLiteral("Error Condition"));
+    QCOMPARE(shown.title, "Error Condition");
     QCOMPARE(shown.text, QStringLiteral("Invalid Hardware Address for the target!\r\n"
                                         "Please check the Hardware Address entered."));
     QCOMPARE(shown.icon, PromptIcon::Exclamation);
@@ -150,15 +147,14 @@ void SupportTest::sharedMessages()
     ShowPathNotFoundMessage(t.prompts);
     const auto shown = t.prompts.messages();
     QCOMPARE(shown.size(), 3);
-    QCOMPARE(shown[0].text,
-             QStringLiteral("Invalid range for IP address!\r\nPlease enter new address."));
+    QCOMPARE(shown[0].text, "Invalid range for IP address!\r\nPlease enter new address.");
     QCOMPARE(shown[0].icon, PromptIcon::Exclamation);
-    QCOMPARE(shown[1].text, QStringLiteral("File not found!\r\nSelect another file."));
+    QCOMPARE(shown[1].text, "File not found!\r\nSelect another file.");
     QCOMPARE(shown[1].icon, PromptIcon::None);
-    QCOMPARE(shown[2].text, QStringLiteral("Path not found!\r\nSpecify another path."));
+    QCOMPARE(shown[2].text, "Path not found!\r\nSpecify another path.");
     QCOMPARE(shown[2].icon, PromptIcon::None);
     for (const auto &s : shown) {
-        QCOMPARE(s.title, QStringLiteral("Error Condition"));
+        QCOMPARE(s.title, "Error Condition");
         QCOMPARE(s.buttons, PromptButtons::Ok);
     }
 }
@@ -167,8 +163,7 @@ void SupportTest::errorTrapReports_data()
 {
     QTest::addColumn<int>("style");
     QTest::addColumn<QStringList>("texts");
-    QTest::newRow("plain") << int(TrapStyle::Plain)
-                           << QStringList{QStringLiteral("70\r\nPermission denied")};
+    QTest::newRow("plain") << int(TrapStyle::Plain) << QStringList{"70\r\nPermission denied"};
     QTest::newRow("connecting") << int(TrapStyle::Connecting)
                                 << QStringList{QStringLiteral(
                                        "Failed in connecting socket\r\n70\r\nPermission denied")};
@@ -182,9 +177,9 @@ void SupportTest::errorTrapReports()
     TestContext t;
     bool afterFailureRan = false;
     const bool completed = runTrapped(
-        t.context, QStringLiteral("cmdX_Click in Tool"),
+        t.context, "cmdX_Click in Tool",
         [&] {
-            throw Failure(70, QStringLiteral("Permission denied"));
+            throw Failure(70, "Permission denied");
             afterFailureRan = true;
         },
         TrapStyle(style));
@@ -192,10 +187,10 @@ void SupportTest::errorTrapReports()
     QVERIFY(!afterFailureRan);
     QCOMPARE(t.prompts.messageTexts(), texts);
     for (const auto &m : t.prompts.messages()) {
-        QCOMPARE(m.title, QStringLiteral("Error Condition"));
+        QCOMPARE(m.title, "Error Condition");
         QCOMPARE(m.icon, PromptIcon::Critical);
     }
-    QVERIFY(t.readFile(QStringLiteral("ErrorLog.txt"))
+    QVERIFY(t.readFile("ErrorLog.txt")
                 .endsWith("#,\"cmdX_Click in Tool\",70,\"Permission denied\"\r\n"));
 }
 
@@ -208,49 +203,45 @@ void SupportTest::errorTrapExpectedFailures()
         return f.number() == FailureNumber::DialogCancelled;
     };
     runTrapped(
-        t.context, QStringLiteral("p"), [] { throw Failure(32755, QStringLiteral("Cancel")); },
-        TrapStyle::Plain, expected);
+        t.context, "p", [] { throw Failure(32755, "Cancel"); }, TrapStyle::Plain, expected);
     QCOMPARE(t.prompts.count(), 0);
-    QVERIFY(t.readFile(QStringLiteral("ErrorLog.txt")).isEmpty());
+    QVERIFY(t.readFile("ErrorLog.txt").isEmpty());
     runTrapped(
-        t.context, QStringLiteral("p"), [] { throw Failure(5, QStringLiteral("Bad call")); },
-        TrapStyle::Plain, expected);
+        t.context, "p", [] { throw Failure(5, "Bad call"); }, TrapStyle::Plain, expected);
     QCOMPARE(handled, (QList<int>{32755, 5}));
-    QCOMPARE(t.prompts.messageTexts(), QStringList{QStringLiteral("5\r\nBad call")});
-    QVERIFY(runTrapped(t.context, QStringLiteral("p"), [] {}));
+    QCOMPARE(t.prompts.messageTexts(), QStringList{"5\r\nBad call"});
+    QVERIFY(runTrapped(t.context, "p", [] {}));
 }
 
 void SupportTest::fileDialogLoopAsksAgain()
 {
     TestContext t;
-    t.prompts.choosePath(QStringLiteral("/missing-folder/a.txt"));
-    t.prompts.choosePath(QStringLiteral("/gone.txt"));
-    t.prompts.choosePath(QStringLiteral("/ok.txt"));
+    t.prompts.choosePath("/missing-folder/a.txt");
+    t.prompts.choosePath("/gone.txt");
+    t.prompts.choosePath("/ok.txt");
     QStringList used;
     const bool done = withChosenFile(
         t.prompts,
         [&] {
-            return t.prompts.openFile({QStringLiteral("Open"), {}, {}, {}});
+            return t.prompts.openFile({"Open", {}, {}, {}});
         },
         [&](const QString &path) {
             used << path;
-            if (path.startsWith(QStringLiteral("/missing")))
-                throw Failure(FailureNumber::PathNotFound, QStringLiteral("Path not found"));
-            if (path == QStringLiteral("/gone.txt"))
-                throw Failure(FailureNumber::FileNotFound, QStringLiteral("File not found"));
+            if (path.startsWith("/missing"))
+                throw Failure(FailureNumber::PathNotFound, "Path not found");
+            if (path == "/gone.txt")
+                throw Failure(FailureNumber::FileNotFound, "File not found");
         });
     QVERIFY(done);
     QCOMPARE(used.size(), 3);
-    QCOMPARE(t.prompts.messageTexts(),
-             (QStringList{QStringLiteral("Path not found!\r\nSpecify another path."),
-                          QStringLiteral("File not found!\r\nSelect another file.")}));
+    QCOMPARE(t.prompts.messageTexts(), (QStringList{"Path not found!\r\nSpecify another path.",
+                                                    "File not found!\r\nSelect another file."}));
 
     // Cancel ends quietly; another failure goes on to the handler's trap.
     QVERIFY(!withChosenFile(
         t.prompts, [] { return std::optional<QString>(); }, [](const QString &) {}));
-    t.prompts.choosePath(QStringLiteral("/x"));
-    QVERIFY_THROWS_EXCEPTION(
-        Failure, withChosenFile(
-                     t.prompts, [&] { return t.prompts.openFile({}); },
-                     [](const QString &) { throw Failure(57, QStringLiteral("I/O")); }));
+    t.prompts.choosePath("/x");
+    QVERIFY_THROWS_EXCEPTION(Failure, withChosenFile(
+                                          t.prompts, [&] { return t.prompts.openFile({}); },
+                                          [](const QString &) { throw Failure(57, "I/O"); }));
 }

@@ -28,7 +28,6 @@ private Q_SLOTS:
     void shownMissingName();
     void standsForDefault_data();
     void standsForDefault();
-    void readsEntriesInFileOrder();
     void emptyOrMissingInfobaseFails();
     void defaultLineAppendedEachTime();
     void lookUpIsExactAndCaseSensitive();
@@ -39,7 +38,6 @@ private Q_SLOTS:
     void transferStoresTheFile_data();
     void transferStoresTheFile();
     void blockNumberWrapsAfter65535();
-    void emptyFileSendsOnlyTheWriteRequest();
     void notAcknowledgedThenTimeout_data();
     void notAcknowledgedThenTimeout();
     void timeoutCoversTheWholeTransfer();
