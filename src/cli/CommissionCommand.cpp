@@ -69,16 +69,15 @@ void CommissionCommand::start()
     const QString planPath = QFileInfo(invocation().operands.at(0)).absoluteFilePath();
     result().insert(QStringLiteral("plan"), planPath);
     const DataFilePath dataFile = chooseDataFile(context().settings, invocation().file);
-    if (!dataFile.error.isEmpty())
-        return finish(ExitCode::BadInput, dataFile.error);
-    result().insert(QStringLiteral("file"), dataFile.path);
+    if (!dataFile.path.isEmpty())
+        result().insert(QStringLiteral("file"), dataFile.path);
     m_reportPath =
         QFileInfo(invocation().report.isEmpty() ? defaultReportPath(planPath) : invocation().report)
             .absoluteFilePath();
     result().insert(QStringLiteral("report"), m_reportPath);
 
     // Either would be lost under the report.
-    if (m_reportPath == planPath || m_reportPath == dataFile.path)
+    if (m_reportPath == planPath || (!dataFile.path.isEmpty() && m_reportPath == dataFile.path))
         return finish(ExitCode::BadInput,
                       QStringLiteral("The report %1 would overwrite the %2: name another with "
                                      "--report FILE")
@@ -101,6 +100,10 @@ void CommissionCommand::start()
                       QStringLiteral("The plan has %1 problem(s); nothing was sent")
                           .arg(plan.problems.size()));
     }
+
+    // Told after the plan's problems, so that one run shows them all.
+    if (!dataFile.error.isEmpty())
+        return finish(ExitCode::BadInput, dataFile.error);
 
     if (!applyResume(plan.rows, m_toRun))
         return;

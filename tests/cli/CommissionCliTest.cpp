@@ -80,8 +80,9 @@ void CommissionCliTest::badPlansAreRefusedBeforeAnythingIsSent()
     tc.writeFile("fw.rom", "image");
     tc.writeFile("pages.wpk", "pages");
 
+    // The data file's folder is missing too: the plan's problems still come first.
     const CliResult result = runCli(tc.context, {"--json", "commission", tc.path("plan.csv"),
-                                                 "--file", tc.path("devices.txt")});
+                                                 "--file", tc.path("gone/devices.txt")});
     QCOMPARE(result.exitCode, 2);
     const QJsonObject document = result.json();
     QCOMPARE(undocumentedOrMissing(document, "commission"), QString());
@@ -102,7 +103,7 @@ void CommissionCliTest::badPlansAreRefusedBeforeAnythingIsSent()
                                     .toUtf8()));
     QVERIFY(sim.log().isEmpty());
     QVERIFY(!QFile::exists(tc.path("plan-report.csv")));
-    QVERIFY(!QFile::exists(tc.path("devices.txt")));
+    QVERIFY(!QFile::exists(tc.path("gone")));
 }
 
 void CommissionCliTest::ctrlCLetsTheRunningDeviceFinishAndStartsNoMore()
