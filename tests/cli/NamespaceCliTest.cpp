@@ -89,10 +89,7 @@ void NamespaceCliTest::discoverThreeDevicesOnTwoInterfaces()
 
 void NamespaceCliTest::firmwareUploadIsStoredByteIdentical()
 {
-    NetnsFixture ns;
-    QString why;
-    if (!ns.setUp(&why))
-        QSKIP(qPrintable(why));
+    NETNS_OR_SKIP(ns, why);
     QVERIFY2(ns.startSimulator({}, &why), qPrintable(why));
     TestContext tc; // InfobaseFile NONE: "Standard", device file name "3Q"
     tc.context.ports.tftp = ns.tftpPort();
@@ -133,10 +130,7 @@ void NamespaceCliTest::doctorNamesTheProblems()
     QFETCH(QString, subnet);
     QFETCH(bool, answersPing);
     QFETCH(QStringList, problems);
-    NetnsFixture ns;
-    QString why;
-    if (!ns.setUp(&why))
-        QSKIP(qPrintable(why));
+    NETNS_OR_SKIP(ns, why);
     arguments.replaceInStrings("%1", ns.hostAddress());
     const QString address = arguments[1];
 
@@ -172,10 +166,7 @@ void NamespaceCliTest::pingEndsAfterNRepliesOrNTimeouts()
     QFETCH(int, host);
     QFETCH(int, exitCode);
     QFETCH(QString, line);
-    NetnsFixture ns;
-    QString why;
-    if (!ns.setUp(&why))
-        QSKIP(qPrintable(why));
+    NETNS_OR_SKIP(ns, why);
     TestContext tc; // short ping intervals
     const CliResult result = runCli(tc.context, {"ping", ns.address(host), "-c", "2"});
     QCOMPARE(result.exitCode, exitCode);
@@ -197,10 +188,7 @@ void NamespaceCliTest::assignIsConfirmedByPing()
 {
     QFETCH(QString, hardware);
     QFETCH(int, exitCode);
-    NetnsFixture ns;
-    QString why;
-    if (!ns.setUp(&why))
-        QSKIP(qPrintable(why));
+    NETNS_OR_SKIP(ns, why);
     QVERIFY2(ns.startSimulator({"--query-port", "30718", "--hardware-address", "02-00-00-14-01-18"},
                                &why),
              qPrintable(why));
@@ -228,10 +216,7 @@ void NamespaceCliTest::assignIsConfirmedByPing()
 
 void NamespaceCliTest::commissionFiveDevicesThenResume()
 {
-    NetnsFixture ns;
-    QString why;
-    if (!ns.setUp(&why))
-        QSKIP(qPrintable(why));
+    NETNS_OR_SKIP(ns, why);
     // Devices 02-00-00-04-0B-00 to -04 at .100 to .104.
     QVERIFY2(ns.startSimulator({"--query-port", "30718", "--devices", "5", "--first-address",
                                 ns.address(100), "--hardware-address", "02-00-00-04-0B-00",
@@ -349,10 +334,7 @@ void NamespaceCliTest::commissionStopsADeviceAtItsFirstFailure()
     QFETCH(QString, row);
     QFETCH(QString, outcome);
     QFETCH(QString, failure);
-    NetnsFixture ns;
-    QString why;
-    if (!ns.setUp(&why))
-        QSKIP(qPrintable(why));
+    NETNS_OR_SKIP(ns, why);
     QVERIFY2(
         ns.startSimulator(QStringList{"--query-port", "30718", "--first-address", ns.address(100),
                                       "--hardware-address", "02-00-00-04-0B-00"} +

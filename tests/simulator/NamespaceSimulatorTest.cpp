@@ -50,10 +50,7 @@ private Q_SLOTS:
 
 void NamespaceSimulatorTest::ipSetupBroadcastMakesTheNewAddressAnswer()
 {
-    NetnsFixture ns;
-    QString why;
-    if (!ns.setUp(&why))
-        QSKIP(qPrintable(why));
+    NETNS_OR_SKIP(ns, why);
     QVERIFY2(ns.startSimulator({"--hardware-address", "02-00-00-04-0B-0C"}, &why), qPrintable(why));
     const QHostAddress newAddress(ns.address(50));
     const QString before = pingOnce(newAddress.toString());

@@ -10,10 +10,7 @@
 // on a 198.18.N.0/24 benchmarking subnet that nothing else uses; traffic to
 // it never leaves the two ends of the pair. Root only.
 //
-//     NetnsFixture ns;
-//     QString why;
-//     if (!ns.setUp(&why))
-//         QSKIP(qPrintable(why));
+//     NETNS_OR_SKIP(ns, why);
 //     QVERIFY2(ns.startSimulator({"--hardware-address", "02-00-00-04-0B-0C"}, &why),
 //              qPrintable(why));
 //     // IP-SETUP to ns.broadcastAddress(), port ns.queryPort(); ping ns.address(50)...
@@ -76,3 +73,11 @@ private:
     quint16 m_tftpPort = 0;
     QTemporaryDir m_store;
 };
+
+// Declares the fixture `ns` and the text `why`, and skips the test with the
+// reason when the namespace cannot be made (a QTest test function only).
+#define NETNS_OR_SKIP(ns, why)                                                                     \
+    NetnsFixture ns;                                                                               \
+    QString why;                                                                                   \
+    if (!ns.setUp(&why))                                                                           \
+    QSKIP(qPrintable(why))

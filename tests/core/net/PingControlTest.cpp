@@ -303,10 +303,7 @@ void PingControlTest::startOptionTimesTheFirstRequest()
 
 void PingControlTest::unansweredAddressTimesOut()
 {
-    NetnsFixture ns;
-    QString why;
-    if (!ns.setUp(&why))
-        QSKIP(qPrintable(why));
+    NETNS_OR_SKIP(ns, why);
     PingControl ping;
     Recorder recorder(ping);
     prepare(ping, ns.address(3), 150, 10); // nobody holds .3

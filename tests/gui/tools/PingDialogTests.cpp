@@ -175,10 +175,7 @@ void TestToolDialogs::pingLoopbackFourReplies()
 // on until the fourth reply, seven lines in all.
 void TestToolDialogs::pingSilentThenAlternatingAnswers()
 {
-    NetnsFixture ns;
-    QString why;
-    if (!ns.setUp(&why))
-        QSKIP(qPrintable(why));
+    NETNS_OR_SKIP(ns, why);
     PingRun silent(ns.address(3), 200, 50);
     silent.click("cmdPing");
     QTRY_VERIFY_WITH_TIMEOUT(silent.idle(), 20000);
