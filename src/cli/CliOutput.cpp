@@ -1,23 +1,30 @@
 #include "cli/CliOutput.h"
 
+#include "core/support/ShownText.h"
+
 #include <QIODevice>
 #include <QJsonDocument>
 
 namespace {
 constexpr int kBarWidth = 40;
+// A message longer than this is a file's or a device's text gone wrong.
+constexpr qsizetype kLongestMessage = 4000;
 
+// The last guard before a terminal: our own line ends and tabs stay, every
+// other control character that a caller let through becomes '.'.
 QString plain(QString text)
 {
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (QChar &c : text)
+        if (c != u'\n' && c != u'\t' && isHiddenControl(c.unicode()))
+            c = u'.';
+    return text;
 }
 } // namespace
 
-QString printable(QString text)
+QString printable(const QString &text)
 {
-    for (QChar &c : text)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-            c = QLatin1Char('.');
-    return text;
+    return shownText(text);
 }
 
 CliOutput::CliOutput(QIODevice &out, QIODevice &err, bool errIsTerminal)
@@ -55,7 +62,8 @@ void CliOutput::error(const QString &text)
     endProgress();
     // The engines' messages break lines for a box; on a terminal one line reads better.
     QString oneLine = text;
-    write(m_err, oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" ")) + QLatin1Char('\n'));
+    oneLine.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    write(m_err, shownText(oneLine, kLongestMessage) + QLatin1Char('\n'));
 }
 
 void CliOutput::message(const QString &title, const QString &text)

@@ -6,8 +6,9 @@
 
 class QIODevice;
 
-// A text from a device reply for a terminal: control characters become '.'.
-QString printable(QString text);
+// A text from a device reply or a file for a terminal: control characters
+// become '.', and a long one is cut (see shownText).
+QString printable(const QString &text);
 
 // Where cfgutil writes: results on standard output (plain lines, or one JSON
 // document with --json), errors on standard error, and progress there too
