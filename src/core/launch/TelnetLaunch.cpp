@@ -20,6 +20,12 @@ QString findTerminal(const QStringList &searchPath)
     return {};
 }
 
+QString telnetPort(const QString &typed)
+{
+    const QString port = typed.trimmed();
+    return port.isEmpty() ? QStringLiteral("23") : port;
+}
+
 TelnetOutcome startTelnet(ProgramLauncher &launcher, TelnetFolders &folders, const QString &address,
                           const QString &port, const QStringList &searchPath)
 {

@@ -24,6 +24,10 @@ enum class TelnetOutcome {
 // there is neither.
 QString findTerminal(const QStringList &searchPath = {});
 
+// The port argument for the port box text: the text without the blanks
+// around it, "23" (telnet's own port) when nothing else is left.
+QString telnetPort(const QString &typed);
+
 // One Telnet click: runs `<folder>/telnet <address> <port>` in a terminal
 // window, each as one argument. A folder without the program switches
 // `folders.current` to the other folder: the current folder, the other one

@@ -30,10 +30,34 @@ bool portsMatch(const QString &value, const QList<quint16> &ports)
     return false;
 }
 
-// What a dropping rule stops, or nothing when it does not concern us.
-QString judgeRule(const QString &rule, const QList<quint16> &ports)
+// The rule with the inside of its quoted texts (comment "...", log prefix
+// "...") taken out: what a comment says is no part of what the rule does.
+QString withoutQuotedText(const QString &rule)
 {
-    static const QRegularExpression verdict(QStringLiteral("\\b(drop|reject)\\b"));
+    static const QRegularExpression quoted(QStringLiteral("\"[^\"]*(\"|$)"));
+    return QString(rule).replace(quoted, QStringLiteral("\"\""));
+}
+
+// Whether the rule's verdict statement is drop or reject: a word of its own,
+// neither a chain name after jump or goto nor an entry of a verdict map.
+bool dropsOrRejects(QString rule)
+{
+    static const QRegularExpression braced(QStringLiteral("\\{[^}]*\\}"));
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    rule.remove(braced);
+    QString previous;
+    for (const QString &word : rule.split(blanks, Qt::SkipEmptyParts)) {
+        if ((word == QLatin1String("drop") || word == QLatin1String("reject")) &&
+            previous != QLatin1String("jump") && previous != QLatin1String("goto"))
+            return true;
+        previous = word;
+    }
+    return false;
+}
+
+// What a dropping rule stops, or nothing when it does not concern us.
+QString judgeRule(const QString &listed, const QList<quint16> &ports)
+{
     static const QRegularExpression portMatch(
         QStringLiteral("\\b(udp|th)\\s+(dport|sport)\\s+(!=\\s*)?(\\{[^}]*\\}|\\S+)"));
     static const QRegularExpression anyPort(QStringLiteral("\\b(tcp|udp|th|sctp)\\s+[ds]port\\b"));
@@ -43,7 +67,8 @@ QString judgeRule(const QString &rule, const QList<quint16> &ports)
         QStringLiteral("\\b(saddr|daddr|iif|oif|iifname|oifname|icmp|icmpv6|tcp|ct|mark|ether|vlan|"
                        "meta\\s+l4proto|ip\\s+protocol|ip6\\s+nexthdr|limit|fib|@\\w+)\\b"));
     static const QRegularExpression rejectWith(QStringLiteral("\\breject\\s+with\\b.*$"));
-    if (!verdict.match(rule).hasMatch())
+    const QString rule = withoutQuotedText(listed);
+    if (!dropsOrRejects(rule))
         return {};
     for (auto it = portMatch.globalMatch(rule); it.hasNext();) {
         const auto match = it.next();

@@ -21,7 +21,9 @@ struct FirewallCheck {
 // The rules of an `nft list ruleset` listing that drop or reject UDP to or
 // from one of `ports` (one port, a range or an anonymous set), UDP as a
 // whole, or everything; and base chains whose policy is drop. Rules that
-// match only certain addresses, or negate the port, are not reported.
+// match only certain addresses, or negate the port, are not reported. A rule
+// is judged by its verdict statement; quoted texts (comments, log prefixes)
+// say nothing about it.
 QList<FirewallFinding> findDroppingRules(const QString &ruleset, const QList<quint16> &ports);
 
 // Reads the ruleset with `nft list ruleset` (waits up to `timeoutMs`).

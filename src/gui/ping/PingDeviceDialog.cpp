@@ -45,10 +45,14 @@ PingDeviceDialog::PingDeviceDialog(AppContext &context, QWidget *parent)
         clearResults();
         txtIPAddress->setFocus();
     });
-    onAnyKey(txtIPAddress, [this] { clearResults(); });
+    // Results go with the address they came from: a key that changes the
+    // address empties them, one that only moves or selects does not.
+    connect(txtIPAddress, &QLineEdit::textEdited, this, &PingDeviceDialog::clearResults);
     onEnter(txtIPAddress, [this] {
         if (checkAddressBox(txtIPAddress))
             cmdPing->setFocus();
+        else
+            clearResults();
     });
 }
 

@@ -44,8 +44,10 @@ void TelnetDeviceDialog::buildControls()
     auto *lblPort = named(new QLabel(QStringLiteral("Port:"), target.frame), "lblPort");
     cboPortNum = named(new QComboBox(target.frame), "cboPortNum");
     cboPortNum->setEditable(true);
-    // Enter adds items by its own rule (onPortEnter), not the combo's.
+    // Enter adds items by its own rule (onPortEnter), not the combo's, and
+    // the port is what was typed: no completion turns "1000" into "10001".
     cboPortNum->setInsertPolicy(QComboBox::NoInsert);
+    cboPortNum->setCompleter(nullptr);
     cboPortNum->addItems({QStringLiteral("9999"), QStringLiteral("10001"), QStringLiteral("10002"),
                           QStringLiteral("telnet")});
     cboPortNum->setEditText(QStringLiteral("9999"));
@@ -60,10 +62,9 @@ void TelnetDeviceDialog::onTelnet()
 {
     if (!checkAddressBox(txtIPAddress))
         return;
-    // The address as one word without its blanks; the port exactly as typed.
+    // The address and the port each as one word without its blanks.
     const QString address = txtIPAddress->text().trimmed();
-    const QString port =
-        cboPortNum->currentText().isEmpty() ? QStringLiteral("23") : cboPortNum->currentText();
+    const QString port = telnetPort(cboPortNum->currentText());
     TelnetOutcome outcome = TelnetOutcome::Started;
     const bool ran = runTrapped(
         context(), QStringLiteral("cmdTelnet_Click in Telnet Device"),

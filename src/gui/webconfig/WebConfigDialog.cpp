@@ -45,8 +45,8 @@ void WebConfigDialog::onWebConfig()
     }
     // The bare address, no scheme and no path: the browser completes it.
     try {
-        context().launcher->startDetached(
-            browser->program, browser->arguments + QStringList{context().currentDeviceAddress});
+        context().launcher->startDetached(browser->program,
+                                          browser->argumentsFor(context().currentDeviceAddress));
     } catch (const Failure &) {
         prompts().message(QStringLiteral("URL Failed"), QStringLiteral("Web Page not Opened"),
                           PromptIcon::Exclamation);

@@ -2,9 +2,11 @@
 // association, the terminal for telnet.
 #include "DesktopSandbox.h"
 #include "core/launch/BrowserLookup.h"
+#include "core/launch/DesktopFiles.h"
 #include "core/launch/TelnetLaunch.h"
 
 #include <QtTest>
+#include <sys/stat.h>
 
 using Files = QList<QPair<QString, QByteArray>>;
 
@@ -22,16 +24,23 @@ private Q_SLOTS:
 void LaunchTest::execLine_data()
 {
     QTest::addColumn<QString>("exec");
-    QTest::addColumn<QStringList>("command"); // empty: no command
-    QTest::newRow("field codes dropped") << "/opt/web/browser --new-window %U %i %c"
-                                         << QStringList{"/opt/web/browser", "--new-window"};
+    QTest::addColumn<QStringList>("command"); // opening 127.0.0.5; empty: no command
+    QTest::newRow("field codes") << "/opt/web/browser --new-window %U %i %c"
+                                 << QStringList{"/opt/web/browser", "--new-window", "127.0.0.5"};
     QTest::newRow("quotes and escapes")
         << R"("/opt/my web/run" "a\\\\b" "c\\"d" "" 100%%)"
-        << QStringList{"/opt/my web/run", R"(a\b)", R"(c"d)", "", "100%"};
+        << QStringList{"/opt/my web/run", R"(a\b)", R"(c"d)", "", "100%", "127.0.0.5"};
     QTest::newRow("no shell") << "env A=1 web; rm -rf x %u"
-                              << QStringList{"env", "A=1", "web;", "rm", "-rf", "x"};
+                              << QStringList{"env", "A=1", "web;", "rm", "-rf", "x", "127.0.0.5"};
+    QTest::newRow("inside an argument")
+        << "web --url=%u --from=%f%%" << QStringList{"web", "--url=127.0.0.5", "--from=127.0.0.5%"};
+    QTest::newRow("where the code stands")
+        << "viewer open %u text/html" << QStringList{"viewer", "open", "127.0.0.5", "text/html"};
+    QTest::newRow("literal percent is no code")
+        << "web 100%%u" << QStringList{"web", "100%u", "127.0.0.5"};
     QTest::newRow("blanks") << "   " << QStringList{};
     QTest::newRow("only a field code") << "%u" << QStringList{};
+    QTest::newRow("code in the program") << "/opt/%u/web" << QStringList{};
     QTest::newRow("unterminated quote") << "\"/opt/web %u" << QStringList{};
 }
 
@@ -40,13 +49,15 @@ void LaunchTest::execLine()
     QFETCH(QString, exec);
     QFETCH(QStringList, command);
     const std::optional<ProgramCommand> parsed = commandOfExecLine(exec);
-    QCOMPARE(parsed ? QStringList{parsed->program} + parsed->arguments : QStringList{}, command);
+    QCOMPARE(parsed ? QStringList{parsed->program} + parsed->argumentsFor("127.0.0.5")
+                    : QStringList{},
+             command);
 }
 
 void LaunchTest::browserAssociation_data()
 {
     QTest::addColumn<Files>("files");
-    QTest::addColumn<QStringList>("command"); // program and arguments; empty: none found
+    QTest::addColumn<QStringList>("command"); // program and Exec arguments; empty: none found
 
     const auto entry = [](const char *exec) {
         return QByteArray("[Desktop Entry]\nExec=") + exec + "\n[Desktop Action New]\nExec=x\n";
@@ -59,14 +70,14 @@ void LaunchTest::browserAssociation_data()
         << Files{{"config/mimeapps.list", defaults("x-scheme-handler/http", "web.desktop;")},
                  {"sysdata/applications/web.desktop", entry("web --new-window %u")},
                  {"sysdata/applications/added.desktop", entry("added %u")}}
-        << QStringList{"web", "--new-window"};
+        << QStringList{"web", "--new-window", "%u"};
     QTest::newRow("http link beats HTML file, wherever it is")
         << Files{{"config/mimeapps.list", defaults("text/html", "html.desktop")},
                  {"sysdata/applications/defaults.list",
                   defaults("x-scheme-handler/http", "web.desktop")},
                  {"data/applications/html.desktop", entry("html %u")},
                  {"data/applications/web.desktop", entry("web %u")}}
-        << QStringList{"web"};
+        << QStringList{"web", "%u"};
     QTest::newRow("user config beats system data; first usable entry of a list")
         << Files{{"config/mimeapps.list", defaults("text/html", "gone.desktop;noexec.desktop;"
                                                                 "mine.desktop")},
@@ -79,12 +90,39 @@ void LaunchTest::browserAssociation_data()
         << Files{{"sysconfig/mimeapps.list", defaults("text/html", "web.desktop")},
                  {"data/applications/web.desktop", entry("user-web %u")},
                  {"sysdata/applications/web.desktop", entry("system-web %u")}}
-        << QStringList{"user-web"};
+        << QStringList{"user-web", "%u"};
     QTest::newRow("no association: x-www-browser")
         << Files{{"bin/x-www-browser", "#!/bin/sh\n"},
                  {"config/mimeapps.list", defaults("text/plain", "web.desktop")},
                  {"data/applications/web.desktop", entry("web")}}
         << QStringList{"bin/x-www-browser"};
+    QTest::newRow("hidden: not installed, the system's entry too")
+        << Files{{"config/mimeapps.list", defaults("text/html", "gone.desktop;web.desktop")},
+                 {"data/applications/gone.desktop", "[Desktop Entry]\nHidden=true\nExec=gone\n"},
+                 {"sysdata/applications/gone.desktop", entry("system-gone")},
+                 {"sysdata/applications/web.desktop", entry("web")}}
+        << QStringList{"web"};
+    QTest::newRow("dash for a subfolder")
+        << Files{{"config/mimeapps.list", defaults("text/html", "vendor-suite-web.desktop")},
+                 {"sysdata/applications/vendor/suite-web.desktop", entry("suite-web")}}
+        << QStringList{"suite-web"};
+    QTest::newRow("IDs that leave the folder")
+        << Files{{"config/mimeapps.list",
+                  defaults("text/html",
+                           "../out.desktop;..-out.desktop;sub/in.desktop;web.desktop")},
+                 {"data/out.desktop", entry("out")},
+                 {"data/applications/sub/in.desktop", entry("in")},
+                 {"data/applications/web.desktop", entry("web")}}
+        << QStringList{"web"};
+    // Null bytes: a FIFO in the file's place.
+    QTest::newRow("FIFOs and oversized files")
+        << Files{{"config/mimeapps.list", QByteArray()},
+                 {"sysconfig/mimeapps.list", defaults("text/html", "big.desktop;web.desktop")},
+                 {"data/applications/big.desktop",
+                  entry("big") + QByteArray(kMaxDesktopFileBytes, '#')},
+                 {"data/applications/web.desktop", QByteArray()},
+                 {"sysdata/applications/web.desktop", entry("system-web")}}
+        << QStringList{"system-web"};
     QTest::newRow("nothing at all") << Files{} << QStringList{};
 }
 
@@ -93,12 +131,32 @@ void LaunchTest::browserAssociation()
     QFETCH(Files, files);
     QFETCH(QStringList, command);
     DesktopSandbox sandbox;
-    for (const auto &[name, bytes] : files)
+    QStringList fifos;
+    for (const auto &[name, bytes] : files) {
         sandbox.write(name, bytes, name.startsWith(QLatin1String("bin/")));
+        if (bytes.isNull()) {
+            fifos << sandbox.path(name);
+            QVERIFY(QFile::remove(fifos.last()) && ::mkfifo(qPrintable(fifos.last()), 0600) == 0);
+        }
+    }
     if (command.value(0).startsWith(QLatin1String("bin/")))
         command[0] = sandbox.path(command[0]);
+    // A look-up that waits on a FIFO would be freed by this writer, too late.
+    QProcess writer;
+    if (!fifos.isEmpty())
+        writer.start("/bin/sh",
+                     QStringList{"-c",
+                                 "PATH=/usr/bin:/bin; sleep 5; for f; do : >\"$f\" & done; wait",
+                                 "sh"} +
+                         fifos);
+    QElapsedTimer clock;
+    clock.start();
     const std::optional<ProgramCommand> browser = findBrowser();
-    QCOMPARE(browser ? QStringList{browser->program} + browser->arguments : QStringList{}, command);
+    QVERIFY(clock.elapsed() < 4000);
+    writer.kill();
+    writer.waitForFinished();
+    QCOMPARE(browser ? QStringList{browser->program} + browser->execArguments : QStringList{},
+             command);
 }
 
 void LaunchTest::terminal_data()

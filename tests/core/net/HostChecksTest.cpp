@@ -88,6 +88,10 @@ void HostChecksTest::droppingRules_data()
     row("some addresses only", "ip saddr 10.0.0.0/8 drop", "");
     row("accepted", "udp dport 30718 accept", "");
     row("jump", "jump drop_chain", "");
+    row("accepted, drop in its comment", "udp dport 30718 accept comment \"never drop the query\"",
+        "");
+    row("logged, then accepted", "udp dport 69 log prefix \"reject \" accept", "");
+    row("comment names no address", "udp dport 69 drop comment \"saddr tcp ct\"", "drops UDP 69");
 }
 
 void HostChecksTest::droppingRules()

@@ -114,12 +114,18 @@ void TestToolDialogs::telnetArgumentsAsTyped_data()
                                   << "telnet"
                                   << "telnet";
     QTest::newRow("blanks around") << "  127.0.0.5 "
-                                   << "10001 "
-                                   << "10001 ";
+                                   << " 10001 "
+                                   << "10001";
+    QTest::newRow("only blanks") << "127.0.0.5"
+                                 << "  "
+                                 << "23";
+    QTest::newRow("beginning of an item") << "127.0.0.5"
+                                          << "1000"
+                                          << "1000";
 }
 
-// The address reaches telnet trimmed, the port as one word exactly as typed,
-// and nothing else runs.
+// The port is typed key by key, then Enter. The address reaches telnet
+// trimmed, the port as one word as typed, trimmed, and nothing else runs.
 void TestToolDialogs::telnetArgumentsAsTyped()
 {
     QFETCH(QString, address);
@@ -129,7 +135,13 @@ void TestToolDialogs::telnetArgumentsAsTyped()
     const QString marker = run.sandbox.path(QStringLiteral("touched"));
     const QString telnet = run.telnetIn("sys");
     run.dialog->findChild<QLineEdit *>(QStringLiteral("txtIPAddress"))->setText(address);
-    run.ports->setEditText(port.replace(QStringLiteral("%1"), marker));
+    run.ports->clearEditText();
+    run.dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(run.dialog));
+    run.ports->setFocus();
+    QTest::keyClicks(run.ports, port.replace(QStringLiteral("%1"), marker));
+    QTest::keyClick(run.ports, Qt::Key_Return);
+    QCOMPARE(run.ports->currentText(), port);
     run.click();
     QTRY_COMPARE(DesktopSandbox::runsOf(telnet).size(), 1);
     QCOMPARE(DesktopSandbox::runsOf(telnet).first(),
