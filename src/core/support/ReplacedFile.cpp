@@ -63,8 +63,9 @@ void ReplacedFile::replace(const QString &path, const QByteArray &bytes)
     QByteArray temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        // Cut so that the name stays within what a folder allows.
         temporary = QFile::encodeName(QStringLiteral("%1/.%2.%3-%4.tmp")
-                                          .arg(target.absolutePath(), target.fileName())
+                                          .arg(target.absolutePath(), target.fileName().left(60))
                                           .arg(::getpid())
                                           .arg(attempt));
         fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
