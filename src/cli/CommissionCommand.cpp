@@ -5,12 +5,13 @@
 #include "cli/ExitCode.h"
 #include "cli/InterruptWatcher.h"
 #include "core/commission/CommissionRun.h"
-#include "core/datafile/DataFile.h"
+#include "core/commission/ResumeMatch.h"
 #include "core/net/IcmpAvailability.h"
 #include "core/session/AppContext.h"
 #include "core/session/EngineOptions.h"
 #include "core/support/Failure.h"
-#include "core/support/TextFile.h"
+#include "core/support/FileDigest.h"
+#include "core/support/FileIdentity.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,12 +36,24 @@ QJsonObject rowObject(const ReportRow &row, bool resumed)
             {QStringLiteral("deviceType"), text(row.deviceType)},
             {QStringLiteral("seconds"), timed ? QJsonValue(seconds) : QJsonValue()},
             {QStringLiteral("failure"), text(row.failure)},
+            {QStringLiteral("firmware"), text(row.firmware)},
+            {QStringLiteral("firmwareSha256"), text(row.firmwareSha256)},
+            {QStringLiteral("firmwareVersionPlanned"), text(row.firmwareVersionPlanned)},
+            {QStringLiteral("destination"), text(row.destination)},
+            {QStringLiteral("webPages"), text(row.webPages)},
+            {QStringLiteral("webPagesSha256"), text(row.webPagesSha256)},
+            {QStringLiteral("webDestination"), text(row.webDestination)},
             {QStringLiteral("resumed"), resumed}};
 }
 
 QString rowLabel(const PlanRow &row)
 {
     return QStringLiteral("line %1 %2 %3").arg(row.line).arg(row.hardwareAddress, row.ip);
+}
+
+QString failureText(const Failure &failure)
+{
+    return QStringLiteral("Error %1: %2").arg(failure.number()).arg(failure.description());
 }
 } // namespace
 
@@ -75,16 +88,14 @@ void CommissionCommand::start()
         QFileInfo(invocation().report.isEmpty() ? defaultReportPath(planPath) : invocation().report)
             .absoluteFilePath();
     result().insert(QStringLiteral("report"), m_reportPath);
+    if (!invocation().resume.isEmpty()) {
+        m_resumePath = QFileInfo(invocation().resume).absoluteFilePath();
+        result().insert(QStringLiteral("resume"), m_resumePath);
+    }
 
-    // Either would be lost under the report.
-    if (m_reportPath == planPath || (!dataFile.path.isEmpty() && m_reportPath == dataFile.path))
-        return finish(ExitCode::BadInput,
-                      QStringLiteral("The report %1 would overwrite the %2: name another with "
-                                     "--report FILE")
-                          .arg(m_reportPath, m_reportPath == planPath
-                                                 ? QStringLiteral("plan")
-                                                 : QStringLiteral("device data file")));
-
+    // The files named on the command line first, then with the plan's images.
+    if (!checkFileIdentities(planPath, {}, dataFile))
+        return;
     const CommissionPlan plan = readCommissionPlan(planPath, context().settings, context().paths,
                                                    invocation().createInfobase || invocation().yes);
     if (!plan.problems.isEmpty()) {
@@ -92,24 +103,27 @@ void CommissionCommand::start()
         for (const PlanProblem &problem : plan.problems) {
             problems.append(QJsonObject{{QStringLiteral("line"), problem.line},
                                         {QStringLiteral("text"), problem.text}});
-            output().error(
-                QStringLiteral("%1:%2: %3").arg(planPath).arg(problem.line).arg(problem.text));
+            output().error(QStringLiteral("%1:%2: %3")
+                               .arg(shownPath(planPath))
+                               .arg(problem.line)
+                               .arg(problem.text));
         }
         result().insert(QStringLiteral("problems"), problems);
         return finish(ExitCode::BadInput,
-                      QStringLiteral("The plan has %1 problem(s); nothing was sent")
+                      QStringLiteral("The plan %1 has %2 problem(s); nothing was sent")
+                          .arg(shownPath(planPath))
                           .arg(plan.problems.size()));
     }
 
     // Told after the plan's problems, so that one run shows them all.
     if (!dataFile.error.isEmpty())
         return finish(ExitCode::BadInput, dataFile.error);
-
-    if (!applyResume(plan.rows, m_toRun))
+    if (!checkFileIdentities(planPath, plan.rows, dataFile))
         return;
-    // The report is written before anything is sent: a report that cannot be
-    // written is known before the first device changes.
-    if (!writeReport())
+    // Known before the first device changes, as the report's own trouble is.
+    if (const QString why = dataFileNotWritable(dataFile.path); !why.isEmpty())
+        return finish(ExitCode::Environment, why);
+    if (!digestFiles(plan.rows) || !applyResume(plan.rows) || !startReport())
         return;
     if (m_toRun.isEmpty()) {
         output().note(QStringLiteral("Every row is done already"));
@@ -121,29 +135,139 @@ void CommissionCommand::start()
                       QStringLiteral("No ICMP socket can be opened, so no address can be "
                                      "probed or confirmed: %1")
                           .arg(IcmpAvailability::sysctlAdvice()));
+    runDevices(dataFile.path);
+}
 
+bool CommissionCommand::checkFileIdentities(const QString &planPath, const QList<PlanRow> &plan,
+                                            const DataFilePath &dataFile)
+{
+    // What the run reads first, then what it writes, so that the message
+    // names the file written as the one in the way.
+    QList<FileUse> uses = programFileUses(context());
+    uses.append({QStringLiteral("the plan"), planPath, FileAccess::Read});
+    for (const PlanRow &row : plan) {
+        if (!row.firmware.isEmpty())
+            uses.append({QStringLiteral("the firmware of plan line %1").arg(row.line), row.firmware,
+                         FileAccess::Read});
+        if (!row.webPages.isEmpty())
+            uses.append({QStringLiteral("the web pages of plan line %1").arg(row.line),
+                         row.webPages, FileAccess::Read});
+    }
+    // The earlier report is read whole before the new one is first written,
+    // so resuming into the same report is the usual way; any other file of
+    // the run it may not be.
+    if (!m_resumePath.isEmpty() && !sameFile(m_resumePath, m_reportPath))
+        uses.append({QStringLiteral("the --resume report"), m_resumePath, FileAccess::ReadAlone});
+    if (!dataFile.path.isEmpty())
+        uses.append({QStringLiteral("the device data file"), dataFile.path, FileAccess::Write});
+    uses.append({QStringLiteral("the report"), m_reportPath, FileAccess::Write});
+    const auto clash = findFileClash(uses);
+    if (!clash)
+        return true;
+    finish(ExitCode::BadInput, sameFileMessage(*clash) + QStringLiteral(": nothing was sent"));
+    return false;
+}
+
+bool CommissionCommand::digestFiles(const QList<PlanRow> &plan)
+{
+    for (const PlanRow &row : plan)
+        for (const QString &path : {row.firmware, row.webPages}) {
+            if (path.isEmpty() || m_sha256.contains(path))
+                continue;
+            try {
+                m_sha256.insert(path, sha256OfFile(path));
+            } catch (const Failure &failure) {
+                finish(ExitCode::Environment,
+                       QStringLiteral("%1 of plan line %2 cannot be read: %3")
+                           .arg(shownPath(path))
+                           .arg(row.line)
+                           .arg(failureText(failure)));
+                return false;
+            }
+        }
+    return true;
+}
+
+bool CommissionCommand::applyResume(const QList<PlanRow> &plan)
+{
+    QList<ReportRow> earlier;
+    if (!m_resumePath.isEmpty()) {
+        const ReadReport read = readReport(m_resumePath);
+        if (!read.error.isEmpty()) {
+            finish(ExitCode::BadInput, read.error);
+            return false;
+        }
+        earlier = read.rows;
+    }
+    const ResumeMatch resume(earlier);
+    for (const PlanRow &row : plan) {
+        const ReportRow planned = plannedRow(row, m_sha256);
+        if (const ReportRow *done = resume.doneRowFor(planned)) {
+            // The plan's columns as this plan has them, what became of the
+            // device as the earlier report says.
+            ReportRow carried = planned;
+            carried.outcome = done->outcome;
+            carried.hardwareAddressRead = done->hardwareAddressRead;
+            carried.firmwareVersion = done->firmwareVersion;
+            carried.firmwareType = done->firmwareType;
+            carried.deviceType = done->deviceType;
+            carried.seconds = done->seconds;
+            carried.failure = done->failure;
+            m_report.append(carried);
+            m_resumed.append(true);
+            output().note(rowLabel(row) + QStringLiteral(": carried over, %1 in %2")
+                                              .arg(done->outcome, shownPath(m_resumePath)));
+            continue;
+        }
+        m_reportIndex.append(int(m_report.size()));
+        m_report.append(planned);
+        m_resumed.append(false);
+        m_toRun.append(row);
+    }
+    return true;
+}
+
+bool CommissionCommand::startReport()
+{
+    // Written before anything is sent, so that a report that cannot be
+    // written is known before the first device changes. It starts with the
+    // rows carried over; each finished row is added as it ends, and at the
+    // end the whole report is written in plan order.
+    QString text = reportHeader();
+    for (qsizetype i = 0; i < m_report.size(); ++i)
+        if (m_resumed[i])
+            text += reportLine(m_report[i]);
+    try {
+        m_reportFile.replace(m_reportPath, text.toUtf8());
+        return true;
+    } catch (const Failure &failure) {
+        finish(ExitCode::Environment, QStringLiteral("The report %1 cannot be written: %2")
+                                          .arg(shownPath(m_reportPath), failureText(failure)));
+        return false;
+    }
+}
+
+void CommissionCommand::runDevices(const QString &dataFile)
+{
     CommissionSettings settings;
     settings.queryPort = context().ports.query;
     settings.queryTimeoutMs = context().intervals.queryTimeoutMs;
     settings.pingFirstMs = context().intervals.pingFirstMs;
     settings.pingSecondMs = context().intervals.pingSecondMs;
     settings.tftp = tftpTransferOptions(context());
-    settings.dataFile = dataFile.path;
+    settings.dataFile = dataFile;
 
     m_interrupt = new InterruptWatcher(this);
-    connect(m_interrupt, &InterruptWatcher::interrupted, this, [this] {
-        m_interrupted = true;
-        result().insert(QStringLiteral("interrupted"), true);
-        output().note(QStringLiteral("Interrupted: no further device starts; waiting for the %1 "
-                                     "running to finish")
-                          .arg(m_run->running()));
-        m_run->stopStarting();
-    });
+    connect(m_interrupt, &InterruptWatcher::interrupted, this, &CommissionCommand::interrupted);
+    m_clock.start();
     m_run = new CommissionRun(m_toRun, settings, invocation().jobs, this);
     connect(m_run, &CommissionRun::rowStarted, this, [this](int index) {
+        m_stepOf.insert(index, CommissionStep::Probe);
+        m_startedAt.insert(index, m_clock.elapsed());
         output().note(rowLabel(m_toRun[index]) + QStringLiteral(": started"));
     });
     connect(m_run, &CommissionRun::stepStarted, this, [this](int index, CommissionStep step) {
+        m_stepOf.insert(index, step);
         output().note(rowLabel(m_toRun[index]) + QStringLiteral(": ") + stepName(step));
     });
     connect(m_run, &CommissionRun::rowFinished, this, &CommissionCommand::rowFinished);
@@ -151,101 +275,87 @@ void CommissionCommand::start()
     output().note(QStringLiteral("Commissioning %1 device(s), %2 at a time; report: %3")
                       .arg(m_toRun.size())
                       .arg(invocation().jobs)
-                      .arg(m_reportPath));
+                      .arg(shownPath(m_reportPath)));
     m_run->start();
 }
 
-bool CommissionCommand::applyResume(const QList<PlanRow> &plan, QList<PlanRow> &toRun)
+void CommissionCommand::interrupted(int count)
 {
-    QList<ReportRow> earlier;
-    if (!invocation().resume.isEmpty()) {
-        const QString path = QFileInfo(invocation().resume).absoluteFilePath();
-        result().insert(QStringLiteral("resume"), path);
-        const ReadReport read = readReport(path);
-        if (!read.error.isEmpty()) {
-            finish(ExitCode::BadInput, read.error);
-            return false;
-        }
-        earlier = read.rows;
+    m_interrupted = true;
+    result().insert(QStringLiteral("interrupted"), true);
+    if (count == 1) {
+        output().note(QStringLiteral("Interrupted: no further device starts; waiting for the %1 "
+                                     "running to finish (interrupt again to stop them now)")
+                          .arg(m_run->running()));
+        return m_run->stopStarting();
     }
-    for (const PlanRow &row : plan) {
-        const auto done = std::find_if(earlier.cbegin(), earlier.cend(), [&](const ReportRow &r) {
-            return r.isDone() && r.hardwareAddress == row.hardwareAddress && r.ip == row.ip;
-        });
-        if (done != earlier.cend()) {
-            ReportRow carried = *done;
-            carried.line = row.line;
-            m_report.append(carried);
-            m_resumed.append(true);
-            output().note(
-                rowLabel(row) +
-                QStringLiteral(": skipped, %1 in %2").arg(done->outcome, invocation().resume));
-            continue;
-        }
-        m_reportIndex.append(int(m_report.size()));
-        m_report.append(reportRow(row, CommissionResult{}));
-        m_resumed.append(false);
-        toRun.append(row);
+    m_run->stopNow();
+    for (auto it = m_stepOf.cbegin(); it != m_stepOf.cend(); ++it) {
+        ReportRow &reported = m_report[m_reportIndex[it.key()]];
+        reported.outcome = interruptedOutcome();
+        reported.seconds = QString::number(
+            double(m_clock.elapsed() - m_startedAt.value(it.key())) / 1000.0, 'f', 1);
+        reported.failure =
+            QStringLiteral("stopped during the %1 step by a second interrupt").arg(stepName(*it));
     }
-    return true;
-}
-
-bool CommissionCommand::writeReport()
-{
-    try {
-        replaceFileContent(m_reportPath, reportText(m_report).toUtf8());
-        return true;
-    } catch (const Failure &failure) {
-        finish(ExitCode::Environment,
-               QStringLiteral("The report %1 cannot be written: Error %2: %3")
-                   .arg(m_reportPath)
-                   .arg(failure.number())
-                   .arg(failure.description()));
-        return false;
-    }
+    m_stepOf.clear();
+    end();
 }
 
 void CommissionCommand::rowFinished(int index, const CommissionResult &outcome)
 {
+    m_stepOf.remove(index);
     const PlanRow &row = m_toRun[index];
     ReportRow &reported = m_report[m_reportIndex[index]];
-    reported = reportRow(row, outcome);
+    setResult(reported, outcome);
     QString line = rowLabel(row) + QStringLiteral(": ") + reported.outcome +
                    QStringLiteral(" (%1 s)").arg(reported.seconds);
     if (!reported.failure.isEmpty())
         line += QStringLiteral(": ") + reported.failure;
     output().note(line);
-    // Rewritten after each device, so the report holds what was done even if
-    // the program is killed.
+    // Added at once, so the report holds what was done even if the program
+    // is killed; one line, whatever the size of the plan.
     try {
-        replaceFileContent(m_reportPath, reportText(m_report).toUtf8());
+        m_reportFile.append(reportLine(reported).toUtf8());
     } catch (const Failure &failure) {
         output().error(QStringLiteral("The report %1 cannot be written: %2")
-                           .arg(m_reportPath, failure.description()));
+                           .arg(shownPath(m_reportPath), failureText(failure)));
     }
 }
 
 void CommissionCommand::end()
 {
-    delete m_interrupt; // Ctrl-C ends the program again
-    m_interrupt = nullptr;
+    if (m_interrupt) {
+        // Ctrl-C ends the program again; not deleted here, as this may run
+        // inside its signal.
+        m_interrupt->disconnect(this);
+        m_interrupt->deleteLater();
+        m_interrupt = nullptr;
+    }
     QJsonArray rows;
     int done = 0;
+    const QString carried = QStringLiteral("  (carried over from %1)").arg(shownPath(m_resumePath));
     for (qsizetype i = 0; i < m_report.size(); ++i) {
         const ReportRow &row = m_report[i];
         rows.append(rowObject(row, m_resumed[i]));
         done += row.isDone() ? 1 : 0;
-        output().line(QStringLiteral("%1  %2  %3  %4")
+        output().line(QStringLiteral("%1  %2  %3  %4%5")
                           .arg(row.line, 4)
-                          .arg(row.hardwareAddress, row.ip.leftJustified(15), row.outcome));
+                          .arg(row.hardwareAddress, row.ip.leftJustified(15), row.outcome,
+                               m_resumed[i] ? carried : QString()));
     }
     result().insert(QStringLiteral("rows"), rows);
     output().line(QStringLiteral("%1 of %2 device(s) done; report: %3")
                       .arg(done)
                       .arg(m_report.size())
-                      .arg(m_reportPath));
-    if (!writeReport())
-        return;
+                      .arg(shownPath(m_reportPath)));
+    try {
+        m_reportFile.replace(m_reportPath, reportText(m_report).toUtf8());
+    } catch (const Failure &failure) {
+        return finish(ExitCode::Environment,
+                      QStringLiteral("The report %1 cannot be written: %2")
+                          .arg(shownPath(m_reportPath), failureText(failure)));
+    }
     if (done == m_report.size())
         return finish(ExitCode::Done);
     finish(ExitCode::DeviceFailed,

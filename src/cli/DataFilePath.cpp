@@ -1,7 +1,9 @@
 #include "cli/DataFilePath.h"
 
 #include "core/datafile/DataFile.h"
+#include "core/session/AppContext.h"
 #include "core/settings/SettingsRecord.h"
+#include "core/support/FileWritable.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,12 +23,34 @@ DataFilePath chooseDataFile(const SettingsRecord &settings, const QString &given
     chosen.path = QFileInfo(path).absoluteFilePath();
     if (QFileInfo(chosen.path).isDir()) {
         chosen.error = QStringLiteral("%1 is a folder: name the device data file with --file PATH")
-                           .arg(chosen.path);
+                           .arg(shownPath(chosen.path));
     } else if (!QFileInfo(chosen.path).dir().exists()) {
         chosen.folderMissing = true;
         chosen.error =
             QStringLiteral("The folder of %1 does not exist: name another file with --file PATH")
-                .arg(chosen.path);
+                .arg(shownPath(chosen.path));
     }
     return chosen;
+}
+
+QString dataFileNotWritable(const QString &path)
+{
+    const QString why = whyNotWritable(path);
+    return why.isEmpty() ? QString()
+                         : QStringLiteral("The device data file %1 cannot be written: %2")
+                               .arg(shownPath(path), why);
+}
+
+QList<FileUse> programFileUses(const AppContext &context)
+{
+    QList<FileUse> uses;
+    const auto add = [&uses](const char *role, const QString &path) {
+        if (!path.isEmpty())
+            uses.append({QLatin1String(role), path, FileAccess::Read});
+    };
+    add("the settings file", context.paths.settingsFile);
+    add("the product infobase",
+        context.paths.infobaseToRead(context.settings.InfobaseFile.trimmed()));
+    add("the error log", context.paths.errorLog);
+    return uses;
 }

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "core/support/FileIdentity.h"
+
+#include <QList>
 #include <QString>
 
+struct AppContext;
 struct SettingsRecord;
 
 // The device data file a command writes to: `given` (--file), else the file
@@ -14,3 +18,11 @@ struct DataFilePath {
 };
 
 DataFilePath chooseDataFile(const SettingsRecord &settings, const QString &given);
+
+// Why the records could not be stored in the data file, naming it; empty when
+// they can.
+QString dataFileNotWritable(const QString &path);
+
+// The program's own files a command reads or adds to (the settings file, the
+// product infobase, the error log): no file a command writes may be one of them.
+QList<FileUse> programFileUses(const AppContext &context);

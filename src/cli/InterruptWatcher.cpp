@@ -1,5 +1,6 @@
 #include "cli/InterruptWatcher.h"
 
+#include <QPointer>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <fcntl.h>
@@ -16,6 +17,13 @@ void onInterrupt(int)
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
     errno = saved;
 }
+
+void closePipe()
+{
+    ::close(g_pipe[0]);
+    ::close(g_pipe[1]);
+    g_pipe[0] = g_pipe[1] = -1;
+}
 } // namespace
 
 InterruptWatcher::InterruptWatcher(QObject *parent) : QObject(parent)
@@ -26,10 +34,13 @@ InterruptWatcher::InterruptWatcher(QObject *parent) : QObject(parent)
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    if (::sigaction(SIGINT, &action, &m_former) != 0) {
-        ::close(g_pipe[0]);
-        ::close(g_pipe[1]);
-        g_pipe[0] = g_pipe[1] = -1;
+    if (::sigaction(SIGINT, &action, &m_formerInterrupt) != 0) {
+        closePipe();
+        return;
+    }
+    if (::sigaction(SIGTERM, &action, &m_formerTerminate) != 0) {
+        ::sigaction(SIGINT, &m_formerInterrupt, nullptr);
+        closePipe();
         return;
     }
     m_notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, this);
@@ -41,19 +52,20 @@ InterruptWatcher::~InterruptWatcher()
 {
     if (!m_active)
         return;
-    ::sigaction(SIGINT, &m_former, nullptr);
+    ::sigaction(SIGINT, &m_formerInterrupt, nullptr);
+    ::sigaction(SIGTERM, &m_formerTerminate, nullptr);
     delete m_notifier;
-    ::close(g_pipe[0]);
-    ::close(g_pipe[1]);
-    g_pipe[0] = g_pipe[1] = -1;
+    closePipe();
 }
 
 void InterruptWatcher::onReadable()
 {
     char bytes[16];
-    bool any = false;
-    while (::read(g_pipe[0], bytes, sizeof bytes) > 0)
-        any = true;
-    if (any)
-        Q_EMIT interrupted();
+    int came = 0;
+    for (ssize_t got; (got = ::read(g_pipe[0], bytes, sizeof bytes)) > 0;)
+        came += int(got);
+    // A receiver may delete the watcher when told.
+    const QPointer<InterruptWatcher> alive(this);
+    for (int i = 0; i < came && alive; ++i)
+        Q_EMIT interrupted(++m_count);
 }

@@ -24,13 +24,25 @@ bool SaveCommand::prepare()
     m_path = chosen.path;
     if (!m_path.isEmpty())
         result().insert(QStringLiteral("file"), m_path);
-    if (chosen.error.isEmpty())
-        return true;
-    // The windows would ask again for a path whose folder is missing.
-    if (chosen.folderMissing)
-        ShowPathNotFoundMessage(*context().prompts);
-    finish(ExitCode::BadInput, chosen.error);
-    return false;
+    if (!chosen.error.isEmpty()) {
+        // The windows would ask again for a path whose folder is missing.
+        if (chosen.folderMissing)
+            ShowPathNotFoundMessage(*context().prompts);
+        finish(ExitCode::BadInput, chosen.error);
+        return false;
+    }
+    QList<FileUse> uses = programFileUses(context());
+    uses.append({QStringLiteral("the device data file"), m_path, FileAccess::Write});
+    if (const auto clash = findFileClash(uses)) {
+        finish(ExitCode::BadInput, sameFileMessage(*clash));
+        return false;
+    }
+    // Known before the device is asked.
+    if (const QString why = dataFileNotWritable(m_path); !why.isEmpty()) {
+        finish(ExitCode::Environment, why);
+        return false;
+    }
+    return true;
 }
 
 void SaveCommand::replied(const DecodedReply &identity)
@@ -46,9 +58,12 @@ void SaveCommand::replied(const DecodedReply &identity)
                         replaced ? QStringLiteral("replaced") : QStringLiteral("appended"));
         output().line(QStringLiteral("%1 the record of %2 in %3")
                           .arg(replaced ? QStringLiteral("Replaced") : QStringLiteral("Appended"),
-                               address(), m_path));
+                               address(), shownPath(m_path)));
         finish(ExitCode::Done);
     } catch (const Failure &failure) {
-        fail(failure);
+        finish(exitCodeFor(failure), QStringLiteral("The device data file %1: Error %2: %3")
+                                         .arg(shownPath(m_path))
+                                         .arg(failure.number())
+                                         .arg(failure.description()));
     }
 }

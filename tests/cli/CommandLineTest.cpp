@@ -66,10 +66,10 @@ void CommandLineTest::usageAndExitStatus_data()
         "--jobs needs a count from 1 to 256");
     row("commission report over the plan",
         {"commission", "%dir/plan.csv", "--report", "%dir/plan.csv", "--file", "%dir/d.txt"}, 2,
-        "would overwrite the plan");
+        "is the same file as the plan");
     row("commission report over the data file",
         {"commission", "%dir/plan.csv", "--report", "%dir/d.txt", "--file", "%dir/d.txt"}, 2,
-        "would overwrite the device data file");
+        "is the same file as the device data file");
     row("no answer", {"query", "127.0.0.1", "--timeout", "0.2"}, 1, "Query timeout to the device!");
     row("no acknowledgement", {"load-web", "127.0.0.1", "%dir/fw.rom", "--timeout", "0.3"}, 1,
         "Download timeout to the device!");

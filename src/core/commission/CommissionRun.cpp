@@ -2,6 +2,8 @@
 
 #include "core/device/AddressText.h"
 
+#include <utility>
+
 CommissionRun::CommissionRun(const QList<PlanRow> &rows, const CommissionSettings &settings,
                              int jobs, QObject *parent)
     : QObject(parent), m_rows(rows), m_settings(settings), m_jobs(qMax(1, jobs))
@@ -21,6 +23,15 @@ void CommissionRun::stopStarting()
 {
     m_stopping = true;
     QMetaObject::invokeMethod(this, &CommissionRun::startMore, Qt::QueuedConnection);
+}
+
+void CommissionRun::stopNow()
+{
+    m_stopping = true;
+    m_finished = true;
+    // Deleted now, not later: a step it has queued must not run any more.
+    // Its sockets close with it.
+    qDeleteAll(std::exchange(m_running, {}));
 }
 
 bool CommissionRun::mayStart(const PlanRow &row) const

@@ -21,6 +21,10 @@ public:
     // No further device starts; those running end as they would. finished()
     // follows when the last has ended.
     void stopStarting();
+    // Ends the running devices at once, wherever they are: neither
+    // rowFinished() for them nor finished() follows; the caller tells what
+    // became of them. Not from within a signal of the run.
+    void stopNow();
     bool stopping() const { return m_stopping; }
     int running() const { return int(m_running.size()); }
 

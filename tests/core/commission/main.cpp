@@ -1,11 +1,17 @@
-// Commissioning in core: the CSV text of plans and reports, and the run that
-// schedules devices side by side (against a simulated device that answers at
-// every loopback address).
+// Commissioning in core: the CSV text of plans and reports, which rows a
+// resumed run carries over, the report file, and the run that schedules
+// devices side by side (against a simulated device that answers at every
+// loopback address).
 #include "SimulatorFixture.h"
 #include "core/commission/CommissionRun.h"
 #include "core/commission/CsvText.h"
+#include "core/commission/ResumeMatch.h"
 #include "core/net/IcmpAvailability.h"
+#include "core/support/Failure.h"
+#include "core/support/ReplacedFile.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,6 +21,9 @@ private Q_SLOTS:
     void csvFieldsSurviveTheRoundTrip_data();
     void csvFieldsSurviveTheRoundTrip();
     void csvRecordsKeepTheirLines();
+    void resumeCountsOnlyRowsWithEveryColumnEqual_data();
+    void resumeCountsOnlyRowsWithEveryColumnEqual();
+    void reportReplacesWhatIsAtItsPathThenGrows();
     void runKeepsToJobsAndHardwareTails();
 };
 
@@ -50,6 +59,114 @@ void CommissionTest::csvRecordsKeepTheirLines()
     QCOMPARE(parsed.records[3].line, 6);
     const CsvText open = parseCsv("h\nok\n\"never\nclosed\n");
     QCOMPARE(open.errorLine, 3);
+}
+
+void CommissionTest::resumeCountsOnlyRowsWithEveryColumnEqual_data()
+{
+    QTest::addColumn<QString>("column"); // of the earlier report's row, as a file holds it
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("carried");
+    const QString digest(64, u'a');
+    QTest::newRow("every column equal") << "failure"
+                                        << "" << true;
+    QTest::newRow("hardware address in lower case, with colons") << "hardware_address"
+                                                                 << "02:00:00:14:01:1f" << true;
+    QTest::newRow("address with a leading zero") << "ip"
+                                                 << "10.0.0.05" << true;
+    QTest::newRow("the image moved to another folder") << "firmware"
+                                                       << "/old/fw.rom" << true;
+    QTest::newRow("already done") << "outcome"
+                                  << "already done" << true;
+    QTest::newRow("failed") << "outcome"
+                            << "failed at assign" << false;
+    QTest::newRow("interrupted") << "outcome"
+                                 << "interrupted" << false;
+    QTest::newRow("another device") << "hardware_address"
+                                    << "02-00-00-14-01-20" << false;
+    QTest::newRow("another address") << "ip"
+                                     << "10.0.0.6" << false;
+    QTest::newRow("no address") << "ip"
+                                << "" << false;
+    QTest::newRow("another image") << "firmware"
+                                   << "/plan/other.rom" << false;
+    QTest::newRow("image changed since") << "firmware_sha256" << QString(64, u'c') << false;
+    QTest::newRow("no digest: a report from before") << "firmware_sha256"
+                                                     << "" << false;
+    QTest::newRow("without the firmware the plan now has") << "firmware"
+                                                           << "" << false;
+    QTest::newRow("another planned version") << "firmware_version_planned"
+                                             << "5.1" << false;
+    QTest::newRow("another destination") << "destination"
+                                         << "Other" << false;
+    QTest::newRow("web pages changed since") << "web_pages_sha256" << digest << false;
+    QTest::newRow("another web directory") << "web_destination"
+                                           << "WEB2" << false;
+}
+
+void CommissionTest::resumeCountsOnlyRowsWithEveryColumnEqual()
+{
+    QFETCH(QString, column);
+    QFETCH(QString, value);
+    QFETCH(bool, carried);
+    PlanRow row;
+    row.line = 4;
+    row.hardwareAddress = "02-00-00-14-01-1F";
+    row.ip = "10.0.0.5";
+    row.firmware = "/plan/fw.rom";
+    row.firmwareVersion = "5.0";
+    row.firmwareDestination = "Standard";
+    row.webPages = "/plan/pages.wpk";
+    row.webDestination = "WEB6";
+    const ReportRow planned =
+        plannedRow(row, {{row.firmware, QString(64, u'f')}, {row.webPages, QString(64, u'b')}});
+    QCOMPARE(planned.outcome, "not started");
+
+    // The earlier run's row as its report holds it, one column changed.
+    ReportRow done = planned;
+    done.outcome = "done";
+    QStringList fields = parseCsv(reportLine(done)).records.first().fields;
+    const qsizetype at = reportColumns().indexOf(column);
+    QVERIFY(at >= 0);
+    fields[at] = value;
+    QTemporaryDir folder;
+    QFile file(folder.filePath("report.csv"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write((reportHeader() + csvLine(fields)).toUtf8());
+    file.close();
+    const ReadReport earlier = readReport(file.fileName());
+    QCOMPARE(earlier.error, QString());
+
+    const ReportRow *found = ResumeMatch(earlier.rows).doneRowFor(planned);
+    QCOMPARE(found != nullptr, carried);
+}
+
+void CommissionTest::reportReplacesWhatIsAtItsPathThenGrows()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("report.csv");
+    const QString elsewhere = folder.filePath("plan.csv");
+    QFile plan(elsewhere);
+    QVERIFY(plan.open(QIODevice::WriteOnly) && plan.write("plan") == 4);
+    plan.close();
+    QVERIFY(QFile::link(elsewhere, path));
+
+    ReplacedFile report;
+    report.replace(path, "header\n");
+    report.append("row 1\n");
+    QVERIFY(!QFileInfo(path).isSymLink());
+    QFile kept(elsewhere);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("plan"));
+    // Rows go to the file made, even when the path names another by then.
+    QVERIFY(QFile::rename(path, folder.filePath("moved.csv")));
+    QVERIFY(QFile::link(elsewhere, path));
+    report.append("row 2\n");
+    QFile moved(folder.filePath("moved.csv"));
+    QVERIFY(moved.open(QIODevice::ReadOnly));
+    QCOMPARE(moved.readAll(), QByteArray("header\nrow 1\nrow 2\n"));
+    // Nothing is left beside it; a folder that is not there is a failure.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    QVERIFY_THROWS_EXCEPTION(Failure, report.replace(folder.filePath("none/r.csv"), "x"));
 }
 
 void CommissionTest::runKeepsToJobsAndHardwareTails()
