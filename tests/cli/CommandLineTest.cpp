@@ -121,6 +121,7 @@ void CommandLineTest::queryDocumentHasTheDocumentedFields()
     QCOMPARE(document.value("firmwareType").toString(), "X1");
     QCOMPARE(document.value("deviceType").toString(), "one port (NV30, Petite, Compact-Rev2)");
     QVERIFY(document.value("error").isNull());
+    QCOMPARE(document.value("replyBytes").toInt(), 30);
 
     // Without --json the same identity, for a person.
     const CliResult plain = runCli(tc.context, {"query", "127.0.0.1"});
