@@ -23,11 +23,12 @@ void CommandLineTest::usageAndExitStatus_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("infobase"); // InfobaseFile setting
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("says"); // on standard error (standard output for 0)
+    QTest::addColumn<QString>("says");  // on standard error (standard output for 0)
+    QTest::addColumn<bool>("refusing"); // a device that answers a write request with an error
 
     auto row = [&](const char *name, const QStringList &arguments, int code, const char *says,
-                   const QString &infobase = QStringLiteral("NONE")) {
-        QTest::newRow(name) << arguments << infobase << code << QString::fromUtf8(says);
+                   const QString &infobase = QStringLiteral("NONE"), bool refusing = false) {
+        QTest::newRow(name) << arguments << infobase << code << QString::fromUtf8(says) << refusing;
     };
     row("help", {"--help"}, 0, "Exit status:");
     row("help command", {"help"}, 0, "Usage: cfgutil");
@@ -73,6 +74,10 @@ void CommandLineTest::usageAndExitStatus_data()
     row("no answer", {"query", "127.0.0.1", "--timeout", "0.2"}, 1, "Query timeout to the device!");
     row("no acknowledgement", {"load-web", "127.0.0.1", "%dir/fw.rom", "--timeout", "0.3"}, 1,
         "Download timeout to the device!");
+    // Ends at the refusal, long before this time-out.
+    row("device refuses the web pages",
+        {"load-web", "127.0.0.1", "%dir/fw.rom", "--timeout", "600"}, 1,
+        "TFTP error 0 from the device: Simulated fault", "NONE", true);
 }
 
 void CommandLineTest::usageAndExitStatus()
@@ -81,13 +86,17 @@ void CommandLineTest::usageAndExitStatus()
     QFETCH(QString, infobase);
     QFETCH(int, exitCode);
     QFETCH(QString, says);
+    QFETCH(bool, refusing);
     TestContext tc;
     tc.writeFile(QStringLiteral("fw.rom"), QByteArray(100, 'f'));
     tc.context.settings.InfobaseFile = infobase;
     LoopbackPeer silent; // a device that never answers
     QVERIFY(silent.bound);
     tc.context.ports.query = silent.port();
-    tc.context.ports.tftp = silent.port();
+    SimulatorFixture sim;
+    sim.options.fault = TftpFault::ErrorPacket;
+    QVERIFY(!refusing || sim.start());
+    tc.context.ports.tftp = refusing ? sim.tftpPort() : silent.port();
     arguments.replaceInStrings(QStringLiteral("%dir"), tc.folder());
 
     const CliResult result = runCli(tc.context, arguments);
@@ -100,6 +109,8 @@ void CommandLineTest::usageAndExitStatus()
         const CliResult json = runCli(tc.context, QStringList{"--json"} + arguments);
         QCOMPARE(json.json().value("exitCode").toInt(), exitCode);
         QVERIFY(!json.json().value("error").toString().isEmpty());
+        if (refusing) // the device's words are in "messages" too
+            QCOMPARE(json.json().value("messages").toArray().at(0)["text"].toString(), says);
     }
 }
 
