@@ -49,6 +49,14 @@ void CommandLineTest::usageAndExitStatus_data()
     row("time-out not a number", {"discover", "--timeout", "soon"}, 2, "--timeout needs seconds");
     row("value missing", {"discover", "--timeout"}, 2, "--timeout needs a value");
     row("flag given a value", {"query", "127.0.0.1", "--json=yes"}, 2, "--json takes no value");
+    // Flags count only where an option may stand: not as a value, not after "--".
+    row("help as a file name", {"save", "127.0.0.1", "--file", "-h", "--timeout", "0.2"}, 1,
+        "Query timeout to the device!");
+    row("json after --", {"query", "--", "--json"}, 2, "Invalid range for IP address!");
+    row("interface list naming none", {"discover", "--interface", " , "}, 2,
+        "--interface needs an interface name");
+    row("interface list with a blank name", {"discover", "--interface", " ,cfgtest-none0"}, 3,
+        "There is no interface cfgtest-none0");
     row("no such interface", {"discover", "--interface", "cfgtest-none0"}, 3,
         "There is no interface cfgtest-none0");
     row("firmware file missing", {"load-firmware", "127.0.0.1", "%dir/none.rom"}, 2,
@@ -104,8 +112,9 @@ void CommandLineTest::usageAndExitStatus()
     const QByteArray &where = exitCode == 0 ? result.out : result.err;
     QVERIFY2(where.contains(says.toUtf8()), where.constData());
 
-    // The same failure as a document, with its reason.
+    // No result, no document that was not asked for; then the same failure as a document.
     if (exitCode != 0) {
+        QVERIFY2(result.out.isEmpty(), result.out.constData());
         const CliResult json = runCli(tc.context, QStringList{"--json"} + arguments);
         QCOMPARE(json.json().value("exitCode").toInt(), exitCode);
         QVERIFY(!json.json().value("error").toString().isEmpty());
@@ -161,6 +170,13 @@ void CommandLineTest::saveAppendsThenReplacesAndRemembersTheFile()
     tc.reloadSettings();
     result = runCli(tc.context, {"--json", "save", "127.0.0.1"});
     QCOMPARE(result.json().value("file").toString(), tc.path("devices.txt"));
+
+    // An option's value is never a flag: "-q" is the file, and the result is shown.
+    const QString here = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(tc.folder()));
+    result = runCli(tc.context, {"save", "127.0.0.1", "--file", "-q"});
+    QDir::setCurrent(here);
+    QVERIFY2(result.out.contains(tc.path("-q").toUtf8()), result.out.constData());
 }
 
 QObject *createCommandLineTest()
