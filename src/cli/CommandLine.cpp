@@ -42,8 +42,9 @@ const std::array<CommandForm, 9> kCommands = {{
      "      [--create-infobase]",
      "Give every device of a plan its address, verify it, load firmware and web\n"
      "      pages where the plan says, and store its record in the device data file\n"
-     "      (--file, else the file of the settings). N devices at a time (8). The plan\n"
-     "      is checked whole first: any bad row, and nothing is sent (exit status 2).\n"
+     "      (--file, else the file of the settings). N devices at a time, 1 to 256\n"
+     "      (8). The plan is checked whole first: any bad row, and nothing is sent\n"
+     "      (exit status 2).\n"
      "      Plan columns (header row, any order): hardware_address, ip (required);\n"
      "      firmware, firmware_version (both or neither), destination (a display name\n"
      "      of the product infobase), web_pages, web_destination (WEB6). Relative\n"
@@ -103,10 +104,17 @@ QString canonical(const QString &option)
 QString apply(Invocation &in, const QString &option, const QString &value)
 {
     if (option == QLatin1String("--interface")) {
-        for (const QString &name : value.split(QLatin1Char(','), Qt::SkipEmptyParts))
-            in.interfaces.append(name.trimmed());
-        if (value.trimmed().isEmpty())
-            return QStringLiteral("--interface needs an interface name");
+        // Trimmed before empty names are dropped: " , " names none, and none
+        // must not mean every interface.
+        qsizetype named = 0;
+        for (const QString &name : value.split(QLatin1Char(','))) {
+            if (const QString trimmed = name.trimmed(); !trimmed.isEmpty()) {
+                in.interfaces.append(trimmed);
+                ++named;
+            }
+        }
+        if (named == 0)
+            return QStringLiteral("--interface needs an interface name, not \"%1\"").arg(value);
     } else if (option == QLatin1String("--timeout")) {
         bool ok = false;
         const double seconds = value.toDouble(&ok);
@@ -164,14 +172,9 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
 {
     ParsedCommandLine parsed;
     Invocation &in = parsed.invocation;
-    // The output flags hold even when the rest cannot be parsed.
-    for (const QString &argument : arguments.mid(1)) {
-        const QString option = canonical(argument);
-        if (isGlobal(option))
-            apply(in, option, {});
-    }
     QStringList words;
     QList<QPair<QString, QString>> options;
+    QString error; // the first; reading goes on so that the output flags still hold
     bool onlyWords = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &argument = arguments[i];
@@ -198,16 +201,25 @@ ParsedCommandLine parseCommandLine(const QStringList &arguments)
         }
         option = canonical(option);
         if (kValued.contains(option) && !inlineValue) {
+            // The next argument is the value whatever it looks like: "--file -h" names a file.
             if (i + 1 >= arguments.size()) {
-                parsed.error = QStringLiteral("%1 needs a value").arg(option);
-                return parsed;
+                if (error.isEmpty())
+                    error = QStringLiteral("%1 needs a value").arg(option);
+                break;
             }
             value = arguments[++i];
         } else if (!kValued.contains(option) && inlineValue) {
-            parsed.error = QStringLiteral("%1 takes no value").arg(option);
-            return parsed;
+            if (error.isEmpty())
+                error = QStringLiteral("%1 takes no value").arg(option);
+            continue;
         }
+        if (isGlobal(option))
+            apply(in, option, {});
         options.append({option, value});
+    }
+    if (!error.isEmpty()) {
+        parsed.error = error;
+        return parsed;
     }
 
     if (!words.isEmpty() && words.first() == QLatin1String("help")) {

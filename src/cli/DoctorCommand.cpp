@@ -209,15 +209,20 @@ void DoctorCommand::checkDevice(const QHostAddress &address)
 void DoctorCommand::report()
 {
     QJsonArray findings;
-    bool problem = false;
+    QStringList problems;
     output().line();
     for (const Diagnosis::Finding &finding : std::as_const(m_findings)) {
         const QString severity = Diagnosis::severityName(finding.severity);
-        problem = problem || finding.severity == Diagnosis::Finding::Severity::Problem;
+        if (finding.severity == Diagnosis::Finding::Severity::Problem)
+            problems.append(finding.text);
         findings.append(QJsonObject{{QStringLiteral("severity"), severity},
                                     {QStringLiteral("text"), finding.text}});
         output().line(QStringLiteral("[%1] %2").arg(severity, finding.text));
     }
     result().insert(QStringLiteral("findings"), findings);
-    finish(problem ? ExitCode::DeviceFailed : ExitCode::Done);
+    // The problems are the reason for the exit status, so they are the error too.
+    if (problems.isEmpty())
+        return finish(ExitCode::Done);
+    finish(ExitCode::DeviceFailed,
+           QStringLiteral("Problems found: ") + problems.join(QStringLiteral("; ")));
 }

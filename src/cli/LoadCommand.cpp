@@ -112,11 +112,18 @@ void LoadCommand::connectTransfer()
     // have been what kept the device from answering.
     connect(m_transfer, &TftpTransfer::timedOut, this,
             [this] { endAfterFailure(QStringLiteral("Download timeout to the device!")); });
-    // The windows show "No Ack!" and go on waiting; so does this.
-    connect(m_transfer, &TftpTransfer::notAcknowledged, this,
-            [this] { output().note(QStringLiteral("Transmit: No Ack!")); });
-    connect(m_transfer, &TftpTransfer::deviceReportedError, this,
-            [this](const Failure &failure) { output().error(failure.description()); });
+    // The windows show "No Ack!" and go on waiting for a stray packet; so does this.
+    connect(m_transfer, &TftpTransfer::notAcknowledged, this, [this] {
+        if (m_transfer->Downloading())
+            output().note(QStringLiteral("Transmit: No Ack!"));
+    });
+    // An error packet ends the device's session: waiting for the time-out
+    // would only hide its code and text behind a time-out.
+    connect(m_transfer, &TftpTransfer::deviceReportedError, this, [this](const Failure &failure) {
+        m_transfer->abandon();
+        output().message(QStringLiteral("Error Condition"), failure.description());
+        finish(ExitCode::DeviceFailed);
+    });
     connect(m_transfer, &TftpTransfer::failureTrapped, this,
             [this](const QString &place, const Failure &failure) {
                 m_failure = failure;

@@ -16,6 +16,7 @@ QueryCommand::QueryCommand(AppContext &context, const Invocation &invocation, Cl
          {"address", "hardwareAddress", "firmwareVersion", "firmwareType", "deviceType"})
         result().insert(QLatin1String(field), QJsonValue());
     result().insert(QStringLiteral("answered"), false);
+    result().insert(QStringLiteral("replyBytes"), QJsonValue());
 }
 
 void QueryCommand::start()
@@ -52,11 +53,15 @@ void QueryCommand::onReply(const DecodedReply &identity)
     result().insert(QStringLiteral("firmwareVersion"), identity.firmwareVersion);
     result().insert(QStringLiteral("firmwareType"), identity.firmwareType);
     result().insert(QStringLiteral("deviceType"), identity.deviceType);
+    result().insert(QStringLiteral("replyBytes"), identity.bytesRead);
     output().line(QStringLiteral("IP address:        ") + m_address);
     output().line(QStringLiteral("Hardware address:  ") + identity.hardwareAddress);
     output().line(QStringLiteral("Firmware version:  ") + identity.firmwareVersion);
     output().line(QStringLiteral("Firmware type:     ") + printable(identity.firmwareType));
     output().line(QStringLiteral("Device type:       ") + identity.deviceType);
+    // Taken as the reply all the same, as the window does; the empty texts need a reason.
+    if (const QString shortReply = shortReplyText(identity); !shortReply.isEmpty())
+        output().error(shortReply);
     replied(identity);
 }
 

@@ -23,11 +23,12 @@ void CommandLineTest::usageAndExitStatus_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("infobase"); // InfobaseFile setting
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("says"); // on standard error (standard output for 0)
+    QTest::addColumn<QString>("says");  // on standard error (standard output for 0)
+    QTest::addColumn<bool>("refusing"); // a device that answers a write request with an error
 
     auto row = [&](const char *name, const QStringList &arguments, int code, const char *says,
-                   const QString &infobase = QStringLiteral("NONE")) {
-        QTest::newRow(name) << arguments << infobase << code << QString::fromUtf8(says);
+                   const QString &infobase = QStringLiteral("NONE"), bool refusing = false) {
+        QTest::newRow(name) << arguments << infobase << code << QString::fromUtf8(says) << refusing;
     };
     row("help", {"--help"}, 0, "Exit status:");
     row("help command", {"help"}, 0, "Usage: cfgutil");
@@ -48,6 +49,14 @@ void CommandLineTest::usageAndExitStatus_data()
     row("time-out not a number", {"discover", "--timeout", "soon"}, 2, "--timeout needs seconds");
     row("value missing", {"discover", "--timeout"}, 2, "--timeout needs a value");
     row("flag given a value", {"query", "127.0.0.1", "--json=yes"}, 2, "--json takes no value");
+    // Flags count only where an option may stand: not as a value, not after "--".
+    row("help as a file name", {"save", "127.0.0.1", "--file", "-h", "--timeout", "0.2"}, 1,
+        "Query timeout to the device!");
+    row("json after --", {"query", "--", "--json"}, 2, "Invalid range for IP address!");
+    row("interface list naming none", {"discover", "--interface", " , "}, 2,
+        "--interface needs an interface name");
+    row("interface list with a blank name", {"discover", "--interface", " ,cfgtest-none0"}, 3,
+        "There is no interface cfgtest-none0");
     row("no such interface", {"discover", "--interface", "cfgtest-none0"}, 3,
         "There is no interface cfgtest-none0");
     row("firmware file missing", {"load-firmware", "127.0.0.1", "%dir/none.rom"}, 2,
@@ -73,6 +82,10 @@ void CommandLineTest::usageAndExitStatus_data()
     row("no answer", {"query", "127.0.0.1", "--timeout", "0.2"}, 1, "Query timeout to the device!");
     row("no acknowledgement", {"load-web", "127.0.0.1", "%dir/fw.rom", "--timeout", "0.3"}, 1,
         "Download timeout to the device!");
+    // Ends at the refusal, long before this time-out.
+    row("device refuses the web pages",
+        {"load-web", "127.0.0.1", "%dir/fw.rom", "--timeout", "600"}, 1,
+        "TFTP error 0 from the device: Simulated fault", "NONE", true);
 }
 
 void CommandLineTest::usageAndExitStatus()
@@ -81,13 +94,17 @@ void CommandLineTest::usageAndExitStatus()
     QFETCH(QString, infobase);
     QFETCH(int, exitCode);
     QFETCH(QString, says);
+    QFETCH(bool, refusing);
     TestContext tc;
     tc.writeFile(QStringLiteral("fw.rom"), QByteArray(100, 'f'));
     tc.context.settings.InfobaseFile = infobase;
     LoopbackPeer silent; // a device that never answers
     QVERIFY(silent.bound);
     tc.context.ports.query = silent.port();
-    tc.context.ports.tftp = silent.port();
+    SimulatorFixture sim;
+    sim.options.fault = TftpFault::ErrorPacket;
+    QVERIFY(!refusing || sim.start());
+    tc.context.ports.tftp = refusing ? sim.tftpPort() : silent.port();
     arguments.replaceInStrings(QStringLiteral("%dir"), tc.folder());
 
     const CliResult result = runCli(tc.context, arguments);
@@ -95,11 +112,14 @@ void CommandLineTest::usageAndExitStatus()
     const QByteArray &where = exitCode == 0 ? result.out : result.err;
     QVERIFY2(where.contains(says.toUtf8()), where.constData());
 
-    // The same failure as a document, with its reason.
+    // No result, no document that was not asked for; then the same failure as a document.
     if (exitCode != 0) {
+        QVERIFY2(result.out.isEmpty(), result.out.constData());
         const CliResult json = runCli(tc.context, QStringList{"--json"} + arguments);
         QCOMPARE(json.json().value("exitCode").toInt(), exitCode);
         QVERIFY(!json.json().value("error").toString().isEmpty());
+        if (refusing) // the device's words are in "messages" too
+            QCOMPARE(json.json().value("messages").toArray().at(0)["text"].toString(), says);
     }
 }
 
@@ -121,6 +141,7 @@ void CommandLineTest::queryDocumentHasTheDocumentedFields()
     QCOMPARE(document.value("firmwareType").toString(), "X1");
     QCOMPARE(document.value("deviceType").toString(), "one port (NV30, Petite, Compact-Rev2)");
     QVERIFY(document.value("error").isNull());
+    QCOMPARE(document.value("replyBytes").toInt(), 30);
 
     // Without --json the same identity, for a person.
     const CliResult plain = runCli(tc.context, {"query", "127.0.0.1"});
@@ -149,6 +170,13 @@ void CommandLineTest::saveAppendsThenReplacesAndRemembersTheFile()
     tc.reloadSettings();
     result = runCli(tc.context, {"--json", "save", "127.0.0.1"});
     QCOMPARE(result.json().value("file").toString(), tc.path("devices.txt"));
+
+    // An option's value is never a flag: "-q" is the file, and the result is shown.
+    const QString here = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(tc.folder()));
+    result = runCli(tc.context, {"save", "127.0.0.1", "--file", "-q"});
+    QDir::setCurrent(here);
+    QVERIFY2(result.out.contains(tc.path("-q").toUtf8()), result.out.constData());
 }
 
 QObject *createCommandLineTest()

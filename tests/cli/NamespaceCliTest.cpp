@@ -148,8 +148,10 @@ void NamespaceCliTest::doctorNamesTheProblems()
         if (finding.toObject().value("severity") == "problem")
             found.append(finding.toObject().value("text").toString());
     QCOMPARE(found.size(), problems.size());
-    for (qsizetype i = 0; i < problems.size(); ++i)
+    for (qsizetype i = 0; i < problems.size(); ++i) {
         QVERIFY2(found[i].contains(problems[i]), qPrintable(found[i]));
+        QVERIFY(document.value("error").toString().contains(found[i])); // the exit status' reason
+    }
 }
 
 void NamespaceCliTest::pingEndsAfterNRepliesOrNTimeouts_data()

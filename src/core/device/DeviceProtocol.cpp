@@ -1,5 +1,8 @@
 #include "core/device/DeviceProtocol.h"
 
+#include <QStringList>
+#include <utility>
+
 namespace {
 
 constexpr int kMinorOffset = 6;
@@ -46,6 +49,7 @@ QString deviceTypeText(quint8 value)
 DecodedReply decodeQueryReply(const QByteArray &reply)
 {
     DecodedReply identity;
+    identity.bytesRead = reply.size();
     quint8 minor = 0;
     const qsizetype used = qMin<qsizetype>(reply.size(), kHardwareLast + 1);
     for (qsizetype p = 0; p < used; ++p) {
@@ -66,6 +70,39 @@ DecodedReply decodeQueryReply(const QByteArray &reply)
         }
     }
     return identity;
+}
+
+QString shortReplyText(const DecodedReply &reply)
+{
+    if (reply.bytesRead >= DeviceProtocol::QueryReplySize)
+        return {};
+    QStringList whole;
+    QStringList part;
+    QStringList missing;
+    const auto sort = [&](const QString &text, qsizetype wholeSize, const char *name) {
+        const QString field = QLatin1String(name);
+        if (text.isEmpty())
+            missing.append(field);
+        else if (text.size() < wholeSize)
+            part.append(field);
+        else
+            whole.append(field);
+    };
+    // Texts whose length is not fixed count as whole once they are there.
+    sort(reply.firmwareVersion, 0, "firmware version");
+    sort(reply.firmwareType, 2, "firmware type");
+    sort(reply.hardwareAddress, 17, "hardware address");
+    sort(reply.deviceType, 0, "device type");
+    QString text = QStringLiteral("Short reply: %1 of the %2 bytes expected.")
+                       .arg(reply.bytesRead)
+                       .arg(DeviceProtocol::QueryReplySize);
+    // What is lacking first: that is what the reader came for.
+    for (const auto &[label, fields] :
+         {std::pair{"Missing", &missing}, std::pair{"In part", &part}, std::pair{"Read", &whole}})
+        if (!fields->isEmpty())
+            text += QStringLiteral(" %1: %2.")
+                        .arg(QLatin1String(label), fields->join(QStringLiteral(", ")));
+    return text;
 }
 
 QByteArray ipSetupDatagram(const std::array<quint8, 2> &hardwareTail,

@@ -23,6 +23,7 @@ struct DecodedReply {
     QString firmwareVersion; // "4.5"
     QString firmwareType;    // two single-byte characters
     QString deviceType;      // one of the device type texts
+    qsizetype bytesRead = 0; // the reply's length
 };
 
 // The 4-byte request: 00 00 00 F6.
@@ -38,6 +39,10 @@ QString deviceTypeText(quint8 value);
 // Decodes a reply of any length; bytes from offset 30 on are ignored and
 // nothing is validated.
 DecodedReply decodeQueryReply(const QByteArray &reply);
+
+// For a reply shorter than the bytes the decoder looks at: how many came, and
+// which texts were read whole, in part or not at all. Empty for a whole reply.
+QString shortReplyText(const DecodedReply &reply);
 
 // The 20-byte IP-SETUP datagram: 00 00 00 FC, "IP-SETUP", 00 00, the last two
 // bytes of the device's hardware address, then the new address, first octet

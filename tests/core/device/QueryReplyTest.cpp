@@ -3,6 +3,7 @@
 #include "core/device/DeviceProtocol.h"
 
 #include <QTest>
+#include <tuple>
 
 namespace {
 
@@ -98,4 +99,18 @@ void QueryReplyTest::decode()
     QTEST(identity.firmwareType, "type");
     QTEST(identity.hardwareAddress, "hardware");
     QTEST(identity.deviceType, "device");
+
+    // A short reply says how much came and names each text, lacking ones first.
+    const QString note = shortReplyText(identity);
+    QVERIFY(note.isEmpty() ? bytes.size() >= DeviceProtocol::QueryReplySize
+                           : note.contains(QStringLiteral(" %1 of the 30").arg(bytes.size())));
+    const QString lacking = note.left(note.indexOf(QLatin1String("Read:")));
+    for (const auto &[text, name, whole] :
+         {std::tuple{identity.firmwareVersion, "firmware version", 1},
+          std::tuple{identity.firmwareType, "firmware type", 2},
+          std::tuple{identity.hardwareAddress, "hardware address", 17},
+          std::tuple{identity.deviceType, "device type", 1}})
+        QVERIFY2(lacking.contains(QLatin1String(name)) == (text.size() < whole) &&
+                     (note.isEmpty() || note.contains(QLatin1String(name))),
+                 qPrintable(note));
 }
