@@ -3,6 +3,7 @@
 #include "cli/CliOutput.h"
 #include "cli/ExitCode.h"
 #include "core/device/AddressAssignment.h"
+#include "core/device/AddressText.h"
 #include "core/session/AppContext.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/Failure.h"
@@ -36,7 +37,7 @@ void AssignCommand::start()
     result().insert(QStringLiteral("address"), *address);
     if (IsWrongHardwareAddress(*context().prompts, invocation().operands.at(1)))
         return finish(ExitCode::BadInput);
-    const QString hardware = invocation().operands.at(1).toUpper();
+    const QString hardware = upperCaseHardwareText(invocation().operands.at(1));
     result().insert(QStringLiteral("hardwareAddress"), hardware);
 
     m_assignment = new AddressAssignment(context().ports.query, context().intervals.pingFirstMs,
