@@ -40,6 +40,11 @@ void CommissionCliTest::badPlansAreRefusedBeforeAnythingIsSent_data()
     QTest::newRow("quote left open")
         << header + "02-00-00-14-01-18,\"192.0.2.10\n\n02-00-00-14-01-19,192.0.2.11\n"
         << QStringList{"2:a quoted field is not closed"};
+    QTest::newRow("lines end in CR alone")
+        << QByteArray("hardware_address,ip\r02-00-00-14-01-18,192.0.2.10\r")
+        << QStringList{"1:line 1 ends in a carriage return alone"};
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFEh\0,\0i\0p\0\n\0", 12)
+                            << QStringList{"0:is UTF-16 text"};
     // Lines 2 and 13 are good (a quoted path with a comma; colons and blanks).
     QTest::newRow("every kind of bad row")
         << header +
