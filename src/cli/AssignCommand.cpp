@@ -3,10 +3,12 @@
 #include "cli/CliOutput.h"
 #include "cli/ExitCode.h"
 #include "core/device/AddressAssignment.h"
+#include "core/device/AddressText.h"
 #include "core/session/AppContext.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/Failure.h"
 
+#include <QHostAddress>
 #include <QJsonValue>
 
 AssignCommand::AssignCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
@@ -30,13 +32,14 @@ void AssignCommand::start()
 {
     // The datagram carries the address as typed; the pings go to the trimmed one.
     const QString typed = invocation().operands.at(0);
-    const std::optional<QString> address = checkedAddress(typed);
-    if (!address)
+    const std::optional<quint32> value = checkedNewAddress(typed);
+    if (!value)
         return;
-    result().insert(QStringLiteral("address"), *address);
+    const QString address = QHostAddress(*value).toString();
+    result().insert(QStringLiteral("address"), address);
     if (IsWrongHardwareAddress(*context().prompts, invocation().operands.at(1)))
         return finish(ExitCode::BadInput);
-    const QString hardware = invocation().operands.at(1).toUpper();
+    const QString hardware = upperCaseHardwareText(invocation().operands.at(1));
     result().insert(QStringLiteral("hardwareAddress"), hardware);
 
     m_assignment = new AddressAssignment(context().ports.query, context().intervals.pingFirstMs,
@@ -95,7 +98,7 @@ void AssignCommand::start()
                       QStringLiteral("Could not create socket. (%1)").arg(outcome.detail));
     }
     output().line(
-        QStringLiteral("IP-SETUP sent for %1 to the broadcast of %2").arg(hardware, *address));
+        QStringLiteral("IP-SETUP sent for %1 to the broadcast of %2").arg(hardware, address));
     if (invocation().noConfirm)
         return finish(ExitCode::Done);
     output().note(QStringLiteral("Confirming by ping..."));

@@ -2,6 +2,7 @@
 
 #include "cli/CliOutput.h"
 #include "cli/ExitCode.h"
+#include "core/device/HostAddress.h"
 #include "core/session/AppContext.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/Failure.h"
@@ -45,9 +46,22 @@ void CliCommand::fail(const Failure &failure)
 
 std::optional<QString> CliCommand::checkedAddress(const QString &text)
 {
-    if (IsValidIPAddress(text))
+    const QString reason = invalidAddressReason(text);
+    if (reason.isEmpty())
         return text.trimmed();
+    // The windows' fixed message, then what is wrong with this text.
     ShowInvalidIPAddressMessage(*m_context.prompts);
-    finish(ExitCode::BadInput);
+    finish(ExitCode::BadInput, notAnAddress(text, reason));
     return std::nullopt;
+}
+
+std::optional<quint32> CliCommand::checkedNewAddress(const QString &text)
+{
+    if (!checkedAddress(text))
+        return std::nullopt;
+    const AddressReading reading =
+        readNewDeviceAddress(text, AddressSpelling::Typed, localInterfaces());
+    if (!reading.value)
+        finish(ExitCode::BadInput, reading.problem);
+    return reading.value;
 }

@@ -39,6 +39,10 @@ protected:
     // The windows' address check; on failure writes their message and ends
     // with exit status 2. The trimmed address otherwise.
     std::optional<QString> checkedAddress(const QString &text);
+    // The same, then the rule for an address a device is to be given: no
+    // leading zeros or negative numbers, and a host address of its subnet.
+    // Its value, or (having said why) nothing, with exit status 2.
+    std::optional<quint32> checkedNewAddress(const QString &text);
 
 private:
     AppContext &m_context;

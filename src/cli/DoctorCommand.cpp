@@ -50,10 +50,14 @@ void DoctorCommand::start()
     // Addresses first: bad input ends the command before anything is sent.
     std::optional<QHostAddress> newAddress;
     std::optional<QHostAddress> device;
-    for (const auto &[text, slot] : {std::pair{invocation().newAddress, &newAddress},
-                                     std::pair{invocation().device, &device}}) {
-        if (text.isEmpty())
-            continue;
+    // A new address is held to the rule that assign keeps.
+    if (const QString &text = invocation().newAddress; !text.isEmpty()) {
+        const std::optional<quint32> value = checkedNewAddress(text);
+        if (!value)
+            return;
+        newAddress = QHostAddress(*value);
+    }
+    if (const QString &text = invocation().device; !text.isEmpty()) {
         const std::optional<QString> checked = checkedAddress(text);
         if (!checked)
             return;
@@ -61,7 +65,7 @@ void DoctorCommand::start()
         if (address.isNull())
             return finish(ExitCode::BadInput,
                           QStringLiteral("\"%1\" is not an IP address").arg(text));
-        *slot = address;
+        device = address;
     }
 
     m_interfaces = localInterfaces();

@@ -38,11 +38,15 @@ void CommandLineTest::usageAndExitStatus_data()
     row("operand too many", {"query", "10.0.0.5", "5"}, 2, "Usage: cfgutil query IP");
     row("address out of range", {"query", "300.1.1.1"}, 2, "Invalid range for IP address!");
     row("address not dotted", {"ping", "device-1"}, 2, "Invalid range for IP address!");
+    row("address incomplete", {"query", "1.2.3"}, 2, "incomplete: 3 of 4 numbers");
     row("hardware address of 16 characters", {"assign", "10.0.0.5", "02-00-00-14-01-1"}, 2,
         "Invalid Hardware Address for the target!");
-    // The address check lets a sign through; the conversion refuses it, and nothing is sent.
-    row("negative octet", {"assign", "10.0.0.-1", "02-00-00-14-01-18"}, 2,
-        "Failed in connecting socket: Error 5");
+    // The windows' check lets these through; a new address is held to more, and nothing is sent.
+    row("negative octet", {"assign", "10.0.0.-1", "02-00-00-14-01-18"}, 2, "(-1) is negative");
+    row("leading zeros", {"assign", "192.0.2.050", "02-00-00-14-01-18"}, 2, "leading zeros");
+    row("loopback", {"assign", "127.0.0.5", "02-00-00-14-01-18"}, 2, "not a host address");
+    row("doctor: broadcast", {"doctor", "--new-address", "192.0.2.255"}, 2,
+        "broadcast address of 192.0.2.0/24");
     row("option of another command", {"ping", "127.0.0.1", "--destination", "x"}, 2,
         "ping does not take --destination");
     row("count zero", {"ping", "127.0.0.1", "-c", "0"}, 2, "-c needs a count");

@@ -1,13 +1,15 @@
 #include "core/commission/CommissionPlan.h"
 
 #include "core/commission/CsvText.h"
-#include "core/support/AddressChecks.h"
+#include "core/device/HostAddress.h"
 #include "core/support/Failure.h"
+#include "core/support/ShownText.h"
 #include "core/tftp/FirmwareDestination.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QHostAddress>
 #include <QRegularExpression>
 
 namespace {
@@ -20,16 +22,20 @@ const QString kDestination = QStringLiteral("destination");
 const QString kWebPages = QStringLiteral("web_pages");
 const QString kWebDestination = QStringLiteral("web_destination");
 
+// Paths are longer than other fields, but no less the plan's text.
+constexpr qsizetype kShownPath = 300;
+
 // A file the upload could open, or why not.
 QString fileProblem(const QString &column, const QString &path)
 {
     const QFileInfo info(path);
+    const QString shown = shownText(path, kShownPath);
     if (!info.exists())
-        return QStringLiteral("%1: no such file %2").arg(column, path);
+        return QStringLiteral("%1: no such file %2").arg(column, shown);
     if (!info.isFile())
-        return QStringLiteral("%1: %2 is not a file").arg(column, path);
+        return QStringLiteral("%1: %2 is not a file").arg(column, shown);
     if (!info.isReadable())
-        return QStringLiteral("%1: %2 cannot be read").arg(column, path);
+        return QStringLiteral("%1: %2 cannot be read").arg(column, shown);
     return {};
 }
 
@@ -37,7 +43,8 @@ class PlanChecker {
 public:
     PlanChecker(const QString &folder, const SettingsRecord &settings, const ProgramPaths &paths,
                 bool createInfobase)
-        : m_folder(folder), m_settings(settings), m_paths(paths), m_createInfobase(createInfobase)
+        : m_folder(folder), m_settings(settings), m_paths(paths), m_createInfobase(createInfobase),
+          m_interfaces(localInterfaces())
     {
     }
 
@@ -62,9 +69,10 @@ private:
     const SettingsRecord &m_settings;
     const ProgramPaths &m_paths;
     bool m_createInfobase;
+    QList<LocalInterface> m_interfaces; // the subnets new addresses are judged in
     QHash<QString, int> m_columns;
     QHash<QString, int> m_lineOfHardware;
-    QHash<QString, int> m_lineOfIp;
+    QHash<quint32, int> m_lineOfAddress; // by value: one address has one key
 };
 
 bool PlanChecker::readHeader(const CsvRecord &header, CommissionPlan &plan)
@@ -72,10 +80,17 @@ bool PlanChecker::readHeader(const CsvRecord &header, CommissionPlan &plan)
     const QStringList known = planColumns();
     for (int i = 0; i < header.fields.size(); ++i) {
         const QString name = header.fields[i].trimmed().toLower();
-        if (!known.contains(name))
-            plan.problems.append({header.line, QStringLiteral("unknown column \"%1\" (the "
-                                                              "columns are %2)")
-                                                   .arg(header.fields[i], known.join(u','))});
+        if (name.isEmpty())
+            plan.problems.append(
+                {header.line,
+                 i + 1 == header.fields.size()
+                     ? QStringLiteral("the header ends in a comma (remove it: a column "
+                                      "needs a name)")
+                     : QStringLiteral("column %1 of the header has no name").arg(i + 1)});
+        else if (!known.contains(name))
+            plan.problems.append(
+                {header.line, QStringLiteral("unknown column \"%1\" (the columns are %2)")
+                                  .arg(shownText(header.fields[i]), known.join(u','))});
         else if (m_columns.contains(name))
             plan.problems.append({header.line, QStringLiteral("column %1 twice").arg(name)});
         else
@@ -117,20 +132,20 @@ void PlanChecker::checkFirmware(const CsvRecord &record, PlanRow &row, QStringLi
         case FirmwareDestination::Problem::InfobaseMissing:
             problems.append(QStringLiteral("the product infobase '%1' was not found (give "
                                            "--create-infobase to have a default one created)")
-                                .arg(resolved.infobaseName));
+                                .arg(shownText(resolved.infobaseName, kShownPath)));
             break;
         case FirmwareDestination::Problem::NotInInfobase:
             problems.append(QStringLiteral("destination \"%1\" is not in the product infobase")
-                                .arg(resolved.destination));
+                                .arg(shownText(resolved.destination)));
             break;
         case FirmwareDestination::Problem::Fixed:
             problems.append(QStringLiteral("the settings fix the destination to \"%1\"")
-                                .arg(resolved.destination));
+                                .arg(shownText(resolved.destination)));
             break;
         }
     } catch (const Failure &failure) {
-        problems.append(
-            QStringLiteral("the product infobase cannot be read: %1").arg(failure.description()));
+        problems.append(QStringLiteral("the product infobase cannot be read: %1")
+                            .arg(shownText(failure.description(), kShownPath)));
     }
 }
 
@@ -163,7 +178,7 @@ void PlanChecker::checkRow(const CsvRecord &record, CommissionPlan &plan)
     if (row.hardwareAddress.isEmpty())
         problems.append(
             QStringLiteral("hardware_address \"%1\" is not six hex pairs like 02-00-00-14-01-18")
-                .arg(hardwareText));
+                .arg(shownText(hardwareText)));
     else if (const int first = m_lineOfHardware.value(row.hardwareAddress); first > 0)
         problems.append(QStringLiteral("hardware_address %1 is already on line %2")
                             .arg(row.hardwareAddress)
@@ -171,14 +186,18 @@ void PlanChecker::checkRow(const CsvRecord &record, CommissionPlan &plan)
     else
         m_lineOfHardware.insert(row.hardwareAddress, row.line);
 
-    row.ip = value(record, kIp);
-    static const QRegularExpression dotted(QStringLiteral("^\\d{1,3}(\\.\\d{1,3}){3}$"));
-    if (!dotted.match(row.ip).hasMatch() || !IsValidIPAddress(row.ip))
-        problems.append(QStringLiteral("ip \"%1\" is not an IPv4 address").arg(row.ip));
-    else if (const int first = m_lineOfIp.value(row.ip); first > 0)
-        problems.append(QStringLiteral("ip %1 is already on line %2").arg(row.ip).arg(first));
-    else
-        m_lineOfIp.insert(row.ip, row.line);
+    const AddressReading ip =
+        readNewDeviceAddress(value(record, kIp), AddressSpelling::Plain, m_interfaces);
+    if (!ip.value) {
+        problems.append(QStringLiteral("ip ") + ip.problem);
+    } else {
+        row.address = *ip.value;
+        row.ip = QHostAddress(row.address).toString();
+        if (const int first = m_lineOfAddress.value(row.address); first > 0)
+            problems.append(QStringLiteral("ip %1 is already on line %2").arg(row.ip).arg(first));
+        else
+            m_lineOfAddress.insert(row.address, row.line);
+    }
 
     checkFirmware(record, row, problems);
     checkWebPages(record, row, problems);

@@ -11,7 +11,8 @@ struct SettingsRecord;
 struct PlanRow {
     int line = 0;                // of the plan file, from 1 (the header is line 1)
     QString hardwareAddress;     // "02-00-00-14-01-18", upper case
-    QString ip;                  // dotted, trimmed
+    QString ip;                  // dotted, in its normal form (no leading zeros)
+    quint32 address = 0;         // ip's value: rows are compared by this
     QString firmware;            // absolute path, or empty
     QString firmwareVersion;     // the version the firmware file brings
     QString firmwareDestination; // display name of the product infobase

@@ -38,7 +38,7 @@ bool CommissionRun::mayStart(const PlanRow &row) const
 {
     const auto tail = HardwareAddressTail(row.hardwareAddress);
     for (const DeviceCommissioning *device : m_running)
-        if (device->row().ip == row.ip ||
+        if (device->row().address == row.address ||
             HardwareAddressTail(device->row().hardwareAddress) == tail)
             return false;
     return true;

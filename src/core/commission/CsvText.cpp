@@ -2,6 +2,27 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
+
+namespace {
+
+// The bytes as UTF-8 text in `text`, or why they are none, in words that
+// say what to do.
+QString decodeUtf8(const QByteArray &bytes, QString *text)
+{
+    const auto says = [](const QString &what) {
+        return QStringLiteral("is %1: save it as UTF-8 text").arg(what);
+    };
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return says(QStringLiteral("UTF-16 text"));
+    if (bytes.contains('\0'))
+        return says(QStringLiteral("not text (it holds NUL bytes, as UTF-16 text does)"));
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    *text = utf8.decode(bytes);
+    return utf8.hasError() ? says(QStringLiteral("not UTF-8 text")) : QString();
+}
+
+} // namespace
 
 QString readCsvFile(const QString &path, QString *error)
 {
@@ -16,8 +37,13 @@ QString readCsvFile(const QString &path, QString *error)
         *error = QStringLiteral("%1 is larger than %2 MiB").arg(path).arg(kLargest >> 20);
     else if (!file.open(QIODevice::ReadOnly))
         *error = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
-    else
-        return QString::fromUtf8(file.read(kLargest));
+    else {
+        QString text;
+        *error = decodeUtf8(file.read(kLargest), &text);
+        if (error->isEmpty())
+            return text;
+        error->prepend(path + QLatin1Char(' '));
+    }
     return {};
 }
 
@@ -75,6 +101,13 @@ CsvText parseCsv(const QString &text)
             endRecord();
         } else if (c != QLatin1Char('\r')) {
             field += c;
+        } else if (i + 1 == text.size() || text[i + 1] != QLatin1Char('\n')) {
+            // Read as nothing, it would join the lines into one record.
+            parsed.error = QStringLiteral("line %1 ends in a carriage return alone: save the file "
+                                          "with LF or CR LF line ends")
+                               .arg(line);
+            parsed.errorLine = line;
+            return parsed;
         }
     }
     if (quoted) {

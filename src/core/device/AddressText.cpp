@@ -67,3 +67,12 @@ std::array<quint8, 2> HardwareAddressTail(const QString &hardwareText)
 {
     return {HexPairToByte(hardwareText.mid(12, 2)), HexPairToByte(hardwareText.mid(15, 2))};
 }
+
+QString upperCaseHardwareText(const QString &hardwareText)
+{
+    QString upper = hardwareText;
+    for (QChar &c : upper)
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - u'a' + u'A');
+    return upper;
+}

@@ -28,3 +28,9 @@ QString BroadcastAddressText(const QString &ipText);
 // HexPairToByte of characters 13-14 and 16-17. Missing characters of a short
 // text count as absent.
 std::array<quint8, 2> HardwareAddressTail(const QString &hardwareText);
+
+// The hardware address text with its ASCII letters upper-cased and every
+// other character kept as it is. Upper-casing by the full Unicode rules
+// would lengthen a checked text ("ß" becomes "SS") and shift the pairs that
+// HardwareAddressTail takes.
+QString upperCaseHardwareText(const QString &hardwareText);

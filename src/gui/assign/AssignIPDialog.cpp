@@ -1,5 +1,6 @@
 #include "gui/assign/AssignIPDialog.h"
 
+#include "core/device/AddressText.h"
 #include "core/device/IpSetupExchange.h"
 #include "core/session/AppContext.h"
 #include "core/support/AddressChecks.h"
@@ -99,7 +100,7 @@ void AssignIPDialog::onAssign()
         txtHardware->setFocus();
         return;
     }
-    const QString hardware = txtHardware->text().toUpper();
+    const QString hardware = upperCaseHardwareText(txtHardware->text());
     setBusy(true);
     // The datagram carries the address as typed; the pings go to the trimmed one.
     const IpSetupOutcome outcome = set_tmx_ip(typed, hardware, context().ports.query);

@@ -188,6 +188,7 @@ void CommissionTest::runKeepsToJobsAndHardwareTails()
         r.line = line;
         r.hardwareAddress = hardware;
         r.ip = ip;
+        r.address = QHostAddress(r.ip).toIPv4Address();
         return r;
     };
     // Row 1 shares row 0's last two bytes: it must wait for row 0.

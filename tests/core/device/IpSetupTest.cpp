@@ -4,6 +4,7 @@
 #include "core/device/AddressText.h"
 #include "core/device/AssignConfirmation.h"
 #include "core/device/DeviceProtocol.h"
+#include "core/device/HostAddress.h"
 #include "core/device/IpSetupExchange.h"
 
 #include <QDir>
@@ -24,13 +25,32 @@ QString hex(const auto &bytes)
     return QString::fromLatin1(raw.toHex().toUpper());
 }
 
+QString reading(const AddressReading &read)
+{
+    return read.value ? QHostAddress(*read.value).toString() : "refused: " + read.problem;
+}
+
+// "10.1.0.127 on 10.1.0.1/25": judged with one interface t0 in that subnet.
+QString addressUse(const QString &text)
+{
+    const QStringList words = text.split(' ');
+    LocalInterface t0{"t0", 1, true, false, true, {}};
+    if (words.size() == 3)
+        t0.ipv4.append(
+            {QHostAddress(words[2].section('/', 0, 0)), words[2].section('/', 1).toInt(), {}});
+    const quint32 address = QHostAddress(words[0]).toIPv4Address();
+    const QString why = judgeAddress(address, {t0}).problem(address);
+    return why.isEmpty() ? "host" : "refused: " + why;
+}
+
 } // namespace
 
 void IpSetupTest::conversions_data()
 {
     QTest::addColumn<QString>("operation");
     QTest::addColumn<QString>("input");
-    QTest::addColumn<QString>("result"); // bytes in hex, a text, or "fail <number>"
+    // Bytes in hex, a text, "fail <number>", or "refused: " and the words a reason must hold.
+    QTest::addColumn<QString>("result");
     const char *rows[][3] = {
         {"pair", "a0", "A0"},
         {"pair", "0G", "00"},
@@ -46,12 +66,37 @@ void IpSetupTest::conversions_data()
         {"ip", "10..0.5", "fail 13"},
         {"ip", "10.0.0.5.1", "fail 13"},
         {"ip", "1a.0.0.300", "fail 13"}, // the first bad octet decides
+        {"ip", "10.0.0.0000000000000000077", "0A00004D"},
         {"broadcast", "10.1.2.3", "10.1.2.255"},
         {"broadcast", " 010.1.02.7", " 010.1.02.255"},
         {"tail", "02-00-00-14-01-18", "0118"},
         {"tail", "02-00-00-14-0b-1f", "0B1F"},
         {"tail", "020000140118", "0000"},
         {"tail", "02-00-00-14-01-1", "0111"},
+        {"upper", "\u00DF2-00-00-14-0b-\uFB00", "\u00DF2-00-00-14-0B-\uFB00"}, // keeps 17
+        {"plain", "198.18.0.50", "198.18.0.50"},
+        {"plain", "198.18.0.050", "refused: number 4 (050) has leading zeros"},
+        {"plain", "1.2.3", "refused: incomplete: 3 of 4 numbers"},
+        {"plain", "1.2.3.4.5", "refused: 5 numbers"},
+        {"plain", " 1.2.3.4", "refused: number 1 (\" 1\") is not a decimal"},
+        {"plain", "1.2.3.256", "refused: number 4 (256) is above 255"},
+        {"plain", "1.2.3.\x1b[2J", "refused: number 4 (\".[2J\")"},
+        {"plain", "", "refused: empty"},
+        {"typed", " 10 . 0.0.+1", "10.0.0.1"},
+        {"typed", "10.0.0.-1", "refused: number 4 (-1) is negative"},
+        {"typed", "10.0.0.0000000000000000077", "refused: leading zeros"},
+        {"use", "0.0.0.0", "refused: this network"},
+        {"use", "127.0.0.5", "refused: loopback"},
+        {"use", "224.0.0.1", "refused: multicast"},
+        {"use", "240.0.0.1", "refused: reserved"},
+        {"use", "255.255.255.255", "refused: broadcast to every host"},
+        {"use", "198.18.0.0", "refused: network address of 198.18.0.0/24 (no interface"},
+        {"use", "198.18.0.255", "refused: broadcast address of 198.18.0.0/24 (no interface"},
+        {"use", "198.18.0.7", "host"},
+        {"use", "10.1.255.255 on 10.1.0.1/16", "refused: broadcast address of 10.1.0.0/16 on t0"},
+        {"use", "10.1.2.255 on 10.1.0.1/16", "host"},
+        {"use", "10.1.0.127 on 10.1.0.1/25", "refused: broadcast address of 10.1.0.0/25 on t0"},
+        {"use", "10.1.0.0 on 10.1.0.1/31", "host"},
     };
     for (const auto &row : rows)
         QTest::addRow("%s \"%s\"", row[0], row[1]) << row[0] << row[1] << row[2];
@@ -61,20 +106,33 @@ void IpSetupTest::conversions()
 {
     QFETCH(QString, operation);
     QFETCH(QString, input);
-    QString result;
+    QFETCH(QString, result);
+    QString got;
     try {
         if (operation == QLatin1String("pair"))
-            result = hex(std::array<quint8, 1>{HexPairToByte(input)});
+            got = hex(std::array<quint8, 1>{HexPairToByte(input)});
         else if (operation == QLatin1String("ip"))
-            result = hex(IpTextToBytes(input));
+            got = hex(IpTextToBytes(input));
         else if (operation == QLatin1String("broadcast"))
-            result = BroadcastAddressText(input);
+            got = BroadcastAddressText(input);
+        else if (operation == QLatin1String("tail"))
+            got = hex(HardwareAddressTail(input));
+        else if (operation == QLatin1String("upper"))
+            got = upperCaseHardwareText(input);
+        else if (operation == QLatin1String("use"))
+            got = addressUse(input);
         else
-            result = hex(HardwareAddressTail(input));
+            got = reading(readAddress(input, operation == QLatin1String("plain")
+                                                 ? AddressSpelling::Plain
+                                                 : AddressSpelling::Typed));
     } catch (const Failure &failure) {
-        result = QStringLiteral("fail %1").arg(failure.number());
+        got = QStringLiteral("fail %1").arg(failure.number());
     }
-    QTEST(result, "result");
+    if (result.startsWith(QLatin1String("refused: ")))
+        QVERIFY2(got.startsWith(QLatin1String("refused: ")) && got.contains(result.mid(9)),
+                 qPrintable(got));
+    else
+        QCOMPARE(got, result);
 }
 
 void IpSetupTest::datagram_data()

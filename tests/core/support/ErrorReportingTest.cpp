@@ -99,6 +99,7 @@ void SupportTest::validIPAddress_data()
     QTest::newRow("blank part") << "10. .0.1" << false;
     QTest::newRow("sign alone") << "10.-.0.1" << false;
     QTest::newRow("huge number") << "10.0.0.99999999999999999999" << false;
+    QTest::newRow("zeros before a small number") << "10.0.0.0000000000000000077" << true;
     QTest::newRow("exponent refused") << "1e2.0.0.1" << false;
     QTest::newRow("hex refused") << "0x10.0.0.1" << false;
     QTest::newRow("non-ASCII digits refused") << QString::fromUtf8("\u0661.0.0.1") << false;

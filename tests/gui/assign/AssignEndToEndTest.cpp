@@ -23,6 +23,7 @@ void AssignEndToEndTest::assignAcrossVethPair_data()
     QTest::addColumn<bool>("taken");
     QTest::newRow("this device") << "02-00-00-04-0b-0c" << true;
     QTest::newRow("another device") << "02-00-00-04-0B-0D" << false;
+    QTest::newRow("a letter that upper-cases to two") << "\u00DF2-00-00-04-0b-0c" << true;
 }
 
 void AssignEndToEndTest::assignAcrossVethPair()
