@@ -18,9 +18,12 @@ const std::array<CommandForm, 9> kCommands = {{
      "      up interface (or those named) and replies are collected for 2 s."},
     {"query", 1, "--timeout", "query IP [--timeout SECONDS]",
      "Read the identity of the device at IP (time-out 10 s)."},
-    {"assign", 2, "--no-confirm", "assign IP HW [--no-confirm]",
+    {"assign", 2, "--no-confirm --force", "assign IP HW [--no-confirm] [--force]",
      "Give the device with hardware address HW (as 02-00-00-14-01-18) the address IP,\n"
-     "      then confirm it by ping: two replies of four echo requests."},
+     "      then confirm it by ping (two replies of four echo requests) and prove it by\n"
+     "      the query: HW alone answers at IP. Refused when IP answers a ping already\n"
+     "      (--force goes on) or another device's hardware address ends in HW's last\n"
+     "      two bytes (IP-SETUP would move it too)."},
     {"ping", 1, "-c", "ping IP [-c N]", "Ping IP until N replies or N time-outs (N = 4)."},
     {"load-firmware", 2, "--destination --create-infobase --yes --timeout",
      "load-firmware IP FILE [--destination NAME] [--create-infobase] [--timeout SECONDS]",
@@ -131,6 +134,8 @@ QString apply(Invocation &in, const QString &option, const QString &value)
         in.device = value;
     } else if (option == QLatin1String("--no-confirm")) {
         in.noConfirm = true;
+    } else if (option == QLatin1String("--force")) {
+        in.force = true;
     } else if (option == QLatin1String("--create-infobase")) {
         in.createInfobase = true;
     } else if (option == QLatin1String("--yes")) {
