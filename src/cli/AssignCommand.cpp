@@ -2,21 +2,41 @@
 
 #include "cli/CliOutput.h"
 #include "cli/ExitCode.h"
+#include "core/commission/EndingCheck.h"
 #include "core/device/AddressAssignment.h"
+#include "core/device/AddressHolders.h"
 #include "core/device/AddressText.h"
+#include "core/device/Diagnosis.h"
+#include "core/net/PingSeries.h"
+#include "core/net/UdpSocketControl.h"
 #include "core/session/AppContext.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/Failure.h"
 
+#include <QJsonArray>
 #include <QHostAddress>
 #include <QJsonValue>
+
+namespace {
+// As the commissioning probe: a device that holds the address answers the
+// first request, and one lost datagram does not hide it.
+constexpr int kProbeEchoes = 2;
+
+QString conversionFailed(const Failure &failure)
+{
+    return QStringLiteral("Failed in connecting socket: Error %1: %2")
+        .arg(failure.number())
+        .arg(failure.description());
+}
+} // namespace
 
 AssignCommand::AssignCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
                              QObject *parent)
     : CliCommand(context, invocation, output, parent)
 {
-    for (const char *field : {"address", "hardwareAddress", "confirmed"})
+    for (const char *field : {"address", "hardwareAddress", "answeredBefore", "confirmed"})
         result().insert(QLatin1String(field), QJsonValue());
+    result().insert(QStringLiteral("holders"), QJsonArray());
     for (const char *count : {"echoes", "replies", "timeouts"})
         result().insert(QLatin1String(count), 0);
 }
@@ -42,6 +62,88 @@ void AssignCommand::start()
     const QString hardware = upperCaseHardwareText(invocation().operands.at(1));
     result().insert(QStringLiteral("hardwareAddress"), hardware);
 
+    // An address the datagram cannot carry is refused before the probe.
+    try {
+        IpTextToBytes(typed);
+    } catch (const Failure &failure) {
+        return finish(ExitCode::BadInput, conversionFailed(failure));
+    }
+    m_address = address;
+    m_value = *value;
+    const QString normal = normalHardwareAddress(hardware);
+    m_hardware = normal.isEmpty() ? hardware : normal;
+
+    // Where no interface's subnet holds the address, its IP-SETUP broadcast
+    // would leave by the default route, if any, and reach no device.
+    const QHostAddress dotted = parseDottedAddress(m_address);
+    const QList<LocalInterface> interfaces = localInterfaces();
+    if (!dotted.isNull() && !subnetHolding(interfaces, dotted)) {
+        QStringList problems;
+        for (const Diagnosis::Finding &finding : Diagnosis::newAddress(interfaces, dotted, {}))
+            if (finding.severity == Diagnosis::Finding::Severity::Problem)
+                problems.append(finding.text);
+        return finish(ExitCode::Environment, problems.join(QLatin1Char(' ')));
+    }
+    probe();
+}
+
+void AssignCommand::probe()
+{
+    m_probe = new PingSeries(context().intervals.pingFirstMs, 0, this);
+    connect(m_probe, &PingSeries::finished, this, [this](bool answered) {
+        result().insert(QStringLiteral("answeredBefore"), answered);
+        if (answered && !invocation().force)
+            return finish(ExitCode::BadInput,
+                          QStringLiteral("%1 already answers a ping: another host holds it, and "
+                                         "the confirmation pings would count its replies. "
+                                         "Nothing was sent; give --force to assign it all the "
+                                         "same")
+                              .arg(m_address));
+        if (answered)
+            output().note(
+                QStringLiteral("%1 already answers a ping; going on (--force)").arg(m_address));
+        lookForEndings();
+    });
+    try {
+        m_probe->start(m_address, 1, kProbeEchoes);
+    } catch (const Failure &failure) {
+        if (!invocation().force)
+            return fail(failure);
+        output().note(QStringLiteral("%1 cannot be probed (--force): %2")
+                          .arg(m_address, failure.description()));
+        lookForEndings();
+    }
+}
+
+void AssignCommand::lookForEndings()
+{
+    PlanRow row;
+    row.hardwareAddress = m_hardware;
+    row.ip = m_address;
+    row.address = m_value;
+    m_endings = new EndingCheck(this);
+    connect(m_endings, &EndingCheck::finished, this, [this] {
+        QStringList clashes;
+        for (const EndingCheck::Clash &clash : m_endings->clashes())
+            clashes.append(clash.text());
+        if (!clashes.isEmpty())
+            return finish(ExitCode::BadInput, clashes.join(QStringLiteral("; ")) +
+                                                  QStringLiteral(". Nothing was sent"));
+        send();
+    });
+    try {
+        if (!m_endings->start({row}, context().ports.query))
+            return send();
+    } catch (const Failure &failure) {
+        return fail(failure);
+    }
+    output().note(QStringLiteral("Looking on %1 for other devices that end like %2...")
+                      .arg(m_endings->interfaces().join(QStringLiteral(", ")), m_hardware));
+}
+
+void AssignCommand::send()
+{
+    const QString typed = invocation().operands.at(0);
     m_assignment = new AddressAssignment(context().ports.query, context().intervals.pingFirstMs,
                                          context().intervals.pingSecondMs, this);
     connect(m_assignment, &AddressAssignment::replied, this, [this] {
@@ -57,12 +159,9 @@ void AssignCommand::start()
     connect(m_assignment, &AddressAssignment::finished, this,
             [this](AssignConfirmation::Verdict verdict) {
                 counted();
-                const bool confirmed = verdict == AssignConfirmation::Verdict::Succeeded;
-                result().insert(QStringLiteral("confirmed"), confirmed);
-                if (confirmed) {
-                    output().line(QStringLiteral("Assign IP successful!"));
-                    return finish(ExitCode::Done);
-                }
+                if (verdict == AssignConfirmation::Verdict::Succeeded)
+                    return prove();
+                result().insert(QStringLiteral("confirmed"), false);
                 finish(ExitCode::DeviceFailed,
                        verdict == AssignConfirmation::Verdict::Failed
                            ? QStringLiteral("Assign IP Failed! No response from device! Verify "
@@ -75,7 +174,7 @@ void AssignCommand::start()
 
     IpSetupOutcome outcome;
     try {
-        outcome = m_assignment->start(typed, hardware, !invocation().noConfirm);
+        outcome = m_assignment->start(typed, m_hardware, !invocation().noConfirm);
     } catch (const Failure &failure) {
         output().error(QStringLiteral("The IP-SETUP datagram was sent, but it cannot be "
                                       "confirmed by ping."));
@@ -85,10 +184,7 @@ void AssignCommand::start()
     case IpSetupOutcome::Kind::Sent:
         break;
     case IpSetupOutcome::Kind::ConversionFailed:
-        return finish(ExitCode::BadInput,
-                      QStringLiteral("Failed in connecting socket: Error %1: %2")
-                          .arg(outcome.failure->number())
-                          .arg(outcome.failure->description()));
+        return finish(ExitCode::BadInput, conversionFailed(*outcome.failure));
     case IpSetupOutcome::Kind::UnknownHost:
         return finish(
             ExitCode::BadInput,
@@ -98,8 +194,31 @@ void AssignCommand::start()
                       QStringLiteral("Could not create socket. (%1)").arg(outcome.detail));
     }
     output().line(
-        QStringLiteral("IP-SETUP sent for %1 to the broadcast of %2").arg(hardware, address));
+        QStringLiteral("IP-SETUP sent for %1 to the broadcast of %2").arg(m_hardware, m_address));
     if (invocation().noConfirm)
         return finish(ExitCode::Done);
     output().note(QStringLiteral("Confirming by ping..."));
+}
+
+// The pings prove only that something answers at the address: the device
+// query there must find this device, and no other.
+void AssignCommand::prove()
+{
+    m_holders = new AddressHolders(context().ports.query, context().intervals.queryTimeoutMs, this);
+    connect(m_holders, &AddressHolders::finished, this, [this] {
+        result().insert(QStringLiteral("holders"),
+                        QJsonArray::fromStringList(m_holders->hardwareAddresses()));
+        const QString why = holdersProblem(m_address, m_hardware, m_holders->holders());
+        result().insert(QStringLiteral("confirmed"), why.isEmpty());
+        if (!why.isEmpty())
+            return finish(ExitCode::DeviceFailed, QStringLiteral("Assign IP not proven: ") + why);
+        output().line(QStringLiteral("Assign IP successful!"));
+        finish(ExitCode::Done);
+    });
+    try {
+        m_holders->start(m_address);
+    } catch (const Failure &failure) {
+        result().insert(QStringLiteral("confirmed"), false);
+        fail(failure);
+    }
 }

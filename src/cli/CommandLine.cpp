@@ -18,9 +18,12 @@ const std::array<CommandForm, 9> kCommands = {{
      "      up interface (or those named) and replies are collected for 2 s."},
     {"query", 1, "--timeout", "query IP [--timeout SECONDS]",
      "Read the identity of the device at IP (time-out 10 s)."},
-    {"assign", 2, "--no-confirm", "assign IP HW [--no-confirm]",
+    {"assign", 2, "--no-confirm --force", "assign IP HW [--no-confirm] [--force]",
      "Give the device with hardware address HW (as 02-00-00-14-01-18) the address IP,\n"
-     "      then confirm it by ping: two replies of four echo requests."},
+     "      then confirm it by ping (two replies of four echo requests) and prove it by\n"
+     "      the query: HW alone answers at IP. Refused when IP answers a ping already\n"
+     "      (--force goes on) or another device's hardware address ends in HW's last\n"
+     "      two bytes (IP-SETUP would move it too)."},
     {"ping", 1, "-c", "ping IP [-c N]", "Ping IP until N replies or N time-outs (N = 4)."},
     {"load-firmware", 2, "--destination --create-infobase --yes --timeout",
      "load-firmware IP FILE [--destination NAME] [--create-infobase] [--timeout SECONDS]",
@@ -44,14 +47,15 @@ const std::array<CommandForm, 9> kCommands = {{
      "      pages where the plan says, and store its record in the device data file\n"
      "      (--file, else the file of the settings). N devices at a time, 1 to 256\n"
      "      (8). The plan is checked whole first: any bad row, and nothing is sent\n"
-     "      (exit status 2).\n"
+     "      (exit status 2); so is a row whose hardware address ends in the same two\n"
+     "      bytes as another row's or another device's found on its segment.\n"
      "      Plan columns (header row, any order): hardware_address, ip (required);\n"
      "      firmware, firmware_version (both or neither), destination (a display name\n"
      "      of the product infobase), web_pages, web_destination (WEB6). Relative\n"
      "      paths are taken from the plan's folder.\n"
      "      Per device: probe (does the new address answer already? if it is the\n"
      "      device, \"already done\"), assign (IP-SETUP, confirmed by ping), verify\n"
-     "      (query: the hardware address must match), firmware (when the version read\n"
+     "      (query: the device alone at its address), firmware (when the version read\n"
      "      differs: upload, wait for the device, check the version), web pages,\n"
      "      record. A device stops at its first failure. Ctrl-C or SIGTERM starts no\n"
      "      further device; those running finish, and the report is written. A second\n"
@@ -146,6 +150,8 @@ QString apply(Invocation &in, const QString &option, const QString &value)
         in.device = value;
     } else if (option == QLatin1String("--no-confirm")) {
         in.noConfirm = true;
+    } else if (option == QLatin1String("--force")) {
+        in.force = true;
     } else if (option == QLatin1String("--create-infobase")) {
         in.createInfobase = true;
     } else if (option == QLatin1String("--yes")) {

@@ -16,6 +16,7 @@ struct Invocation {
     std::optional<int> timeoutMs;       // --timeout SECONDS
     int count = 4;                      // ping -c N
     bool noConfirm = false;             // assign
+    bool force = false;                 // assign: go on when the address answers already
     std::optional<QString> destination; // load-firmware, load-web
     bool createInfobase = false;        // load-firmware
     bool yes = false;                   // answer Yes where the windows would ask

@@ -5,7 +5,9 @@
 #include "cli/ExitCode.h"
 #include "cli/InterruptWatcher.h"
 #include "core/commission/CommissionRun.h"
+#include "core/commission/EndingCheck.h"
 #include "core/commission/ResumeMatch.h"
+#include "core/datafile/DataFile.h"
 #include "core/net/IcmpAvailability.h"
 #include "core/session/AppContext.h"
 #include "core/session/EngineOptions.h"
@@ -17,6 +19,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonValue>
+#include <QSet>
 
 namespace {
 QJsonObject rowObject(const ReportRow &row, bool resumed)
@@ -276,7 +279,36 @@ void CommissionCommand::runDevices(const QString &dataFile)
                       .arg(m_toRun.size())
                       .arg(invocation().jobs)
                       .arg(shownPath(m_reportPath)));
-    m_run->start();
+
+    // Nothing is sent while another device on a row's segment ends in the
+    // row's two bytes: that row's IP-SETUP would move it too.
+    auto *endings = new EndingCheck(this);
+    connect(endings, &EndingCheck::finished, this, [this, endings] {
+        const QString planPath = result().value(QStringLiteral("plan")).toString();
+        if (endings->clashes().isEmpty())
+            return m_run->start();
+        QJsonArray problems;
+        QSet<int> lines;
+        for (const EndingCheck::Clash &clash : endings->clashes()) {
+            lines.insert(clash.line);
+            problems.append(QJsonObject{{QStringLiteral("line"), clash.line},
+                                        {QStringLiteral("text"), clash.text()}});
+            output().error(
+                QStringLiteral("%1:%2: %3").arg(shownPath(planPath)).arg(clash.line).arg(clash.text()));
+        }
+        result().insert(QStringLiteral("problems"), problems);
+        finish(ExitCode::BadInput, QStringLiteral("%1 row(s) would move another device too; "
+                                                  "nothing was sent")
+                                       .arg(lines.size()));
+    });
+    try {
+        if (!endings->start(m_toRun, context().ports.query))
+            return m_run->start();
+    } catch (const Failure &failure) {
+        return fail(failure);
+    }
+    output().note(QStringLiteral("Looking on %1 for other devices that end like a row...")
+                      .arg(endings->interfaces().join(QStringLiteral(", "))));
 }
 
 void CommissionCommand::interrupted(int count)

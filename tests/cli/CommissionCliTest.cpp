@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTimer>
 #include <QtTest>
 
@@ -259,11 +261,22 @@ void CommissionCliTest::interruptsStopTheRunAndTheReportIsWritten()
     struct sigaction before[2] = {};
     ::sigaction(SIGINT, nullptr, &before[0]);
     ::sigaction(SIGTERM, nullptr, &before[1]);
-    // Posted work runs before timers: the first device has started by then.
-    QTimer::singleShot(0, [raised] {
+    // Raised once the first device has started: the search before the run
+    // queries from one socket, the device's probe from another.
+    QTimer started;
+    QObject::connect(&started, &QTimer::timeout, [&] {
+        static const QRegularExpression query(
+            QStringLiteral("RECV [\\d.]+:(\\d+) .*\\(4 bytes\\)"));
+        QSet<QString> sockets;
+        for (auto match = query.globalMatch(ns.simulatorLog()); match.hasNext();)
+            sockets.insert(match.next().captured(1));
+        if (sockets.size() < 2)
+            return;
+        started.stop();
         for (const int number : raised)
             std::raise(number);
     });
+    started.start(10);
     const CliResult result = runCli(tc.context, {"--json", "commission", tc.path("plan.csv"),
                                                  "--jobs", "1", "--file", tc.path("devices.txt")});
     QCOMPARE(result.exitCode, 1);
@@ -285,9 +298,8 @@ void CommissionCliTest::interruptsStopTheRunAndTheReportIsWritten()
     QCOMPARE(tc.readFile("elsewhere.csv"), QByteArray("kept"));
     // A device stopped where it was has not been recorded.
     QCOMPARE(tc.readFile("devices.txt")
-                 .startsWith(QStringLiteral("\"%1\",\"02-00-00-04-0B-0C\"")
-                                 .arg(ns.address(100))
-                                 .toUtf8()),
+                 .startsWith(
+                     QStringLiteral("\"%1\",\"02-00-00-04-0B-0C\"").arg(ns.address(100)).toUtf8()),
              first != interruptedOutcome());
 
     // Both signals do what they did before once the run is over.

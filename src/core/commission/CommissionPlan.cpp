@@ -1,6 +1,7 @@
 #include "core/commission/CommissionPlan.h"
 
 #include "core/commission/CsvText.h"
+#include "core/device/AddressText.h"
 #include "core/device/HostAddress.h"
 #include "core/support/Failure.h"
 #include "core/support/ShownText.h"
@@ -64,6 +65,7 @@ private:
     void checkRow(const CsvRecord &record, CommissionPlan &plan);
     void checkFirmware(const CsvRecord &record, PlanRow &row, QStringList &problems);
     void checkWebPages(const CsvRecord &record, PlanRow &row, QStringList &problems);
+    void checkEnding(const PlanRow &row, QStringList &problems);
 
     QString m_folder;
     const SettingsRecord &m_settings;
@@ -73,6 +75,7 @@ private:
     QHash<QString, int> m_columns;
     QHash<QString, int> m_lineOfHardware;
     QHash<quint32, int> m_lineOfAddress; // by value: one address has one key
+    QHash<quint16, PlanRow> m_rowOfEnding; // by the last two hardware-address bytes
 };
 
 bool PlanChecker::readHeader(const CsvRecord &header, CommissionPlan &plan)
@@ -164,6 +167,23 @@ void PlanChecker::checkWebPages(const CsvRecord &record, PlanRow &row, QStringLi
         problems.append(why);
 }
 
+// One IP-SETUP moves every device whose hardware address ends in its two
+// bytes, so two such rows cannot both be given their own addresses, one
+// after the other or not.
+void PlanChecker::checkEnding(const PlanRow &row, QStringList &problems)
+{
+    const auto tail = HardwareAddressTail(row.hardwareAddress);
+    const quint16 ending = quint16(tail[0] << 8 | tail[1]);
+    if (const auto first = m_rowOfEnding.constFind(ending); first != m_rowOfEnding.cend())
+        problems.append(QStringLiteral("hardware_address %1 ends in the same two bytes as %2 on "
+                                       "line %3: IP-SETUP selects a device by those bytes, so "
+                                       "each datagram would move both")
+                            .arg(row.hardwareAddress, first->hardwareAddress)
+                            .arg(first->line));
+    else
+        m_rowOfEnding.insert(ending, row);
+}
+
 void PlanChecker::checkRow(const CsvRecord &record, CommissionPlan &plan)
 {
     QStringList problems;
@@ -183,8 +203,10 @@ void PlanChecker::checkRow(const CsvRecord &record, CommissionPlan &plan)
         problems.append(QStringLiteral("hardware_address %1 is already on line %2")
                             .arg(row.hardwareAddress)
                             .arg(first));
-    else
+    else {
         m_lineOfHardware.insert(row.hardwareAddress, row.line);
+        checkEnding(row, problems);
+    }
 
     const AddressReading ip =
         readNewDeviceAddress(value(record, kIp), AddressSpelling::Plain, m_interfaces);

@@ -2,6 +2,7 @@
 
 #include "core/datafile/DataFile.h"
 #include "core/device/AddressAssignment.h"
+#include "core/device/AddressHolders.h"
 #include "core/device/DeviceQuery.h"
 #include "core/net/PingSeries.h"
 #include "core/support/Failure.h"
@@ -129,6 +130,32 @@ void DeviceCommissioning::query(std::function<void(const DecodedReply &)> onRepl
     }
 }
 
+void DeviceCommissioning::askHolders(std::function<void(const QList<DecodedReply> &)> then)
+{
+    if (!m_holders) {
+        m_holders = new AddressHolders(m_settings.queryPort, m_settings.queryTimeoutMs, this);
+        connect(m_holders, &AddressHolders::finished, this, [this] {
+            if (m_ended)
+                return;
+            const QList<DecodedReply> &holders = m_holders->holders();
+            const auto mine = std::find_if(holders.cbegin(), holders.cend(), [this](const auto &h) {
+                return h.hardwareAddress == m_row.hardwareAddress;
+            });
+            if (mine != holders.cend())
+                m_result.identity = *mine;
+            else if (!holders.isEmpty())
+                m_result.identity = holders.first();
+            m_onHolders(holders);
+        });
+    }
+    m_onHolders = std::move(then);
+    try {
+        m_holders->start(m_row.ip);
+    } catch (const Failure &failure) {
+        fail(QStringLiteral("the device query cannot be sent: ") + failureText(failure));
+    }
+}
+
 void DeviceCommissioning::probe()
 {
     enter(CommissionStep::Probe);
@@ -138,19 +165,20 @@ void DeviceCommissioning::probe()
             return;
         if (!answered)
             return next(CommissionStep::Assign);
-        query(
-            [this](const DecodedReply &reply) {
-                const QString found = normalHardwareAddress(reply.hardwareAddress);
-                if (found != m_row.hardwareAddress)
-                    return fail(QStringLiteral("address in use by HW %1")
-                                    .arg(reply.hardwareAddress.trimmed()));
-                m_alreadyThere = true;
-                next(CommissionStep::Firmware);
-            },
-            [this] {
-                fail(QStringLiteral("address in use by a host that does not answer the device "
-                                    "query"));
-            });
+        askHolders([this](const QList<DecodedReply> &holders) {
+            if (holders.isEmpty())
+                return fail(QStringLiteral("address in use by a host that does not answer the "
+                                           "device query"));
+            QStringList others;
+            for (const DecodedReply &holder : holders)
+                if (holder.hardwareAddress != m_row.hardwareAddress)
+                    others.append(holder.hardwareAddress);
+            if (!others.isEmpty())
+                return fail(QStringLiteral("address in use by HW %1")
+                                .arg(others.join(QStringLiteral(" and "))));
+            m_alreadyThere = true;
+            next(CommissionStep::Firmware);
+        });
     });
     try {
         m_probe->start(m_row.ip, 1, kProbeEchoes);
@@ -194,15 +222,14 @@ void DeviceCommissioning::assign()
 void DeviceCommissioning::verify()
 {
     enter(CommissionStep::Verify);
-    query(
-        [this](const DecodedReply &reply) {
-            if (normalHardwareAddress(reply.hardwareAddress) != m_row.hardwareAddress)
-                return fail(
-                    QStringLiteral("the device at %1 is %2, not %3")
-                        .arg(m_row.ip, reply.hardwareAddress.trimmed(), m_row.hardwareAddress));
-            next(CommissionStep::Firmware);
-        },
-        [this] { fail(QStringLiteral("no reply to the device query at %1").arg(m_row.ip)); });
+    // Another device ending like this one, missed by the search before the
+    // run, took the address too: only this device alone there proves the step.
+    askHolders([this](const QList<DecodedReply> &holders) {
+        if (const QString why = holdersProblem(m_row.ip, m_row.hardwareAddress, holders);
+            !why.isEmpty())
+            return fail(why);
+        next(CommissionStep::Firmware);
+    });
 }
 
 void DeviceCommissioning::upgradeFirmware()
@@ -351,6 +378,8 @@ void DeviceCommissioning::end()
                 m_assignment->stop();
             if (m_query)
                 m_query->SocketCleanup();
+            if (m_holders)
+                m_holders->stop();
             if (m_transfer && m_transfer->Downloading())
                 m_transfer->abandon();
             Q_EMIT finished();

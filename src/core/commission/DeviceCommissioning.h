@@ -12,6 +12,7 @@
 #include <optional>
 
 class AddressAssignment;
+class AddressHolders;
 class DeviceQuery;
 class PingSeries;
 
@@ -45,7 +46,8 @@ QString outcomeText(const CommissionResult &result);
 
 // Brings one device from its plan row to its recorded state: the new address
 // probed for another user, assigned by IP-SETUP and confirmed by the Assign IP
-// rule, verified by the query, firmware and web pages uploaded where the row
+// rule, verified by a query that must find this device alone at the address,
+// firmware and web pages uploaded where the row
 // asks, and its record stored in the device data file. The device stops at its
 // first failure. Every step ends by itself (each has its time-out), so a
 // device once started always finishes. Each step starts from the event loop,
@@ -82,6 +84,8 @@ private:
                 std::function<void(const DecodedReply &)> then);
     void comeBack();
     void query(std::function<void(const DecodedReply &)> onReply, std::function<void()> onTimeout);
+    // Every device that answers at the row's address, in the order they answered.
+    void askHolders(std::function<void(const QList<DecodedReply> &)> then);
     void succeed();
     void fail(const QString &why);
     void end();
@@ -97,6 +101,8 @@ private:
     PingSeries *m_probe = nullptr;
     PingSeries *m_comeBack = nullptr;
     DeviceQuery *m_query = nullptr;
+    AddressHolders *m_holders = nullptr;
+    std::function<void(const QList<DecodedReply> &)> m_onHolders;
     AddressAssignment *m_assignment = nullptr;
     TftpTransfer *m_transfer = nullptr;
     std::function<void(const DecodedReply &)> m_onReply;

@@ -9,6 +9,8 @@
 #include "core/net/IcmpAvailability.h"
 #include "core/support/Failure.h"
 #include "core/support/ReplacedFile.h"
+#include "core/settings/ProgramPaths.h"
+#include "core/settings/SettingsRecord.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,6 +26,8 @@ private Q_SLOTS:
     void resumeCountsOnlyRowsWithEveryColumnEqual_data();
     void resumeCountsOnlyRowsWithEveryColumnEqual();
     void reportReplacesWhatIsAtItsPathThenGrows();
+    void planRefusesRowsThatEndAlike_data();
+    void planRefusesRowsThatEndAlike();
     void runKeepsToJobsAndHardwareTails();
 };
 
@@ -167,6 +171,39 @@ void CommissionTest::reportReplacesWhatIsAtItsPathThenGrows()
     // Nothing is left beside it; a folder that is not there is a failure.
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
     QVERIFY_THROWS_EXCEPTION(Failure, report.replace(folder.filePath("none/r.csv"), "x"));
+}
+
+void CommissionTest::planRefusesRowsThatEndAlike_data()
+{
+    QTest::addColumn<QString>("second"); // line 3; line 2 is 02-00-00-04-0B-0C
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("same last two bytes") << "02-00-00-99-0B-0C" << true;
+    QTest::newRow("same, written with colons in lower case") << "0a:00:00:04:0b:0c" << true;
+    QTest::newRow("the same bytes swapped") << "02-00-00-04-0C-0B" << false;
+}
+
+void CommissionTest::planRefusesRowsThatEndAlike()
+{
+    QFETCH(QString, second);
+    QFETCH(bool, refused);
+    QTemporaryDir folder;
+    const QString path = folder.filePath("plan.csv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("hardware_address,ip\n02-00-00-04-0B-0C,10.0.0.2\n%1,10.0.0.3\n")
+                   .arg(second)
+                   .toUtf8());
+    file.close();
+    const CommissionPlan plan = readCommissionPlan(path, SettingsRecord{}, ProgramPaths{}, false);
+    QCOMPARE(plan.rows.size(), refused ? 1 : 2);
+    QCOMPARE(plan.problems.size(), refused ? 1 : 0);
+    if (!refused)
+        return;
+    // Both lines and both hardware addresses are named.
+    QCOMPARE(plan.problems[0].line, 3);
+    for (const QString &named : {normalHardwareAddress(second), QStringLiteral("02-00-00-04-0B-0C"),
+                                 QStringLiteral("line 2")})
+        QVERIFY2(plan.problems[0].text.contains(named), qPrintable(plan.problems[0].text));
 }
 
 void CommissionTest::runKeepsToJobsAndHardwareTails()

@@ -1,5 +1,6 @@
 #include "DiscoveryTest.h"
 
+#include "core/device/AddressHolders.h"
 #include "core/device/Diagnosis.h"
 #include "core/device/DiscoveryTally.h"
 
@@ -199,4 +200,31 @@ void DiscoveryTest::noIcmpSocketNamesTheSysctl()
     QCOMPARE(findings.size(), 1);
     QVERIFY(findings[0].startsWith("problem "));
     QVERIFY(findings[0].contains(IcmpAvailability::sysctlAdvice()));
+}
+
+void DiscoveryTest::holdersProveOneDevice_data()
+{
+    QTest::addColumn<QStringList>("holders"); // hardware addresses, in the order they answered
+    QTest::addColumn<QString>("problem");     // a part of it; empty: proven
+    const QString mine = QStringLiteral("02-00-00-04-0B-0C");
+    const QString other = QStringLiteral("02-00-00-99-0B-0C");
+    QTest::newRow("the device alone") << QStringList{mine} << QString();
+    QTest::newRow("nobody") << QStringList{} << "no reply to the device query at 198.18.5.9";
+    QTest::newRow("another device") << QStringList{other} << "is " + other + ", not " + mine;
+    QTest::newRow("another as well") << QStringList{other, mine} << other + " as well as " + mine;
+    QTest::newRow("two others") << QStringList{other, "02-00-00-77-0B-0C"}
+                                << other + " and 02-00-00-77-0B-0C, not " + mine;
+}
+
+void DiscoveryTest::holdersProveOneDevice()
+{
+    QFETCH(QStringList, holders);
+    QFETCH(QString, problem);
+    QList<DecodedReply> replies;
+    for (const QString &hardware : holders)
+        replies.append({hardware, "4.10", "X1", {}});
+    const QString said = holdersProblem("198.18.5.9", "02-00-00-04-0B-0C", replies);
+    QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.contains(problem), qPrintable(said));
+    if (replies.size() > 1)
+        QVERIFY2(said.startsWith("address conflict"), qPrintable(said));
 }

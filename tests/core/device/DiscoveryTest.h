@@ -3,7 +3,8 @@
 #include <QObject>
 
 // Discovery without a network: how replies are tallied, and what the doctor
-// concludes from this host's interfaces and the answers it got.
+// concludes from this host's interfaces and the answers it got; whether the
+// devices answering at an address prove an assignment.
 class DiscoveryTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -14,4 +15,6 @@ private Q_SLOTS:
     void deviceFindings_data();
     void deviceFindings();
     void noIcmpSocketNamesTheSysctl();
+    void holdersProveOneDevice_data();
+    void holdersProveOneDevice();
 };
