@@ -2,17 +2,12 @@
 
 #include "cli/CliOutput.h"
 #include "cli/ExitCode.h"
-#include "core/net/PingReport.h"
 #include "core/net/PingSeries.h"
 #include "core/session/AppContext.h"
 #include "core/support/Failure.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
-
-namespace {
-constexpr int kDataBytes = 32;
-} // namespace
 
 PingCommand::PingCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
                          QObject *parent)
@@ -32,19 +27,18 @@ void PingCommand::start()
     result().insert(QStringLiteral("address"), *address);
     m_series =
         new PingSeries(context().intervals.pingFirstMs, context().intervals.pingSecondMs, this);
+    connect(m_series, &PingSeries::reported, this,
+            [this](const QString &text) { output().text(text); });
     connect(m_series, &PingSeries::replied, this,
             [this](quint16 sequence, quint16 dataBytes, quint32 roundTripMs) {
-                output().text(PingReport::replyLine(sequence, dataBytes, roundTripMs));
                 QJsonArray replies = result().value(QStringLiteral("replies")).toArray();
                 replies.append(QJsonObject{{QStringLiteral("sequence"), sequence},
                                            {QStringLiteral("bytes"), dataBytes},
                                            {QStringLiteral("timeMs"), qint64(roundTripMs)}});
                 result().insert(QStringLiteral("replies"), replies);
             });
-    connect(m_series, &PingSeries::timedOut, this, [this] {
-        output().text(PingReport::timedOutLine());
-        result().insert(QStringLiteral("timeouts"), m_series->timeouts());
-    });
+    connect(m_series, &PingSeries::timedOut, this,
+            [this] { result().insert(QStringLiteral("timeouts"), m_series->timeouts()); });
     connect(m_series, &PingSeries::finished, this, [this](bool answered) {
         finish(answered ? ExitCode::Done : ExitCode::DeviceFailed,
                answered ? QString()
@@ -52,7 +46,6 @@ void PingCommand::start()
                               .arg(m_series->timeouts())
                               .arg(result().value(QStringLiteral("address")).toString()));
     });
-    output().text(PingReport::header(*address, kDataBytes));
     try {
         m_series->start(*address, invocation().count, invocation().count);
     } catch (const Failure &failure) {

@@ -30,6 +30,8 @@ public:
     quint32 echoes() const { return m_ping.echoCount(); }
     quint32 replies() const { return m_ping.replyCount(); }
     int timeouts() const { return m_timeouts; }
+    // The confirmation pings' control, for a window's object tree and its tests.
+    PingControl &control() { return m_ping; }
 
 Q_SIGNALS:
     void replied();

@@ -1,17 +1,39 @@
 #pragma once
 
+#include "core/support/Failure.h"
+
 #include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
 
 struct ProgramPaths;
 struct SettingsRecord;
 
-// The firmware destination of a download that has no one to ask, resolved by
-// the Load Firmware rules: EndUser "KVR" fixes "Default KVR" and the device
-// file name "ROM"; otherwise the product infobase beside the program (its
-// default file when InfobaseFile is "NONE", created or appended to as the
-// dialog does) maps the display name to the device file name; the user's
-// copy is read and written where the program paths say. An empty
-// request takes the infobase's first entry.
+// The firmware destinations that Load Firmware offers, by its rules: EndUser
+// "KVR" fixes the one destination "Default KVR" (device file name "ROM") and
+// no infobase is read or created; otherwise the product infobase beside the
+// program lists them (its default file when InfobaseFile is "NONE", appended
+// to at each load), and the user's copy is read and written where the program
+// paths say.
+struct FirmwareDestinationList {
+    bool fixed = false;
+    QStringList destinations;       // display names in file order
+    QString infobasePath;           // the effective infobase; empty for the fixed destination
+    QString infobaseName;           // the name shown when it is missing
+    bool infobaseMissing = false;   // the named infobase is not there and was not created
+    std::optional<Failure> failure; // what stopped the load; what came before it stays
+};
+
+// Asked when the named infobase is missing, with the name to show: true lets
+// the default file be created in its place.
+using CreateInfobaseQuestion = std::function<bool(const QString &shownName)>;
+
+FirmwareDestinationList loadFirmwareDestinations(const SettingsRecord &settings,
+                                                 const ProgramPaths &paths,
+                                                 const CreateInfobaseQuestion &createMissing);
+
+// The firmware destination of one download.
 struct FirmwareDestination {
     enum class Problem {
         None,
@@ -26,8 +48,15 @@ struct FirmwareDestination {
     QString infobaseName;   // the name shown when it is missing
 };
 
-// `createMissing`: the named infobase may be replaced by the default file,
-// which a person answering Yes would allow. File failures are thrown.
+// The device file name of `requested` (trimmed; empty: the first destination),
+// looked up in the effective infobase as it is now. Throws the file failure
+// when the infobase cannot be read (file not found when it is missing).
+FirmwareDestination lookUpFirmwareDestination(const FirmwareDestinationList &list,
+                                              const QString &requested);
+
+// Both steps for a download that has no one to ask. `createMissing`: the
+// named infobase may be replaced by the default file, which a person
+// answering Yes would allow. File failures are thrown.
 FirmwareDestination resolveFirmwareDestination(const SettingsRecord &settings,
                                                const ProgramPaths &paths, const QString &requested,
                                                bool createMissing);

@@ -1,5 +1,6 @@
 #include "gui/assign/AssignIPDialog.h"
 
+#include "core/device/AddressAssignment.h"
 #include "core/device/AddressText.h"
 #include "core/device/IpSetupExchange.h"
 #include "core/session/AppContext.h"
@@ -19,25 +20,25 @@ AssignIPDialog::AssignIPDialog(AppContext &context, QWidget *parent,
                                PingControl::SocketOpener icmpOpener)
     : ToolDialog(context, QStringLiteral("frmAssignIP"), QStringLiteral("Assign IP Address"),
                  parent),
-      Ping1(new PingControl(this, std::move(icmpOpener)))
+      m_assignment(new AddressAssignment(context.ports.query, context.intervals.pingFirstMs,
+                                         context.intervals.pingSecondMs, this,
+                                         std::move(icmpOpener)))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     ip->setText(context.currentDeviceAddress);
     cmdAssign->setEnabled(true);
-
-    Ping1->setObjectName(QStringLiteral("Ping1"));
-    Ping1->setStartOption(true);
-    Ping1->setDataSize(32);
-    Ping1->setEnabled(false);
-    Ping1->setFurtherOption(false);
-    Ping1->setSecondTimeValue(context.intervals.pingSecondMs);
+    ping().setObjectName(QStringLiteral("Ping1"));
 
     connect(cmdAssign, &QPushButton::clicked, this, &AssignIPDialog::onAssign);
-    connect(Ping1, &PingControl::replyReceived, this, &AssignIPDialog::onReply);
-    connect(Ping1, &PingControl::replyTimedOut, this, &AssignIPDialog::onTimedOut);
+    connect(m_assignment, &AddressAssignment::finished, this, &AssignIPDialog::onVerdict);
     onEnter(ip, [this] { onIpEnter(); });
     onEnter(txtHardware, [this] { onHardwareEnter(); });
+}
+
+PingControl &AssignIPDialog::ping() const
+{
+    return m_assignment->control();
 }
 
 void AssignIPDialog::buildControls()
@@ -102,53 +103,34 @@ void AssignIPDialog::onAssign()
     }
     const QString hardware = upperCaseHardwareText(txtHardware->text());
     setBusy(true);
-    // The datagram carries the address as typed; the pings go to the trimmed one.
-    const IpSetupOutcome outcome = set_tmx_ip(typed, hardware, context().ports.query);
+    // The datagram carries the address as typed; the pings go to the trimmed
+    // one. Pressed again while pinging, the pinging starts afresh. The trap
+    // reports pings that cannot start (the datagram has gone then).
+    IpSetupOutcome outcome;
+    if (!runTrapped(
+            context(), QStringLiteral("cmdAssign_Click in Assign IP"),
+            [&] { outcome = m_assignment->start(typed, hardware, true); }, TrapStyle::Connecting))
+        return stopPinging();
     if (!outcome.sent()) {
         reportIpSetupFailure(context(), outcome);
         stopPinging();
-        return;
     }
-    // Pressed again while pinging: the control restarts with fresh counts.
-    if (!runTrapped(
-            context(), QStringLiteral("cmdAssign_Click in Assign IP"), [this] { startPinging(); },
-            TrapStyle::Connecting))
-        stopPinging();
 }
 
-void AssignIPDialog::startPinging()
+void AssignIPDialog::onVerdict(AssignConfirmation::Verdict verdict)
 {
-    m_confirmation.start();
-    Ping1->setTargetHost(context().currentDeviceAddress);
-    Ping1->setFirstTimeValue(context().intervals.pingFirstMs);
-    Ping1->setStartOption(true);
-    Ping1->setEnabled(true);
-}
-
-void AssignIPDialog::onReply()
-{
-    const auto verdict = m_confirmation.replyReceived(Ping1->echoCount(), Ping1->replyCount());
-    if (verdict == AssignConfirmation::Verdict::Pending)
-        return;
     // Stopped before any box, so no ping event arrives while it is open.
     stopPinging();
     if (verdict == AssignConfirmation::Verdict::Succeeded)
         showAssignSucceeded(prompts());
-}
-
-void AssignIPDialog::onTimedOut()
-{
-    if (m_confirmation.replyTimedOut(Ping1->echoCount()) != AssignConfirmation::Verdict::Failed)
-        return;
-    stopPinging();
-    showAssignFailed(prompts());
+    else if (verdict == AssignConfirmation::Verdict::Failed)
+        showAssignFailed(prompts());
 }
 
 void AssignIPDialog::stopPinging()
 {
     setBusy(false);
-    Ping1->setEnabled(false);
-    Ping1->setResetRequest(true);
+    m_assignment->stop();
 }
 
 void AssignIPDialog::closeEvent(QCloseEvent *event)

@@ -4,13 +4,15 @@
 #include "core/net/PingControl.h"
 #include "gui/shell/ToolDialog.h"
 
+class AddressAssignment;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 // frmAssignIP: gives a device server an IP address by its hardware address
-// (the IP-SETUP broadcast), then pings the new address to confirm it.
+// (the IP-SETUP broadcast), then pings the new address to confirm it. The
+// address assignment does both and decides; the dialog shows its outcome.
 class AssignIPDialog : public ToolDialog {
     Q_OBJECT
 public:
@@ -19,7 +21,7 @@ public:
     explicit AssignIPDialog(AppContext &context, QWidget *parent = nullptr,
                             PingControl::SocketOpener icmpOpener = {});
 
-    PingControl &ping() const { return *Ping1; }
+    PingControl &ping() const;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -29,13 +31,10 @@ private:
     void onIpEnter();
     void onHardwareEnter();
     void onAssign();
-    void startPinging();
-    void onReply();
-    void onTimedOut();
+    void onVerdict(AssignConfirmation::Verdict verdict);
     void stopPinging();
 
-    PingControl *Ping1;
-    AssignConfirmation m_confirmation;
+    AddressAssignment *m_assignment;
     QGroupBox *fraSetip = nullptr;
     QLabel *lblIPAddress = nullptr;
     QLineEdit *ip = nullptr;

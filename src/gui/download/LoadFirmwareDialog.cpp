@@ -3,16 +3,11 @@
 #include "core/session/AppContext.h"
 #include "core/support/ErrorTrap.h"
 #include "core/support/Prompts.h"
-#include "core/tftp/FirmwareDestination.h"
-#include "core/tftp/ProductInfobase.h"
 #include "gui/download/DownloadChoices.h"
 
 #include <QComboBox>
 
 namespace {
-
-const QString kFixedEndUser = QStringLiteral("KVR");
-const QString kFixedDestination = QStringLiteral("Default KVR");
 
 DownloadDialogTexts firmwareTexts()
 {
@@ -60,83 +55,50 @@ QString &LoadFirmwareDialog::lastDestination()
     return context().memory.of<FirmwareChoices>().LastFWDestination;
 }
 
-bool LoadFirmwareDialog::fixedDestination() const
-{
-    return context().settings.EndUser == kFixedEndUser;
-}
-
 void LoadFirmwareDialog::loadDestinations()
 {
     QComboBox *list = destinationList();
     list->clear();
-    if (fixedDestination()) {
-        list->setEditable(false);
-        list->addItem(kFixedDestination);
-        list->setCurrentIndex(0);
-        lastDestination() = kFixedDestination;
-        m_infobasePath.clear();
-        return;
-    }
     // However the infobase turns out, the dialog finishes loading.
     runTrapped(
         context(), QStringLiteral("Form_Load in Load Firmware"),
-        [this] {
-            const QString name = context().settings.InfobaseFile.trimmed();
-            if (ProductInfobase::standsForDefault(name))
-                createDefaultInfobase();
-            else
-                readInfobase(name);
+        [this, list] {
+            m_destinations = loadFirmwareDestinations(
+                context().settings, context().paths,
+                [this](const QString &shownName) { return createInfobaseAsked(shownName); });
+            if (m_destinations.fixed)
+                list->setEditable(false);
+            list->addItems(m_destinations.destinations);
+            if (list->count() > 0)
+                list->setCurrentIndex(0);
+            if (m_destinations.fixed) {
+                lastDestination() = m_destinations.destinations.value(0);
+                return;
+            }
+            if (m_destinations.failure)
+                throw *m_destinations.failure;
+            // Even a destination that no entry has any more is shown again.
+            if (!m_destinations.infobaseMissing && !lastDestination().isEmpty())
+                list->setCurrentText(lastDestination());
         },
         TrapStyle::PlainNoIcon);
 }
 
-void LoadFirmwareDialog::readInfobase(const QString &name)
+bool LoadFirmwareDialog::createInfobaseAsked(const QString &shownName)
 {
-    m_infobasePath = context().paths.infobaseToRead(name);
-    QList<InfobaseEntry> entries;
-    try {
-        entries = ProductInfobase::read(m_infobasePath);
-    } catch (const Failure &failure) {
-        if (failure.number() != FailureNumber::FileNotFound)
-            throw;
-        const PromptAnswer answer =
-            prompts().message(QStringLiteral("Error Condition"),
-                              QStringLiteral("'") + ProductInfobase::shownMissingName(name) +
-                                  QStringLiteral("' specified\r\nin the INI file was not found!\r\n"
-                                                 "Do you want a default file created?"),
-                              PromptIcon::Exclamation, PromptButtons::YesNo);
-        if (answer == PromptAnswer::Yes)
-            createDefaultInfobase();
-        return;
-    }
-    for (const InfobaseEntry &entry : entries)
-        destinationList()->addItem(entry.displayName);
-    destinationList()->setCurrentIndex(0);
-    applyLastDestination();
-}
-
-void LoadFirmwareDialog::createDefaultInfobase()
-{
-    m_infobasePath = context().paths.prepareInfobaseCopy(ProductInfobase::defaultFileName());
-    ProductInfobase::appendDefault(m_infobasePath);
-    destinationList()->addItem(ProductInfobase::defaultDisplayName());
-    destinationList()->setCurrentIndex(destinationList()->count() - 1);
-    applyLastDestination();
-}
-
-void LoadFirmwareDialog::applyLastDestination()
-{
-    if (!lastDestination().isEmpty())
-        destinationList()->setCurrentText(lastDestination());
+    return prompts().message(QStringLiteral("Error Condition"),
+                             QStringLiteral("'") + shownName +
+                                 QStringLiteral("' specified\r\nin the INI file was not found!\r\n"
+                                                "Do you want a default file created?"),
+                             PromptIcon::Exclamation, PromptButtons::YesNo) == PromptAnswer::Yes;
 }
 
 std::optional<QString> LoadFirmwareDialog::deviceFileName()
 {
-    if (fixedDestination())
-        return QStringLiteral("ROM");
-    if (const auto name = ProductInfobase::lookUp(m_infobasePath, lastDestination()))
-        return name;
-    prompts().message(QStringLiteral("Error Condition"), notInInfobaseMessage(lastDestination()),
+    const FirmwareDestination found = lookUpFirmwareDestination(m_destinations, lastDestination());
+    if (found.problem != FirmwareDestination::Problem::NotInInfobase)
+        return found.deviceFileName;
+    prompts().message(QStringLiteral("Error Condition"), notInInfobaseMessage(found.destination),
                       PromptIcon::None);
     return std::nullopt;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/tftp/FirmwareDestination.h"
 #include "gui/download/DownloadDialog.h"
 
 // Load Firmware: the destination list comes from the product infobase, or is
-// the locked "Default KVR" entry for that end user; the infobase maps the
-// chosen display name to the device file name.
+// the one locked entry that the end user setting fixes; the infobase maps the
+// chosen display name to the device file name. Those rules are the firmware
+// destination's; the dialog shows the list and asks the question.
 class LoadFirmwareDialog : public DownloadDialog {
     Q_OBJECT
 public:
@@ -12,7 +14,7 @@ public:
 
     // The infobase the dialog read or created at load; the download looks
     // the destination up in this same file. Empty for the fixed destination.
-    QString effectiveInfobase() const { return m_infobasePath; }
+    QString effectiveInfobase() const { return m_destinations.infobasePath; }
 
 protected:
     void loadDestinations() override;
@@ -21,10 +23,7 @@ protected:
     QString &lastDestination() override;
 
 private:
-    bool fixedDestination() const;
-    void readInfobase(const QString &name);
-    void createDefaultInfobase();
-    void applyLastDestination();
+    bool createInfobaseAsked(const QString &shownName);
 
-    QString m_infobasePath;
+    FirmwareDestinationList m_destinations;
 };

@@ -1,7 +1,7 @@
 #include "gui/ping/PingDeviceDialog.h"
 
-#include "core/net/PingControl.h"
 #include "core/net/PingReport.h"
+#include "core/net/PingSeries.h"
 #include "core/session/AppContext.h"
 #include "core/support/ErrorLog.h"
 #include "core/support/ErrorTrap.h"
@@ -16,30 +16,19 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-namespace {
-constexpr int kDataSize = 32;
-constexpr int kLimit = 4;
-} // namespace
-
 PingDeviceDialog::PingDeviceDialog(AppContext &context, QWidget *parent)
     : ToolDialog(context, QStringLiteral("frmPingDevice"), QStringLiteral("Ping Device"), parent),
-      Ping1(new PingControl(this))
+      m_series(new PingSeries(context.intervals.pingFirstMs, context.intervals.pingSecondMs, this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     txtIPAddress->setText(context.currentDeviceAddress);
     lblStatus->setEnabled(false);
+    ping().setObjectName(QStringLiteral("Ping1"));
 
-    Ping1->setObjectName(QStringLiteral("Ping1"));
-    Ping1->setStartOption(true);
-    Ping1->setDataSize(kDataSize);
-    Ping1->setEnabled(false);
-    Ping1->setFurtherOption(false);
-    Ping1->setSecondTimeValue(context.intervals.pingSecondMs);
-
-    connect(Ping1, &PingControl::replyReceived, this, &PingDeviceDialog::onReply);
-    connect(Ping1, &PingControl::replyTimedOut, this, &PingDeviceDialog::onTimedOut);
-    connect(Ping1, &PingControl::error, this, &PingDeviceDialog::onPingError);
+    connect(m_series, &PingSeries::reported, this, &PingDeviceDialog::append);
+    connect(m_series, &PingSeries::finished, this, &PingDeviceDialog::stopPinging);
+    connect(m_series, &PingSeries::error, this, &PingDeviceDialog::onPingError);
     connect(cmdPing, &QPushButton::clicked, this, &PingDeviceDialog::onPing);
     connect(cmdClearDisplay, &QPushButton::clicked, this, [this] {
         clearResults();
@@ -54,6 +43,11 @@ PingDeviceDialog::PingDeviceDialog(AppContext &context, QWidget *parent)
         else
             clearResults();
     });
+}
+
+PingControl &PingDeviceDialog::ping() const
+{
+    return m_series->control();
 }
 
 void PingDeviceDialog::buildControls()
@@ -82,34 +76,12 @@ void PingDeviceDialog::onPing()
     const QString address = context().currentDeviceAddress;
     setBusy(true);
     lblStatus->setEnabled(true);
-    append(PingReport::header(address, Ping1->dataSize()));
+    // The header is written even when the start then fails.
     const bool started = runTrapped(
         context(), QStringLiteral("cmdPing_Click in Ping Device"),
-        [&] {
-            m_timeouts = 0;
-            m_limit = kLimit;
-            Ping1->setTargetHost(address);
-            Ping1->setFirstTimeValue(context().intervals.pingFirstMs);
-            Ping1->setStartOption(true);
-            Ping1->setEnabled(true);
-        },
+        [&] { m_series->start(address, PingSeries::DefaultLimit, PingSeries::DefaultLimit); },
         TrapStyle::Connecting);
     if (!started)
-        stopPinging();
-}
-
-void PingDeviceDialog::onReply(quint16 sequence, quint16 dataBytes, quint32 roundTripMs)
-{
-    append(PingReport::replyLine(sequence, dataBytes, roundTripMs));
-    // Replies and time-outs are counted apart: either reaching the limit ends the run.
-    if (Ping1->replyCount() > quint32(m_limit - 1))
-        stopPinging();
-}
-
-void PingDeviceDialog::onTimedOut()
-{
-    append(PingReport::timedOutLine());
-    if (++m_timeouts > m_limit - 1)
         stopPinging();
 }
 
@@ -122,8 +94,7 @@ void PingDeviceDialog::onPingError(quint16 code, const QString &text)
 void PingDeviceDialog::stopPinging()
 {
     setBusy(false);
-    Ping1->setEnabled(false);
-    Ping1->setResetRequest(true);
+    m_series->stop();
 }
 
 void PingDeviceDialog::clearResults()

@@ -188,3 +188,57 @@ void TestDownloadLogic::firmwareDestinationWithoutQuestions()
     QCOMPARE(resolved.deviceFileName, deviceFileName);
     QCOMPARE(QString::fromLatin1(tc.readFile(ProductInfobase::defaultFileName())), defaultFile);
 }
+
+void TestDownloadLogic::firmwareDestinationsOffered_data()
+{
+    QTest::addColumn<QString>("infobase"); // InfobaseFile; two.txt holds "Model A" and "Model B"
+    QTest::addColumn<QString>("asked");    // the name the question shows; empty: not asked
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QStringList>("destinations");
+    QTest::addColumn<int>("failure");   // kept from the load
+    QTest::addColumn<QString>("found"); // for "Model B": the device file name, "-" or a failure
+    // two.txt is rewritten between the load and the look-up.
+    QTest::newRow("listed, then looked up as the file is")
+        << "two.txt"
+        << "" << false << QStringList{"Model A", "Model B"} << 0 << "RC";
+    QTest::newRow("missing, Yes") << " gone.txt.old "
+                                  << "gone.txt" << true << QStringList{"Standard"} << 0 << "-";
+    QTest::newRow("missing, No") << "gone.txt.old"
+                                 << "gone.txt" << false << QStringList() << 0
+                                 << QString::number(FailureNumber::FileNotFound);
+    QTest::newRow("no entry") << "empty.txt"
+                              << "" << true << QStringList()
+                              << int(FailureNumber::InputPastEndOfFile) << "-";
+}
+
+// The list the dialog offers and the look-up at download; the question is
+// asked only for a missing named infobase, and its answer decides.
+void TestDownloadLogic::firmwareDestinationsOffered()
+{
+    QFETCH(QString, asked);
+    QFETCH(bool, yes);
+    TestContext tc;
+    tc.writeFile("two.txt", "\"RA\",\"Model A\"\r\n\"RB\",\"Model B\"\r\n");
+    tc.writeFile("empty.txt", "");
+    QFETCH(QString, infobase);
+    tc.context.settings.InfobaseFile = infobase;
+    QStringList questions;
+    const FirmwareDestinationList list =
+        loadFirmwareDestinations(tc.context.settings, tc.context.paths, [&](const QString &name) {
+            questions << name;
+            return yes;
+        });
+    QCOMPARE(questions, asked.isEmpty() ? QStringList() : QStringList{asked});
+    QTEST(list.destinations, "destinations");
+    QTEST(list.failure ? list.failure->number() : 0, "failure");
+
+    tc.writeFile("two.txt", "\"RC\",\"Model B\"\r\n");
+    QString found;
+    const int failure = failureOf([&] {
+        const FirmwareDestination destination = lookUpFirmwareDestination(list, "Model B");
+        found = destination.problem == FirmwareDestination::Problem::None
+                    ? destination.deviceFileName
+                    : QStringLiteral("-");
+    });
+    QTEST(failure ? QString::number(failure) : found, "found");
+}

@@ -33,6 +33,8 @@ private Q_SLOTS:
     void lookUpIsExactAndCaseSensitive();
     void firmwareDestinationWithoutQuestions_data();
     void firmwareDestinationWithoutQuestions();
+    void firmwareDestinationsOffered_data();
+    void firmwareDestinationsOffered();
 
     // TransferTests.cpp
     void transferStoresTheFile_data();

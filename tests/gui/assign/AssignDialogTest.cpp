@@ -141,12 +141,10 @@ void AssignDialogTest::exchangeFailures()
     AssignSetup s(fault != "no ICMP" ? PingControl::SocketOpener{} : [](int) {
         errno = EPERM;
         return -1;
-    });
+    }, fault == "port 0");
     if (address.isEmpty()) {
         reportIpSetupFailure(s.t.context, {IpSetupOutcome::Kind::UnknownHost, {}, {}});
     } else {
-        if (fault == "port 0")
-            s.t.context.ports.query = 0;
         s.fill(address, kHardware);
         s.click();
     }

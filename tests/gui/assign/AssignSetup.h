@@ -10,12 +10,13 @@
 #include <QTest>
 
 // A shown Assign IP dialog on a test context whose device port is a peer
-// listening at 127.0.0.255, the broadcast address of 127.0.0.x.
+// listening at 127.0.0.255, the broadcast address of 127.0.0.x, or port 0,
+// to which every send is refused.
 struct AssignSetup {
-    explicit AssignSetup(PingControl::SocketOpener icmpOpener = {})
+    explicit AssignSetup(PingControl::SocketOpener icmpOpener = {}, bool portZero = false)
         : peer(QHostAddress(QStringLiteral("127.0.0.255")))
     {
-        t.context.ports.query = peer.port();
+        t.context.ports.query = portZero ? 0 : peer.port();
         t.context.currentDeviceAddress = QStringLiteral("127.0.0.9");
         dialog = new AssignIPDialog(t.context, nullptr, std::move(icmpOpener));
         dialog->setAttribute(Qt::WA_DeleteOnClose, false);

@@ -40,9 +40,6 @@ void TestDownloadDialogs::destinationsOffered_data()
     QTest::newRow("infobase") << "Products.txt" << none << "" << yes << QStringList()
                               << QStringList({"First", "Second"}) << "Second" << none
                               << QStringList{success} << "R2";
-    QTest::newRow("none") << "none   " << none << "" << yes << QStringList()
-                          << QStringList{"Standard"} << "Standard" << ProductInfobase::defaultLine()
-                          << QStringList{success} << "3Q";
     // One fixed destination; the infobase is not even looked for.
     QTest::newRow("KVR") << "Missing.txt" << none << "KVR" << yes << QStringList()
                          << QStringList{"Default KVR"} << "Default KVR" << none
@@ -83,11 +80,6 @@ void TestDownloadDialogs::destinationsOffered()
     QCOMPARE(said(run.tc.prompts), atLoad);
     if (asked)
         QCOMPARE(run.tc.prompts.shown().first().buttons, PromptButtons::YesNo);
-    if (infobase.trimmed() == "none") { // a default line is appended at each opening
-        QCOMPARE(run.tc.readFile("ProductInfobase.txt"), created);
-        run.open();
-        created += created;
-    }
     if (!products.isNull())
         QVERIFY(run.tc.readFile("ErrorLog.txt").contains("\"Form_Load in Load Firmware\",62,"));
     QTEST(items(run.destination()), "items");

@@ -17,7 +17,7 @@ private Q_SLOTS:
     void pingLinesFromControlEvents();
     void pingStartFailureThenKeyEmpties();
     void pingLoopbackFourReplies();
-    void pingSilentThenAlternatingAnswers();
+    void pingSilentAddressTimesOut();
 
     // TelnetDialogTests.cpp
     void telnetSession();
