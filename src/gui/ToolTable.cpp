@@ -1,10 +1,10 @@
 #include "gui/ToolTable.h"
 
 #include "gui/assign/AssignIPDialog.h"
+#include "gui/datafile/DataFileViewer.h"
 #include "gui/download/LoadFirmwareDialog.h"
 #include "gui/download/LoadWebPagesDialog.h"
 #include "gui/ping/PingDeviceDialog.h"
-#include "gui/query/DataFileViewer.h"
 #include "gui/query/QueryDeviceDialog.h"
 #include "gui/telnet/TelnetDeviceDialog.h"
 #include "gui/webconfig/WebConfigDialog.h"

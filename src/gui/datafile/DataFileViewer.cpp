@@ -1,4 +1,4 @@
-#include "gui/query/DataFileViewer.h"
+#include "gui/datafile/DataFileViewer.h"
 
 #include "core/datafile/DataFile.h"
 #include "core/datafile/DataFilePrintout.h"
@@ -6,7 +6,7 @@
 #include "core/support/ErrorTrap.h"
 #include "core/support/FileDialogLoop.h"
 #include "core/support/Prompts.h"
-#include "gui/query/DeviceGrid.h"
+#include "gui/datafile/DeviceGrid.h"
 #include "gui/shell/SystemLinePrinter.h"
 
 #include <QEvent>
