@@ -6,7 +6,7 @@
 #include "cli/InterruptWatcher.h"
 #include "core/commission/CommissionRun.h"
 #include "core/commission/ResumeMatch.h"
-#include "core/net/IcmpAvailability.h"
+#include "core/host/IcmpAvailability.h"
 #include "core/session/AppContext.h"
 #include "core/session/EngineOptions.h"
 #include "core/support/Failure.h"

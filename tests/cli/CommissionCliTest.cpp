@@ -3,7 +3,7 @@
 #include "TestContext.h"
 
 #include "core/commission/CommissionReport.h"
-#include "core/net/IcmpAvailability.h"
+#include "core/host/IcmpAvailability.h"
 #include "core/support/FileDigest.h"
 
 #include <QDir>
