@@ -110,7 +110,8 @@ void AssignIPDialog::onAssign()
     }
     // Pressed again while pinging: the control restarts with fresh counts.
     if (!runTrapped(
-            context(), QStringLiteral("cmdAssign_Click in Assign IP"), [this] { startPinging(); },
+            context().paths.errorLog, context().prompts,
+            QStringLiteral("cmdAssign_Click in Assign IP"), [this] { startPinging(); },
             TrapStyle::Connecting))
         stopPinging();
 }

@@ -79,7 +79,7 @@ void LoadFirmwareDialog::loadDestinations()
     }
     // However the infobase turns out, the dialog finishes loading.
     runTrapped(
-        context(), QStringLiteral("Form_Load in Load Firmware"),
+        context().paths.errorLog, context().prompts, QStringLiteral("Form_Load in Load Firmware"),
         [this] {
             const QString name = context().settings.InfobaseFile.trimmed();
             if (ProductInfobase::standsForDefault(name))

@@ -84,7 +84,7 @@ void PingDeviceDialog::onPing()
     lblStatus->setEnabled(true);
     append(PingReport::header(address, Ping1->dataSize()));
     const bool started = runTrapped(
-        context(), QStringLiteral("cmdPing_Click in Ping Device"),
+        context().paths.errorLog, context().prompts, QStringLiteral("cmdPing_Click in Ping Device"),
         [&] {
             m_timeouts = 0;
             m_limit = kLimit;
