@@ -4,7 +4,7 @@
 #include "core/datafile/DataFileFormat.h"
 #include "core/session/AppContext.h"
 #include "core/support/Prompts.h"
-#include "gui/query/DataFileViewer.h"
+#include "gui/datafile/DataFileViewer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

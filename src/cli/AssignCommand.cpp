@@ -6,15 +6,15 @@
 #include "core/device/AddressAssignment.h"
 #include "core/device/AddressHolders.h"
 #include "core/device/AddressText.h"
-#include "core/device/Diagnosis.h"
+#include "core/host/Diagnosis.h"
 #include "core/net/PingSeries.h"
 #include "core/net/UdpSocketControl.h"
 #include "core/session/AppContext.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/Failure.h"
 
-#include <QJsonArray>
 #include <QHostAddress>
+#include <QJsonArray>
 #include <QJsonValue>
 
 namespace {

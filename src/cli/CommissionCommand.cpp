@@ -8,7 +8,7 @@
 #include "core/commission/EndingCheck.h"
 #include "core/commission/ResumeMatch.h"
 #include "core/datafile/DataFile.h"
-#include "core/net/IcmpAvailability.h"
+#include "core/host/IcmpAvailability.h"
 #include "core/session/AppContext.h"
 #include "core/session/EngineOptions.h"
 #include "core/support/Failure.h"
@@ -293,8 +293,10 @@ void CommissionCommand::runDevices(const QString &dataFile)
             lines.insert(clash.line);
             problems.append(QJsonObject{{QStringLiteral("line"), clash.line},
                                         {QStringLiteral("text"), clash.text()}});
-            output().error(
-                QStringLiteral("%1:%2: %3").arg(shownPath(planPath)).arg(clash.line).arg(clash.text()));
+            output().error(QStringLiteral("%1:%2: %3")
+                               .arg(shownPath(planPath))
+                               .arg(clash.line)
+                               .arg(clash.text()));
         }
         result().insert(QStringLiteral("problems"), problems);
         finish(ExitCode::BadInput, QStringLiteral("%1 row(s) would move another device too; "

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/CliCommand.h"
-#include "core/device/Diagnosis.h"
-#include "core/net/LocalInterfaces.h"
+#include "core/host/Diagnosis.h"
+#include "core/host/LocalInterfaces.h"
 
 #include <QHostAddress>
 #include <QList>

@@ -4,7 +4,7 @@
 #include "TestContext.h"
 
 #include "core/commission/CommissionReport.h"
-#include "core/net/LocalInterfaces.h"
+#include "core/host/LocalInterfaces.h"
 
 #include <QFile>
 #include <QJsonArray>

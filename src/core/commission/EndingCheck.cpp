@@ -1,7 +1,7 @@
 #include "core/commission/EndingCheck.h"
 
 #include "core/device/AddressText.h"
-#include "core/net/LocalInterfaces.h"
+#include "core/host/LocalInterfaces.h"
 #include "core/net/UdpSocketControl.h"
 
 QString EndingCheck::Clash::text() const

@@ -2,7 +2,7 @@
 
 #include "core/device/DeviceProtocol.h"
 #include "core/device/DiscoveryTally.h"
-#include "core/net/LocalInterfaces.h"
+#include "core/host/LocalInterfaces.h"
 
 #include <QElapsedTimer>
 #include <QList>

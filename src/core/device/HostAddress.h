@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/net/LocalInterfaces.h"
+#include "core/host/LocalInterfaces.h"
 #include "core/support/AddressChecks.h"
 
 #include <QList>

@@ -1,14 +1,13 @@
 #include "core/support/ErrorTrap.h"
 
-#include "core/session/AppContext.h"
 #include "core/support/ErrorLog.h"
 #include "core/support/Prompts.h"
 
-void reportFailure(AppContext &context, const QString &place, const Failure &failure,
-                   TrapStyle style)
+void reportFailure(const QString &errorLog, Prompts *prompts, const QString &place,
+                   const Failure &failure, TrapStyle style)
 {
-    LogError(context.paths.errorLog, place, failure);
-    if (style == TrapStyle::LogOnly || !context.prompts)
+    LogError(errorLog, place, failure);
+    if (style == TrapStyle::LogOnly || !prompts)
         return;
     QString text =
         QString::number(failure.number()) + QStringLiteral("\r\n") + failure.description();
@@ -16,18 +15,19 @@ void reportFailure(AppContext &context, const QString &place, const Failure &fai
         text.prepend(QStringLiteral("Failed in connecting socket\r\n"));
     const PromptIcon icon =
         style == TrapStyle::PlainNoIcon ? PromptIcon::None : PromptIcon::Critical;
-    context.prompts->message(QStringLiteral("Error Condition"), text, icon);
+    prompts->message(QStringLiteral("Error Condition"), text, icon);
 }
 
-bool runTrapped(AppContext &context, const QString &place, const std::function<void()> &body,
-                TrapStyle style, const std::function<bool(const Failure &)> &expected)
+bool runTrapped(const QString &errorLog, Prompts *prompts, const QString &place,
+                const std::function<void()> &body, TrapStyle style,
+                const std::function<bool(const Failure &)> &expected)
 {
     try {
         body();
         return true;
     } catch (const Failure &failure) {
         if (!(expected && expected(failure)))
-            reportFailure(context, place, failure, style);
+            reportFailure(errorLog, prompts, place, failure, style);
         return false;
     }
 }

@@ -108,7 +108,8 @@ void AssignIPDialog::onAssign()
     // reports pings that cannot start (the datagram has gone then).
     IpSetupOutcome outcome;
     if (!runTrapped(
-            context(), QStringLiteral("cmdAssign_Click in Assign IP"),
+            context().paths.errorLog, context().prompts,
+            QStringLiteral("cmdAssign_Click in Assign IP"),
             [&] { outcome = m_assignment->start(typed, hardware, true); }, TrapStyle::Connecting))
         return stopPinging();
     if (!outcome.sent()) {

@@ -11,7 +11,8 @@ void reportIpSetupFailure(AppContext &context, const IpSetupOutcome &outcome)
     case IpSetupOutcome::Kind::Sent:
         return;
     case IpSetupOutcome::Kind::ConversionFailed:
-        reportFailure(context, QStringLiteral("set_tmx_ip in Assign IP"), *outcome.failure,
+        reportFailure(context.paths.errorLog, context.prompts,
+                      QStringLiteral("set_tmx_ip in Assign IP"), *outcome.failure,
                       TrapStyle::Connecting);
         return;
     case IpSetupOutcome::Kind::UnknownHost:

@@ -147,7 +147,7 @@ void DownloadDialog::connectTransfer()
     });
     connect(&m_transfer, &TftpTransfer::failureTrapped, this,
             [this](const QString &place, const Failure &failure) {
-                reportFailure(context(), place, failure);
+                reportFailure(context().paths.errorLog, context().prompts, place, failure);
             });
     connect(&m_transfer, &TftpTransfer::writeRequestFailed, this, [this] {
         prompts().message(kErrorTitle,
@@ -157,7 +157,7 @@ void DownloadDialog::connectTransfer()
     });
     // The box says only "No Ack!"; the log tells why.
     connect(&m_transfer, &TftpTransfer::deviceReportedError, this, [this](const Failure &failure) {
-        reportFailure(context(),
+        reportFailure(context().paths.errorLog, context().prompts,
                       m_texts.socketName + QStringLiteral("_DataArrival in ") + m_texts.caption,
                       failure, TrapStyle::LogOnly);
     });
@@ -195,7 +195,7 @@ void DownloadDialog::formLoad()
 
 void DownloadDialog::selectClicked()
 {
-    runTrapped(context(), m_texts.selectPlace, [this] {
+    runTrapped(context().paths.errorLog, context().prompts, m_texts.selectPlace, [this] {
         const auto ask = [this] {
             FileDialogRequest request;
             request.title = QStringLiteral("Open");
@@ -241,7 +241,7 @@ void DownloadDialog::downloadClicked()
     lastDestination() = m_destination->currentText().trimmed();
 
     const bool ranToEnd = runTrapped(
-        context(), m_texts.downloadPlace,
+        context().paths.errorLog, context().prompts, m_texts.downloadPlace,
         [&] {
             if (const std::optional<QString> name = deviceFileName())
                 m_transfer.start(*name, source, address);

@@ -61,7 +61,7 @@ void LoadFirmwareDialog::loadDestinations()
     list->clear();
     // However the infobase turns out, the dialog finishes loading.
     runTrapped(
-        context(), QStringLiteral("Form_Load in Load Firmware"),
+        context().paths.errorLog, context().prompts, QStringLiteral("Form_Load in Load Firmware"),
         [this, list] {
             m_destinations = loadFirmwareDestinations(
                 context().settings, context().paths,

@@ -78,7 +78,7 @@ void PingDeviceDialog::onPing()
     lblStatus->setEnabled(true);
     // The header is written even when the start then fails.
     const bool started = runTrapped(
-        context(), QStringLiteral("cmdPing_Click in Ping Device"),
+        context().paths.errorLog, context().prompts, QStringLiteral("cmdPing_Click in Ping Device"),
         [&] { m_series->start(address, PingSeries::DefaultLimit, PingSeries::DefaultLimit); },
         TrapStyle::Connecting);
     if (!started)

@@ -138,7 +138,8 @@ void QueryDeviceDialog::onGetDeviceInfo()
     const QString address = txtIPAddress->text().trimmed();
     // On a socket failure the time-out stays armed and ends the query later.
     runTrapped(
-        context(), QStringLiteral("cmdGetDeviceInfo_Click in Query Device"),
+        context().paths.errorLog, context().prompts,
+        QStringLiteral("cmdGetDeviceInfo_Click in Query Device"),
         [&] { m_query->startQuery(address); }, TrapStyle::Connecting);
 }
 
@@ -165,7 +166,8 @@ void QueryDeviceDialog::onSaveDeviceInfo()
 {
     const DeviceRecord record{{txtIPAddress->text(), txtMacAddress->text(), txtFwVersion->text(),
                                txtFwType->text(), txtDeviceName->text()}};
-    runTrapped(context(), QStringLiteral("cmdSaveDeviceInfo_Click in Query Device"),
+    runTrapped(context().paths.errorLog, context().prompts,
+               QStringLiteral("cmdSaveDeviceInfo_Click in Query Device"),
                [&] { saveRecordToChosenFile(prompts(), context().settings, record); });
 }
 

@@ -5,7 +5,6 @@
 #include "gui/shell/AboutDialog.h"
 #include "gui/shell/HelpMessages.h"
 #include "gui/shell/Pictures.h"
-#include "gui/shell/ToolbarIcons.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
@@ -109,10 +108,13 @@ void MainWindow::buildToolbar()
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);
     m_toolbar->setIconSize(QSize(32, 32));
-    const ToolbarIcons imlCustomToolBarIcons(m_context.paths);
     for (const ToolEntry &tool : m_tools) {
+        // The settings name no toolbar pictures: each tool's row names its
+        // file. A picture that is missing or unreadable leaves the button
+        // without an icon.
+        const QPixmap picture = loadPicture(m_context, tool.iconFile);
         QAction *button =
-            m_toolbar->addAction(imlCustomToolBarIcons.icon(tool.buttonKey), tool.buttonKey);
+            m_toolbar->addAction(picture.isNull() ? QIcon() : QIcon(picture), tool.buttonKey);
         button->setObjectName(tool.buttonKey);
         button->setData(tool.buttonKey);
         button->setToolTip(tool.toolTip);

@@ -20,6 +20,7 @@ struct ToolEntry {
 
     QString buttonKey;      // toolbar button key, compared exactly on a click
     QString toolTip;        // the button's tool tip
+    QString iconFile;       // the button's picture in Graphics/, "tb_assignip.png"
     Menu menu;              // the menu that holds the item
     QString menuItem;       // the item's object name, "mnuToolsAssignIP"
     QString menuCaption;    // "&Assign IP..."

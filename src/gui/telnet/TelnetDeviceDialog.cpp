@@ -67,7 +67,8 @@ void TelnetDeviceDialog::onTelnet()
     const QString port = telnetPort(cboPortNum->currentText());
     TelnetOutcome outcome = TelnetOutcome::Started;
     const bool ran = runTrapped(
-        context(), QStringLiteral("cmdTelnet_Click in Telnet Device"),
+        context().paths.errorLog, context().prompts,
+        QStringLiteral("cmdTelnet_Click in Telnet Device"),
         [&] { outcome = startTelnet(*context().launcher, m_folders, address, port); },
         TrapStyle::LogOnly);
     if (!ran || outcome == TelnetOutcome::Started)

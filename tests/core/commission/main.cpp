@@ -6,7 +6,7 @@
 #include "core/commission/CommissionRun.h"
 #include "core/commission/CsvText.h"
 #include "core/commission/ResumeMatch.h"
-#include "core/net/IcmpAvailability.h"
+#include "core/host/IcmpAvailability.h"
 #include "core/support/Failure.h"
 #include "core/support/ReplacedFile.h"
 #include "core/settings/ProgramPaths.h"

@@ -1,5 +1,5 @@
 // One executable for the platform area: the UDP socket control, the ping
-// control and the ping series, then this host's interfaces and firewall.
+// control and the ping series.
 #include "TestClassRunner.h"
 
 #include <QCoreApplication>
@@ -7,12 +7,10 @@
 QObject *createUdpSocketControlTest();
 QObject *createPingControlTest();
 QObject *createPingSeriesTest();
-QObject *createHostChecksTest();
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    return runTestClasses(argc, argv,
-                          {createUdpSocketControlTest, createPingControlTest, createPingSeriesTest,
-                           createHostChecksTest});
+    return runTestClasses(
+        argc, argv, {createUdpSocketControlTest, createPingControlTest, createPingSeriesTest});
 }

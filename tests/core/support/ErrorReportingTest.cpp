@@ -67,7 +67,8 @@ void SupportTest::logErrorUnwritableLogIsQuiet()
     // holds even for root. The caller still shows its box afterwards.
     TestContext t;
     QVERIFY(QDir(t.folder()).mkdir("ErrorLog.txt"));
-    reportFailure(t.context, "place", Failure(7, "Out of memory"));
+    reportFailure(t.context.paths.errorLog, t.context.prompts, "place",
+                  Failure(7, "Out of memory"));
     QCOMPARE(t.prompts.messageTexts(), QStringList{"7\r\nOut of memory"});
 
     // A read-only program folder, where the permissions are honoured.
@@ -163,22 +164,26 @@ void SupportTest::sharedMessages()
 void SupportTest::errorTrapReports_data()
 {
     QTest::addColumn<int>("style");
+    QTest::addColumn<bool>("withPrompts"); // without: nothing to show the box, only the log
     QTest::addColumn<QStringList>("texts");
-    QTest::newRow("plain") << int(TrapStyle::Plain) << QStringList{"70\r\nPermission denied"};
-    QTest::newRow("connecting") << int(TrapStyle::Connecting)
+    QTest::newRow("plain") << int(TrapStyle::Plain) << true
+                           << QStringList{"70\r\nPermission denied"};
+    QTest::newRow("connecting") << int(TrapStyle::Connecting) << true
                                 << QStringList{QStringLiteral(
                                        "Failed in connecting socket\r\n70\r\nPermission denied")};
-    QTest::newRow("log only") << int(TrapStyle::LogOnly) << QStringList{};
+    QTest::newRow("log only") << int(TrapStyle::LogOnly) << true << QStringList{};
+    QTest::newRow("no prompts") << int(TrapStyle::Plain) << false << QStringList{};
 }
 
 void SupportTest::errorTrapReports()
 {
     QFETCH(int, style);
+    QFETCH(bool, withPrompts);
     QFETCH(QStringList, texts);
     TestContext t;
     bool afterFailureRan = false;
     const bool completed = runTrapped(
-        t.context, "cmdX_Click in Tool",
+        t.context.paths.errorLog, withPrompts ? t.context.prompts : nullptr, "cmdX_Click in Tool",
         [&] {
             throw Failure(70, "Permission denied");
             afterFailureRan = true;
@@ -204,14 +209,16 @@ void SupportTest::errorTrapExpectedFailures()
         return f.number() == FailureNumber::DialogCancelled;
     };
     runTrapped(
-        t.context, "p", [] { throw Failure(32755, "Cancel"); }, TrapStyle::Plain, expected);
+        t.context.paths.errorLog, t.context.prompts, "p", [] { throw Failure(32755, "Cancel"); },
+        TrapStyle::Plain, expected);
     QCOMPARE(t.prompts.count(), 0);
     QVERIFY(t.readFile("ErrorLog.txt").isEmpty());
     runTrapped(
-        t.context, "p", [] { throw Failure(5, "Bad call"); }, TrapStyle::Plain, expected);
+        t.context.paths.errorLog, t.context.prompts, "p", [] { throw Failure(5, "Bad call"); },
+        TrapStyle::Plain, expected);
     QCOMPARE(handled, (QList<int>{32755, 5}));
     QCOMPARE(t.prompts.messageTexts(), QStringList{"5\r\nBad call"});
-    QVERIFY(runTrapped(t.context, "p", [] {}));
+    QVERIFY(runTrapped(t.context.paths.errorLog, t.context.prompts, "p", [] {}));
 }
 
 void SupportTest::fileDialogLoopAsksAgain()

@@ -197,6 +197,28 @@ void ShellTest::pictures()
     QCOMPARE(!tool.windowIcon().isNull(), shown);
 }
 
+void ShellTest::toolbarPictures_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("file");
+    for (const ExpectedTool &tool : kExpectedTools)
+        QTest::newRow(tool.key) << QString::fromLatin1(tool.key) << QString::fromLatin1(tool.icon);
+}
+
+// Each button shows the picture its own tool names, and no other button does.
+void ShellTest::toolbarPictures()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, file);
+    TestContext tc;
+    addGraphics(tc, file, png(32, 32));
+    WindowGuard window{new MainWindow(tc.context, programTools())};
+    for (const ExpectedTool &tool : kExpectedTools)
+        QVERIFY2(button(window.window, QString::fromLatin1(tool.key))->icon().isNull() !=
+                     (key == QLatin1String(tool.key)),
+                 tool.key);
+}
+
 void ShellTest::fileFilters_data()
 {
     QTest::addColumn<QString>("filter");

@@ -27,6 +27,8 @@ private Q_SLOTS:
     void helpMessages();
     void pictures_data();
     void pictures();
+    void toolbarPictures_data();
+    void toolbarPictures();
     void fileFilters_data();
     void fileFilters();
     void startup_data();

@@ -10,14 +10,15 @@
 #include <QToolBar>
 
 const ExpectedTool kExpectedTools[8] = {
-    {"AssignIP", "mnuToolsAssignIP", "Assign IP", "frmAssignIP"},
-    {"PingDevice", "mnuToolsPingDevice", "Ping", "frmPingDevice"},
-    {"QueryDevice", "mnuToolsQueryDevice", "Query", "frmQueryDevice"},
-    {"LoadFirmware", "mnuToolsLoadFirmware", "Load FW", "frmLoadFirmware"},
-    {"LoadWebpages", "mnuToolsLoadWebPages", "Load Web", "frmLoadWebPages"},
-    {"TelnetDevice", "mnuToolsTelnetDevice", "Telnet", "frmTelnetDevice"},
-    {"WebConfiguration", "mnuToolsWebConfiguration", "Web Config", "frmWebConfig"},
-    {"ViewDataFile", "mnuViewDataFile", "View File", "frmDataFile"},
+    {"AssignIP", "mnuToolsAssignIP", "Assign IP", "frmAssignIP", "tb_assignip.png"},
+    {"PingDevice", "mnuToolsPingDevice", "Ping", "frmPingDevice", "tb_ping.png"},
+    {"QueryDevice", "mnuToolsQueryDevice", "Query", "frmQueryDevice", "tb_query.png"},
+    {"LoadFirmware", "mnuToolsLoadFirmware", "Load FW", "frmLoadFirmware", "tb_loadfw.png"},
+    {"LoadWebpages", "mnuToolsLoadWebPages", "Load Web", "frmLoadWebPages", "tb_loadweb.png"},
+    {"TelnetDevice", "mnuToolsTelnetDevice", "Telnet", "frmTelnetDevice", "tb_telnet.png"},
+    {"WebConfiguration", "mnuToolsWebConfiguration", "Web Config", "frmWebConfig",
+     "tb_webconfig.png"},
+    {"ViewDataFile", "mnuViewDataFile", "View File", "frmDataFile", "tb_viewfile.png"},
 };
 
 QString keyOf(const QString &form)

@@ -98,13 +98,14 @@ struct WindowGuard {
     MainWindow *operator->() const { return window.data(); }
 };
 
-// option key, menu item, button key, form name: written out here rather than
-// taken from the program, so that a wrong row there shows up.
+// option key, menu item, button key, form name, button picture: written out
+// here rather than taken from the program, so that a wrong row there shows up.
 struct ExpectedTool {
     const char *option;
     const char *item;
     const char *key;
     const char *form;
+    const char *icon;
 };
 extern const ExpectedTool kExpectedTools[8];
 

@@ -1,4 +1,4 @@
-#include "core/net/FirewallRules.h"
+#include "core/host/FirewallRules.h"
 
 #include <QProcess>
 #include <QRegularExpression>

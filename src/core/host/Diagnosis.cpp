@@ -1,4 +1,4 @@
-#include "core/device/Diagnosis.h"
+#include "core/host/Diagnosis.h"
 
 #include "core/device/AddressText.h"
 #include "core/device/DeviceProtocol.h"

@@ -1,4 +1,4 @@
-#include "gui/query/DeviceGrid.h"
+#include "gui/datafile/DeviceGrid.h"
 
 #include "core/datafile/DataFilePrintout.h"
 #include "core/device/DeviceProtocol.h"

@@ -1,4 +1,4 @@
-#include "core/net/IcmpAvailability.h"
+#include "core/host/IcmpAvailability.h"
 
 #include <QFile>
 #include <QStringList>

@@ -1,5 +1,5 @@
-#include "core/net/FirewallRules.h"
-#include "core/net/LocalInterfaces.h"
+#include "core/host/FirewallRules.h"
+#include "core/host/LocalInterfaces.h"
 
 #include <QtTest>
 

@@ -2,7 +2,7 @@
 
 #include "TestContext.h"
 #include "core/support/LinePrinter.h"
-#include "gui/query/DataFileViewer.h"
+#include "gui/datafile/DataFileViewer.h"
 
 #include <QPointer>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "gui/query/DataFileViewer.h"
+#include "gui/datafile/DataFileViewer.h"
 
 #include "core/datafile/DataFile.h"
 #include "core/datafile/DataFilePrintout.h"
@@ -6,7 +6,7 @@
 #include "core/support/ErrorTrap.h"
 #include "core/support/FileDialogLoop.h"
 #include "core/support/Prompts.h"
-#include "gui/query/DeviceGrid.h"
+#include "gui/datafile/DeviceGrid.h"
 #include "gui/shell/SystemLinePrinter.h"
 
 #include <QEvent>
@@ -109,7 +109,8 @@ void DataFileViewer::load()
         return true;
     };
     runTrapped(
-        context(), QStringLiteral("Sub Form_Load in View Data File"),
+        context().paths.errorLog, context().prompts,
+        QStringLiteral("Sub Form_Load in View Data File"),
         [&] {
             m_recordCount = grdDeviceData->fillRecords(readAllRecords(path));
             showFileName();
@@ -141,7 +142,8 @@ void DataFileViewer::importDataFile()
         m_fileName = location.fileName;
         showFileName();
     };
-    runTrapped(context(), QStringLiteral("cmdImportDataFile_Click in View Data File"),
+    runTrapped(context().paths.errorLog, context().prompts,
+               QStringLiteral("cmdImportDataFile_Click in View Data File"),
                [&] { withChosenFile(prompts(), ask, use); });
 }
 
@@ -157,7 +159,8 @@ void DataFileViewer::saveDataFile()
         m_folder = location.folder;
         m_fileName = location.fileName;
     };
-    runTrapped(context(), QStringLiteral("cmdSaveDataFile_Click in View Data File"),
+    runTrapped(context().paths.errorLog, context().prompts,
+               QStringLiteral("cmdSaveDataFile_Click in View Data File"),
                [&] { withChosenFile(prompts(), ask, use); });
 }
 

@@ -1,4 +1,4 @@
-#include "core/net/LocalInterfaces.h"
+#include "core/host/LocalInterfaces.h"
 
 #include <QNetworkInterface>
 

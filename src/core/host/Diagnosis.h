@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/net/FirewallRules.h"
-#include "core/net/IcmpAvailability.h"
-#include "core/net/LocalInterfaces.h"
+#include "core/host/FirewallRules.h"
+#include "core/host/IcmpAvailability.h"
+#include "core/host/LocalInterfaces.h"
 
 #include <QHostAddress>
 #include <QList>
