@@ -18,7 +18,11 @@ bool same(const ReportRow &a, const ReportRow &b)
     return a.line == b.line && a.hardwareAddress == b.hardwareAddress && a.ip == b.ip &&
            a.outcome == b.outcome && a.hardwareAddressRead == b.hardwareAddressRead &&
            a.firmwareVersion == b.firmwareVersion && a.firmwareType == b.firmwareType &&
-           a.deviceType == b.deviceType && a.seconds == b.seconds && a.failure == b.failure;
+           a.deviceType == b.deviceType && a.seconds == b.seconds && a.failure == b.failure &&
+           a.firmware == b.firmware && a.firmwareSha256 == b.firmwareSha256 &&
+           a.firmwareVersionPlanned == b.firmwareVersionPlanned && a.destination == b.destination &&
+           a.webPages == b.webPages && a.webPagesSha256 == b.webPagesSha256 &&
+           a.webDestination == b.webDestination;
 }
 
 bool same(const QList<ReportRow> &a, const QList<ReportRow> &b)
@@ -49,6 +53,13 @@ ReportRow rowOf(const QByteArray &part)
     row.deviceType = field(7);
     row.seconds = field(8);
     row.failure = field(9);
+    row.firmware = field(10);
+    row.firmwareSha256 = field(11);
+    row.firmwareVersionPlanned = field(12);
+    row.destination = field(13);
+    row.webPages = field(14);
+    row.webPagesSha256 = field(15);
+    row.webDestination = field(16);
     return row;
 }
 

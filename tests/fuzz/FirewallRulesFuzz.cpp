@@ -9,7 +9,7 @@
 // words around stay the same) gives the same findings.
 
 #include "FuzzSupport.h"
-#include "core/net/FirewallRules.h"
+#include "core/host/FirewallRules.h"
 
 #include <QSet>
 #include <QStringList>
