@@ -132,7 +132,10 @@ CsvText parseCsv(const QString &text)
 QString csvLine(const QStringList &fields)
 {
     QStringList written;
-    for (const QString &field : fields) {
+    for (QString field : fields) {
+        // A NUL makes the file unreadable as text (a device's reply may hold
+        // one): it is written as the replacement character.
+        field.replace(QChar(u'\0'), QChar(0xFFFD));
         const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
                            field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r')) ||
                            field != field.trimmed();
