@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # fuzz.sh <seconds> [target]: builds the fuzz targets (clang, libFuzzer, ASan
 # and UBSan) in build-fuzz and runs each for <seconds>, or only the named one
-# (query_reply, tftp_packets, ini_file, settings_record, data_file, infobase).
+# (query_reply, tftp_packets, ini_file, settings_record, data_file, infobase,
+# firewall_rules, browser_lookup, discovery_tally, commission_plan,
+# commission_report, command_line).
 # Each run starts from the seeds in tests/fuzz/corpus/<target> and keeps what
 # it finds in build-fuzz/corpus/<target>, so a later run goes on from there.
 # An input that breaks a target is saved as build-fuzz/findings/<target>-*;
@@ -11,7 +13,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:?usage: scripts/fuzz.sh <seconds> [target]}
 only=${2:-}
 dir=${FUZZ_BUILD_DIR:-$root/build-fuzz}
-targets=(query_reply tftp_packets ini_file settings_record data_file infobase)
+targets=(query_reply tftp_packets ini_file settings_record data_file infobase
+  firewall_rules browser_lookup discovery_tally commission_plan commission_report command_line)
 if [ -n "$only" ]; then
   [ -d "$root/tests/fuzz/corpus/$only" ] || { echo "no fuzz target named $only" >&2; exit 2; }
   targets=("$only")

@@ -38,8 +38,18 @@ QString readCsvFile(const QString &path, QString *error)
     else if (!file.open(QIODevice::ReadOnly))
         *error = QStringLiteral("%1 cannot be read: %2").arg(path, file.errorString());
     else {
+        // Sized by the file, not the limit: a buffer of the limit for every
+        // small plan cost more than reading it. A file that grows meanwhile
+        // is read on, up to the limit.
+        QByteArray bytes = file.read(info.size() + 1);
+        while (!file.atEnd() && bytes.size() <= kLargest)
+            bytes += file.read(64 * 1024);
+        if (bytes.size() > kLargest) {
+            *error = QStringLiteral("%1 is larger than %2 MiB").arg(path).arg(kLargest >> 20);
+            return {};
+        }
         QString text;
-        *error = decodeUtf8(file.read(kLargest), &text);
+        *error = decodeUtf8(bytes, &text);
         if (error->isEmpty())
             return text;
         error->prepend(path + QLatin1Char(' '));
@@ -122,7 +132,10 @@ CsvText parseCsv(const QString &text)
 QString csvLine(const QStringList &fields)
 {
     QStringList written;
-    for (const QString &field : fields) {
+    for (QString field : fields) {
+        // A NUL makes the file unreadable as text (a device's reply may hold
+        // one): it is written as the replacement character.
+        field.replace(QChar(u'\0'), QChar(0xFFFD));
         const bool quote = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
                            field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r')) ||
                            field != field.trimmed();

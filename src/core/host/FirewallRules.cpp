@@ -44,7 +44,8 @@ bool dropsOrRejects(QString rule)
 {
     static const QRegularExpression braced(QStringLiteral("\\{[^}]*\\}"));
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    rule.remove(braced);
+    // A blank in the braces' place: the words on either side stay apart.
+    rule.replace(braced, QStringLiteral(" "));
     QString previous;
     for (const QString &word : rule.split(blanks, Qt::SkipEmptyParts)) {
         if ((word == QLatin1String("drop") || word == QLatin1String("reject")) &&
@@ -104,12 +105,17 @@ QList<FirewallFinding> findDroppingRules(const QString &ruleset, const QList<qui
     QList<FirewallFinding> findings;
     QString table;
     QString chain;
-    // What each open brace belongs to: 't'able, 'c'hain or 'o'ther (set, map...).
+    // What each open brace belongs to: 't'able, 'c'hain or 'o'ther (set, map,
+    // or a table or chain line where none can stand). Tables stand at the top,
+    // chains right inside a table, rules right inside a chain.
     QString open;
     for (const QString &raw : ruleset.split(QLatin1Char('\n'))) {
         const QString line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
+        // Braces and words inside quotes (a comment "{ ...") are no part of
+        // the listing's structure.
+        const QString unquoted = withoutQuotedText(line);
         if (line == QLatin1String("}")) {
             if (open.endsWith(QLatin1Char('c')))
                 chain.clear();
@@ -118,25 +124,31 @@ QList<FirewallFinding> findDroppingRules(const QString &ruleset, const QList<qui
             open.chop(1);
             continue;
         }
-        if (const auto match = tableLine.match(line); match.hasMatch()) {
+        if (const auto match = tableLine.match(line); match.hasMatch() && open.isEmpty()) {
             table = match.captured(1) + QLatin1Char(' ') + match.captured(2);
             open += QLatin1Char('t');
             continue;
         }
-        if (const auto match = chainLine.match(line); match.hasMatch() && !table.isEmpty()) {
+        if (const auto match = chainLine.match(line); match.hasMatch() && open == u"t") {
             chain = match.captured(1);
             open += QLatin1Char('c');
             continue;
         }
-        const int opened = int(line.count(QLatin1Char('{')) - line.count(QLatin1Char('}')));
+        const int opened = int(unquoted.count(QLatin1Char('{')) - unquoted.count(QLatin1Char('}')));
         if (opened > 0) {
             open += QString(opened, QLatin1Char('o'));
             continue;
         }
-        if (!open.endsWith(QLatin1Char('c')) || chain.isEmpty())
+        if (opened < 0) {
+            // The end of a set that began on an earlier line ("10.0.0.3 }").
+            for (int i = opened; i < 0 && open.endsWith(QLatin1Char('o')); ++i)
+                open.chop(1);
+            continue;
+        }
+        if (open != u"tc")
             continue;
         if (line.startsWith(QLatin1String("type "))) {
-            if (policyDrop.match(line).hasMatch())
+            if (policyDrop.match(unquoted).hasMatch())
                 findings.append({table, chain, line, QStringLiteral("drops by default (policy)")});
             continue;
         }

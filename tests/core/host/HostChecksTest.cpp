@@ -92,6 +92,14 @@ void HostChecksTest::droppingRules_data()
         "");
     row("logged, then accepted", "udp dport 69 log prefix \"reject \" accept", "");
     row("comment names no address", "udp dport 69 drop comment \"saddr tcp ct\"", "drops UDP 69");
+    row("brace in a comment", "udp dport 69 drop comment \"{ tftp\"", "drops UDP 69");
+    row("policy drop in a comment", "type filter hook input priority 0; comment \"policy drop\"",
+        "");
+    row("braces join no words", "udp dport 69 dr{ 1 }op accept", "");
+    // Rows of several lines: the last is the rule reported.
+    row("set elements over two lines", "udp dport { 53,\n\t\t 54 } accept\nudp dport 69 drop",
+        "drops UDP 69");
+    row("a table inside a chain is none", "table ip inner {\n}\nudp dport 69 drop", "drops UDP 69");
 }
 
 void HostChecksTest::droppingRules()
@@ -118,7 +126,7 @@ void HostChecksTest::droppingRules()
     QCOMPARE(findings[0].what, what);
     QCOMPARE(findings[0].table, "inet filter");
     QCOMPARE(findings[0].chain, "input");
-    QCOMPARE(findings[0].rule, rule);
+    QCOMPARE(findings[0].rule, rule.section('\n', -1));
 
     // A base chain that drops by default is reported as such.
     const QList<FirewallFinding> policy =
