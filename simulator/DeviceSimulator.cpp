@@ -255,6 +255,8 @@ void DeviceSimulator::answerQuery(const QNetworkDatagram &datagram)
     const quint16 peerPort = quint16(datagram.senderPort());
     const QHostAddress destination = datagram.destinationAddress();
     for (const SimulatedDevice *device : answering(destination)) {
+        if (device->silent)
+            continue;
         const QByteArray reply =
             DeviceDatagrams::queryReply(device->identity, m_options.replyMode,
                                         m_options.shortReplyLength, m_options.longReplyLength);
@@ -274,11 +276,18 @@ void DeviceSimulator::upgrade(const QString &fileName, const QString &label)
 {
     static const QRegularExpression webDirectory(QStringLiteral("^WEB[1-6]$"),
                                                  QRegularExpression::CaseInsensitiveOption);
-    if (!m_options.upgradedVersion || webDirectory.match(fileName).hasMatch())
+    if ((!m_options.upgradedVersion && !m_options.silentAfterUpgrade) ||
+        webDirectory.match(fileName).hasMatch())
         return;
     for (SimulatedDevice &device : m_devices) {
         if (device.label != label)
             continue;
+        if (m_options.silentAfterUpgrade) {
+            device.silent = true;
+            noticeFrom(device,
+                       QStringLiteral("Firmware %1 taken: no answer from now on").arg(fileName));
+            return;
+        }
         device.identity.versionMajor = m_options.upgradedVersion->first;
         device.identity.versionMinor = m_options.upgradedVersion->second;
         noticeFrom(device, QStringLiteral("Firmware %1 taken: version %2.%3")

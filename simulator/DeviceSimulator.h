@@ -21,6 +21,7 @@ struct SimulatedDevice {
     QHostAddress assigned; // the address last taken from a matching IP-SETUP
     QString label;         // its hardware address in log lines, when there are several
     QString storeFolder;   // where its received files land
+    bool silent = false;   // its new firmware does not start: no query answered
     AddressInstaller *installer = nullptr;
 };
 

@@ -59,6 +59,9 @@ QList<QCommandLineOption> optionList()
           "Version MM.mm a device answers with once it has received a firmware file (any "
           "name but WEB1-WEB6).",
           "MM.mm"),
+        QCommandLineOption(QStringLiteral("silent-after-upgrade"),
+                           QStringLiteral("A device that has received a firmware file answers no "
+                                          "query from then on.")),
         o("firmware-type", "Two firmware type characters (default X1).", "chars"),
         o("device-type", "Device type code 0-15 for the low nibble of reply byte 27.", "code"),
         o("reply", "Query reply: normal, short, long or none.", "mode"),
@@ -165,6 +168,7 @@ SimulatorCommandLine SimulatorCommandLine::parse(const QStringList &arguments)
         else
             std::tie(o.identity.versionMajor, o.identity.versionMinor) = bytes;
     }
+    o.silentAfterUpgrade = isSet("silent-after-upgrade");
     if (isSet("firmware-type")) {
         o.identity.firmwareType = value("firmware-type").toLatin1();
         if (o.identity.firmwareType.size() != 2)

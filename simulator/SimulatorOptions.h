@@ -64,4 +64,7 @@ struct SimulatorOptions {
     // directory WEB1..WEB6) answers with this version (major, minor) from then
     // on, as one running its new image would.
     std::optional<std::pair<quint8, quint8>> upgradedVersion;
+    // Such a device answers no query from then on, as one whose new image
+    // does not start.
+    bool silentAfterUpgrade = false;
 };

@@ -76,6 +76,9 @@ void LoadCommand::start()
         TftpTransferOptions options = tftpTransferOptions(context());
         if (invocation().timeoutMs)
             options.timeoutMs = *invocation().timeoutMs;
+        // An error packet ends the device's session: waiting for the time-out
+        // would only hide its code and text behind a time-out.
+        options.endOnDeviceError = true;
         m_transfer = new TftpTransfer(options, this);
         connectTransfer();
         result().insert(QStringLiteral("bytes"), QFileInfo(source).size());
@@ -96,55 +99,48 @@ void LoadCommand::start()
 
 void LoadCommand::connectTransfer()
 {
-    connect(m_transfer, &TftpTransfer::progressed, this, [this](qint64 sent, qint64 size) {
-        result().insert(QStringLiteral("sent"), sent);
-        output().progress(sent, size);
-    });
-    connect(m_transfer, &TftpTransfer::succeeded, this, [this] {
-        const qint64 size = result().value(QStringLiteral("bytes")).toInteger();
-        result().insert(QStringLiteral("sent"), size);
-        output().progress(size, size);
-        output().endProgress();
-        output().line(QStringLiteral("File download successful!"));
-        finish(ExitCode::Done);
-    });
-    // A failure on the way (a packet that could not be sent or read) may
-    // have been what kept the device from answering.
-    connect(m_transfer, &TftpTransfer::timedOut, this,
-            [this] { endAfterFailure(QStringLiteral("Download timeout to the device!")); });
+    connect(m_transfer, &TftpTransfer::progressed, this,
+            [this](qint64 sent, qint64 size) { output().progress(sent, size); });
     // The windows show "No Ack!" and go on waiting for a stray packet; so does this.
-    connect(m_transfer, &TftpTransfer::notAcknowledged, this, [this] {
-        if (m_transfer->Downloading())
-            output().note(QStringLiteral("Transmit: No Ack!"));
-    });
-    // An error packet ends the device's session: waiting for the time-out
-    // would only hide its code and text behind a time-out.
-    connect(m_transfer, &TftpTransfer::deviceReportedError, this, [this](const Failure &failure) {
-        m_transfer->abandon();
-        output().message(QStringLiteral("Error Condition"), failure.description());
-        finish(ExitCode::DeviceFailed);
-    });
+    connect(m_transfer, &TftpTransfer::notAcknowledged, this,
+            [this] { output().note(QStringLiteral("Transmit: No Ack!")); });
     connect(m_transfer, &TftpTransfer::failureTrapped, this,
             [this](const QString &place, const Failure &failure) {
-                m_failure = failure;
                 output().error(QStringLiteral("%1: Error %2: %3")
                                    .arg(place)
                                    .arg(failure.number())
                                    .arg(failure.description()));
-                // A failure found after the transfer ended has no other outcome.
-                if (!m_transfer->Downloading())
-                    endAfterFailure(QStringLiteral("The file was not sent as it was chosen"));
             });
-    connect(m_transfer, &TftpTransfer::writeRequestFailed, this,
-            [this] { endAfterFailure(QStringLiteral("Error sending UDP Write Request!")); });
     // As in the windows the transfer goes on: the packet is sent again on
     // its own timer, and the time-out ends what does not recover.
     connect(m_transfer, &TftpTransfer::dataPacketFailed, this, [this](int next) {
         output().error(QStringLiteral("Error in sending data packet : %1").arg(next));
     });
+    connect(m_transfer, &TftpTransfer::finished, this, &LoadCommand::transferFinished);
 }
 
-void LoadCommand::endAfterFailure(const QString &what)
+void LoadCommand::transferFinished(const TransferResult &transfer)
 {
-    finish(m_failure ? exitCodeFor(*m_failure) : ExitCode::DeviceFailed, what);
+    result().insert(QStringLiteral("sent"), transfer.bytes);
+    // A failure on the way (a packet that could not be sent or read) may
+    // have been what kept the device from answering.
+    const int failed = transfer.failure ? exitCodeFor(*transfer.failure) : ExitCode::DeviceFailed;
+    switch (transfer.outcome) {
+    case TransferResult::Outcome::Succeeded:
+        output().progress(transfer.bytes, transfer.bytes);
+        output().endProgress();
+        output().line(QStringLiteral("File download successful!"));
+        return finish(ExitCode::Done);
+    case TransferResult::Outcome::TimedOut:
+        return finish(failed, QStringLiteral("Download timeout to the device!"));
+    case TransferResult::Outcome::Refused:
+        output().message(QStringLiteral("Error Condition"), transfer.deviceError());
+        return finish(ExitCode::DeviceFailed);
+    case TransferResult::Outcome::WriteRequestFailed:
+        return finish(failed, QStringLiteral("Error sending UDP Write Request!"));
+    case TransferResult::Outcome::FileChanged:
+        return finish(failed, QStringLiteral("The file was not sent as it was chosen"));
+    case TransferResult::Outcome::Stopped:
+        return finish(failed, QStringLiteral("The download was stopped"));
+    }
 }

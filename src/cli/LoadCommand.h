@@ -1,11 +1,11 @@
 #pragma once
 
 #include "cli/CliCommand.h"
-#include "core/support/Failure.h"
 
 #include <optional>
 
 class TftpTransfer;
+struct TransferResult;
 
 // cfgutil load-firmware IP FILE / load-web IP FILE: the TFTP download of the
 // Load Firmware and Load WebPages dialogs, with the destination as a flag.
@@ -24,9 +24,8 @@ private:
     // The device file name for the write request, or nothing when the command has ended.
     std::optional<QString> deviceFileName();
     void connectTransfer();
-    void endAfterFailure(const QString &what);
+    void transferFinished(const TransferResult &transfer);
 
     Kind m_kind;
     TftpTransfer *m_transfer = nullptr;
-    std::optional<Failure> m_failure; // trapped by the transfer, reported with its outcome
 };

@@ -261,38 +261,45 @@ void DeviceCommissioning::upload(const QString &deviceFile, const QString &sourc
                                  std::function<void(const DecodedReply &)> then)
 {
     if (!m_transfer) {
-        m_transfer = new TftpTransfer(m_settings.tftp, this);
-        connect(m_transfer, &TftpTransfer::succeeded, this, [this] {
-            if (!m_ended)
-                comeBack();
-        });
-        connect(m_transfer, &TftpTransfer::timedOut, this, [this] {
-            fail(QStringLiteral("Download timeout to the device!") +
-                 (m_uploadTrouble.isEmpty()
-                      ? QString()
-                      : QStringLiteral(" (") + m_uploadTrouble + QLatin1Char(')')));
-        });
-        connect(m_transfer, &TftpTransfer::writeRequestFailed, this,
-                [this] { fail(QStringLiteral("Error sending UDP Write Request!")); });
+        TftpTransferOptions options = m_settings.tftp;
         // The device ended the session: waiting for the time-out would tell nothing more.
-        connect(m_transfer, &TftpTransfer::deviceReportedError, this,
-                [this](const Failure &failure) {
-                    fail(QStringLiteral("the device refused the file: ") + failure.description());
-                });
-        connect(m_transfer, &TftpTransfer::failureTrapped, this,
-                [this](const QString &place, const Failure &failure) {
-                    m_uploadTrouble = place + QStringLiteral(": ") + failureText(failure);
-                    if (!m_transfer->Downloading())
-                        fail(m_uploadTrouble);
-                });
+        options.endOnDeviceError = true;
+        m_transfer = new TftpTransfer(options, this);
+        connect(m_transfer, &TftpTransfer::finished, this, &DeviceCommissioning::uploaded);
     }
-    m_uploadTrouble.clear();
     m_uploaded = std::move(then);
     try {
         m_transfer->start(deviceFile, source, m_row.ip);
     } catch (const Failure &failure) {
         m_transfer->SocketCleanup();
         fail(QStringLiteral("the upload cannot start: ") + failureText(failure));
+    }
+}
+
+void DeviceCommissioning::uploaded(const TransferResult &transfer)
+{
+    if (m_ended)
+        return;
+    // What went wrong on the way (a file read, a send) may be why the device went quiet.
+    const QString trouble = transfer.failure ? transfer.failurePlace + QStringLiteral(": ") +
+                                                   failureText(*transfer.failure)
+                                             : QString();
+    const auto withTrouble = [&trouble](const QString &what) {
+        return trouble.isEmpty() ? what : what + QStringLiteral(" (") + trouble + QLatin1Char(')');
+    };
+    switch (transfer.outcome) {
+    case TransferResult::Outcome::Succeeded:
+        return comeBack();
+    case TransferResult::Outcome::TimedOut:
+        return fail(withTrouble(QStringLiteral("Download timeout to the device!")));
+    case TransferResult::Outcome::Refused:
+        return fail(QStringLiteral("the device refused the file: ") + transfer.deviceError());
+    case TransferResult::Outcome::WriteRequestFailed:
+        return fail(withTrouble(QStringLiteral("Error sending UDP Write Request!")));
+    case TransferResult::Outcome::FileChanged:
+        return fail(trouble);
+    case TransferResult::Outcome::Stopped:
+        return; // only the end of this device stops its upload
     }
 }
 

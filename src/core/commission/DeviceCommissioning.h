@@ -82,6 +82,7 @@ private:
     // the reply on.
     void upload(const QString &deviceFile, const QString &source,
                 std::function<void(const DecodedReply &)> then);
+    void uploaded(const TransferResult &transfer);
     void comeBack();
     void query(std::function<void(const DecodedReply &)> onReply, std::function<void()> onTimeout);
     // Every device that answers at the row's address, in the order they answered.
@@ -108,5 +109,4 @@ private:
     std::function<void(const DecodedReply &)> m_onReply;
     std::function<void()> m_onTimeout;
     std::function<void(const DecodedReply &)> m_uploaded; // checks the device after an upload
-    QString m_uploadTrouble; // what went wrong on the way, for the failure text
 };

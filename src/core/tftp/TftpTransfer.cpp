@@ -11,6 +11,8 @@ constexpr int kMaxResends = 5;
 TftpTransfer::TftpTransfer(const TftpTransferOptions &options, QObject *parent)
     : QObject(parent), m_options(options), m_socket(this), tmrTFTP(this),
       m_source([this](const QString &place, const Failure &failure) {
+          m_result.failurePlace = place;
+          m_result.failure = failure;
           Q_EMIT failureTrapped(place, failure);
       })
 {
@@ -38,6 +40,7 @@ void TftpTransfer::start(const QString &deviceFileName, const QString &sourcePat
         return;
     Q_EMIT busyChanged(true);
     m_downloading = true;
+    m_result = TransferResult{};
     Q_EMIT downloadStarted();
     m_deviceFileName = deviceFileName;
     m_source.open(sourcePath);
@@ -53,15 +56,18 @@ void TftpTransfer::onConnected()
 {
     if (m_cancelRequested) {
         SocketCleanup();
+        finish(TransferResult::Outcome::Stopped);
         return;
     }
     tmrTFTP.setInterval(m_options.timeoutMs);
     tmrTFTP.start();
     m_lastSent = 0;
     m_inFlight = 0;
+    m_bytesThroughLastSent = 0;
     if (!m_source.UDP_WriteReq(m_deviceFileName, m_socket)) {
         Q_EMIT writeRequestFailed();
         SocketCleanup();
+        finish(TransferResult::Outcome::WriteRequestFailed);
         return;
     }
     m_sessionOpen = true;
@@ -79,10 +85,15 @@ void TftpTransfer::onDataArrived(int byteCount)
             // The device has ended its session: repeating data to it is useless.
             m_sessionOpen = false;
             m_resendTimer.stop();
-            Q_EMIT deviceReportedError(Failure(FailureNumber::DeviceReportedError,
-                                               QStringLiteral("TFTP error %1 from the device: %2")
-                                                   .arg(error.code)
-                                                   .arg(error.text)));
+            m_result.deviceErrorCode = error.code;
+            m_result.deviceErrorText = error.text;
+            Q_EMIT deviceReportedError(
+                Failure(FailureNumber::DeviceReportedError, m_result.deviceError()));
+            if (m_options.endOnDeviceError) {
+                SocketCleanup();
+                finish(TransferResult::Outcome::Refused);
+                return;
+            }
         }
         Q_EMIT notAcknowledged();
         return;
@@ -92,6 +103,8 @@ void TftpTransfer::onDataArrived(int byteCount)
     // copy; only the block last sent moves the transfer on.
     if (ack.block != m_lastSent)
         return;
+    m_result.lastBlock = ack.block;
+    m_result.bytes = m_bytesThroughLastSent;
     const auto next = quint16(ack.block + 1);
     // After a failed send of `next`, the device's repeat of this
     // acknowledgement asks for it again: the kept packet goes out.
@@ -103,16 +116,20 @@ void TftpTransfer::onDataArrived(int byteCount)
         SocketCleanup();
         // A file cut short or grown while it was read did not reach the
         // device as the file that was chosen: that is no success.
-        if (m_source.bytesRead() != m_source.size())
-            Q_EMIT failureTrapped(
-                TftpSource::dataPlace(),
+        if (m_source.bytesRead() != m_source.size()) {
+            m_result.failurePlace = TftpSource::dataPlace();
+            m_result.failure =
                 Failure(FailureNumber::SourceFileChanged,
                         QStringLiteral("The file changed while it was being sent: %1 bytes "
                                        "were sent of the %2 it had at the start")
                             .arg(m_source.bytesRead())
-                            .arg(m_source.size())));
-        else
+                            .arg(m_source.size()));
+            Q_EMIT failureTrapped(m_result.failurePlace, *m_result.failure);
+            finish(TransferResult::Outcome::FileChanged);
+        } else {
             Q_EMIT succeeded();
+            finish(TransferResult::Outcome::Succeeded);
+        }
         return;
     }
     Q_EMIT progressed(m_source.bytesRead(), m_source.size());
@@ -133,6 +150,7 @@ bool TftpTransfer::sendData(quint16 block, bool retransmission)
     if (!sent)
         return false;
     m_lastSent = block;
+    m_bytesThroughLastSent = m_source.bytesRead();
     m_sessionOpen = true;
     return true;
 }
@@ -155,6 +173,7 @@ void TftpTransfer::onTimeout()
     tellDeviceTheEnd(QStringLiteral("Download timed out"));
     Q_EMIT timedOut();
     SocketCleanup();
+    finish(TransferResult::Outcome::TimedOut);
 }
 
 void TftpTransfer::stopDownload()
@@ -169,8 +188,17 @@ void TftpTransfer::stopDownload()
 
 void TftpTransfer::abandon()
 {
+    const bool running = m_downloading;
     tellDeviceTheEnd(QStringLiteral("Download stopped"));
     SocketCleanup();
+    if (running)
+        finish(TransferResult::Outcome::Stopped);
+}
+
+void TftpTransfer::finish(TransferResult::Outcome outcome)
+{
+    m_result.outcome = outcome;
+    Q_EMIT finished(m_result);
 }
 
 void TftpTransfer::tellDeviceTheEnd(const QString &reason)

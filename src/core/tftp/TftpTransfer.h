@@ -3,6 +3,7 @@
 #include "core/net/UdpSocketControl.h"
 #include "core/support/Failure.h"
 #include "core/tftp/TftpSource.h"
+#include "core/tftp/TransferResult.h"
 
 #include <QObject>
 #include <QString>
@@ -13,12 +14,17 @@ struct TftpTransferOptions {
     quint16 port = 69;
     int timeoutMs = 10000;   // covers the whole transfer from the connection event
     int retransmitMs = 1000; // a data packet unacknowledged this long is sent again
+    // An error packet from the device ends the transfer at once. The windows
+    // leave it off: they show "No Ack!" and let the time-out end it.
+    bool endOnDeviceError = false;
 };
 
 // One TFTP write transfer, lock-step: the write request on the connection
 // event, block n + 1 for each acknowledgement of block n, success when the
 // file is exhausted, one time-out for the whole transfer. Shows nothing: the
 // owner turns the signals into the pointer, the buttons and the messages.
+// How it ended comes once, as one TransferResult, for an owner that needs
+// no more than that.
 //
 // Block numbers are unsigned 16-bit and wrap from 65535 to 0, the way
 // standard servers expect, so files past 32 MiB still go through. Only the
@@ -56,6 +62,8 @@ public:
     void abandon();
 
     // Back to idle: pointer, timer, socket, flags, buttons, source file.
+    // Called by the owner it ends the transfer without finished(): the owner
+    // knows why.
     void SocketCleanup();
 
 Q_SIGNALS:
@@ -73,6 +81,11 @@ Q_SIGNALS:
     void progressed(qint64 bytesSent, qint64 fileSize);
     void succeeded(); // raised after the transfer is idle again
     void timedOut();  // raised before the clean-up
+    // Once per transfer that ends by itself or by stopDownload() / abandon(),
+    // after it is idle and after the signal of the event that ended it:
+    // success, time-out, refusal (with endOnDeviceError), a failed write
+    // request, a changed file, or the stop.
+    void finished(const TransferResult &result);
 
 private:
     void onConnected();
@@ -83,6 +96,7 @@ private:
     // arms the retransmission; false after a failure.
     bool sendData(quint16 block, bool retransmission);
     void tellDeviceTheEnd(const QString &reason);
+    void finish(TransferResult::Outcome outcome);
 
     TftpTransferOptions m_options;
     UdpSocketControl m_socket;
@@ -97,4 +111,6 @@ private:
     quint16 m_lastSent = 0;     // last data packet handed to the socket (0: the write request)
     quint16 m_inFlight = 0;     // the data packet awaiting its acknowledgement
     int m_resends = 0;          // of m_inFlight
+    qint64 m_bytesThroughLastSent = 0; // of the file, up to and with m_lastSent
+    TransferResult m_result;           // of the transfer running or last run
 };

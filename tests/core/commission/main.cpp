@@ -1,16 +1,17 @@
 // Commissioning in core: the CSV text of plans and reports, which rows a
-// resumed run carries over, the report file, and the run that schedules
-// devices side by side (against a simulated device that answers at every
-// loopback address).
+// resumed run carries over, the report file, one device's steps and the run
+// that schedules devices side by side (against the simulated device on
+// loopback addresses).
+#include "RandomBytes.h"
 #include "SimulatorFixture.h"
 #include "core/commission/CommissionRun.h"
 #include "core/commission/CsvText.h"
 #include "core/commission/ResumeMatch.h"
 #include "core/host/IcmpAvailability.h"
-#include "core/support/Failure.h"
-#include "core/support/ReplacedFile.h"
 #include "core/settings/ProgramPaths.h"
 #include "core/settings/SettingsRecord.h"
+#include "core/support/Failure.h"
+#include "core/support/ReplacedFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,6 +29,8 @@ private Q_SLOTS:
     void reportReplacesWhatIsAtItsPathThenGrows();
     void planRefusesRowsThatEndAlike_data();
     void planRefusesRowsThatEndAlike();
+    void deviceStepsEndAsTheDeviceAnswers_data();
+    void deviceStepsEndAsTheDeviceAnswers();
     void runKeepsToJobsAndHardwareTails();
 };
 
@@ -204,6 +207,108 @@ void CommissionTest::planRefusesRowsThatEndAlike()
     for (const QString &named : {normalHardwareAddress(second), QStringLiteral("02-00-00-04-0B-0C"),
                                  QStringLiteral("line 2")})
         QVERIFY2(plan.problems[0].text.contains(named), qPrintable(plan.problems[0].text));
+}
+
+void CommissionTest::deviceStepsEndAsTheDeviceAnswers_data()
+{
+    // The simulated device 02-00-00-04-0B-0C runs firmware 4.10 and 5.0 once it
+    // takes a firmware file. The kernel answers pings to every loopback
+    // address, so the probe finds the address in use: assign and verify need a
+    // segment of their own.
+    QTest::addColumn<QString>("trouble");
+    QTest::addColumn<QString>("version"); // the row's firmware brings it; no firmware when empty
+    QTest::addColumn<bool>("webPages");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QString>("failure"); // a part of it
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("recorded"); // the version read last; no record when empty
+    const auto row = [](const char *name, const char *trouble, const char *version, bool web,
+                        const char *outcome, const char *failure, const char *steps,
+                        const char *recorded) {
+        QTest::newRow(name) << QString(trouble) << QString(version) << web << QString(outcome)
+                            << QString(failure) << QString(steps) << QString(recorded);
+    };
+    row("already at its address", "", "", false, "already done", "", "probe record", "4.10");
+    row("firmware uploaded, version read back", "", "5.0", false, "done", "",
+        "probe firmware record", "5.0");
+    row("firmware already at the version", "", "4.10", false, "already done", "", "probe record",
+        "4.10");
+    row("web pages", "", "", true, "done", "", "probe web pages record", "4.10");
+    row("another hardware address read", "another device", "5.0", false, "failed at probe",
+        "in use by HW 02-00-00-04-0B-0D", "probe", "");
+    row("file refused with a TFTP error", "refuses", "5.0", false, "failed at firmware",
+        "refused the file: TFTP error 0", "probe firmware", "");
+    row("no reply after the upload", "silent after an upgrade", "5.0", false, "failed at firmware",
+        "no reply to the device query after", "probe firmware", "");
+    row("version unchanged by the upload", "keeps its version", "5.0", false, "failed at firmware",
+        "firmware version 4.10 after the upgrade", "probe firmware", "");
+    row("data file cannot be written", "no data file folder", "", false, "failed at record",
+        "the device data file", "probe record", "");
+}
+
+void CommissionTest::deviceStepsEndAsTheDeviceAnswers()
+{
+    QFETCH(QString, trouble);
+    QFETCH(QString, version);
+    QFETCH(bool, webPages);
+    QFETCH(QString, outcome);
+    QFETCH(QString, failure);
+    QFETCH(QString, steps);
+    QFETCH(QString, recorded);
+    if (!probeIcmp().usable())
+        QSKIP("no ICMP socket can be opened here");
+    SimulatorFixture sim;
+    sim.options.bindAddress = QHostAddress("127.0.0.7");
+    sim.options.fault = trouble == "refuses" ? TftpFault::ErrorPacket : TftpFault::None;
+    if (trouble != "keeps its version")
+        sim.options.upgradedVersion = std::pair<quint8, quint8>{0x05, 0x00};
+    sim.options.silentAfterUpgrade = trouble == "silent after an upgrade";
+    if (trouble == "another device")
+        sim.options.identity.hardwareAddress = QByteArray::fromHex("020000040b0d");
+    QVERIFY(sim.start());
+    QTemporaryDir folder;
+    const QByteArray image = randomBytes(1500, 21); // ends in a short block: the device takes it
+    QFile file(folder.filePath("image"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(image) == image.size());
+    file.close();
+    CommissionSettings settings;
+    settings.queryPort = sim.queryPort();
+    settings.queryTimeoutMs = 300; // the pings are answered at once
+    settings.tftp.port = sim.tftpPort();
+    settings.tftp.timeoutMs = 400;
+    settings.dataFile = folder.filePath(trouble == "no data file folder" ? "none/d.txt" : "d.txt");
+    PlanRow row;
+    row.hardwareAddress = "02-00-00-04-0B-0C";
+    row.ip = "127.0.0.7";
+    row.firmware = version.isEmpty() ? QString() : file.fileName();
+    row.firmwareVersion = version;
+    row.firmwareDeviceFile = "3Q";
+    row.webPages = webPages ? file.fileName() : QString();
+    row.webDestination = "WEB1";
+
+    DeviceCommissioning device(row, settings);
+    QStringList started;
+    connect(&device, &DeviceCommissioning::stepStarted, this,
+            [&](CommissionStep step) { started.append(stepName(step)); });
+    QSignalSpy finished(&device, &DeviceCommissioning::finished);
+    device.start();
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(outcomeText(device.result()), outcome);
+    const QString &why = device.result().failure;
+    QVERIFY2(failure.isEmpty() ? why.isEmpty() : why.contains(failure), qPrintable(why));
+    QCOMPARE(started.join(' '), steps);
+    // What was sent arrived whole; nothing went that the row did not ask for.
+    const bool taken = started.contains("firmware") && sim.options.fault == TftpFault::None;
+    QCOMPARE(sim.storedFile("3Q"), taken ? image : QByteArray());
+    QCOMPARE(sim.storedFile("WEB1"), webPages ? image : QByteArray());
+    // Only a device that is done is recorded, as it was read last.
+    QFile data(settings.dataFile);
+    const QByteArray records = data.open(QIODevice::ReadOnly) ? data.readAll() : QByteArray();
+    QCOMPARE(records.count('\n'), recorded.isEmpty() ? 0 : 1);
+    QVERIFY2(recorded.isEmpty() || records.startsWith(QStringLiteral("\"127.0.0.7\",\"%1\",\"%2\",")
+                                                          .arg(row.hardwareAddress, recorded)
+                                                          .toUtf8()),
+             records.constData());
 }
 
 void CommissionTest::runKeepsToJobsAndHardwareTails()
