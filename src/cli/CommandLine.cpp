@@ -112,6 +112,8 @@ CommandLine readCommandLine(const QStringList &arguments, AppContext &context, C
             given.append({option, value});
     }
     if (!error.isEmpty()) {
+        // The command was given all the same: its document and help pointer name it.
+        line.declared = words.isEmpty() ? nullptr : findCommand(words.first());
         line.error = error;
         return line;
     }

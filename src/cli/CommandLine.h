@@ -15,8 +15,8 @@ struct CommandLine {
     bool json = false;
     bool quiet = false;
     bool help = false;
-    // The command named, once the options are read; null when none is named
-    // or the name is not a command's.
+    // The command named; null when none is named or the name is not a
+    // command's.
     const CommandDeclaration *declared = nullptr;
     // Made, with its operands and options, when the line is good.
     std::unique_ptr<CliCommand> command;
