@@ -30,15 +30,31 @@ QString conversionFailed(const Failure &failure)
 }
 } // namespace
 
-AssignCommand::AssignCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                             QObject *parent)
-    : CliCommand(context, invocation, output, parent)
+AssignCommand::AssignCommand(AppContext &context, CliOutput &output, QObject *parent)
+    : CliCommand(context, output, parent)
 {
     for (const char *field : {"address", "hardwareAddress", "answeredBefore", "confirmed"})
         result().insert(QLatin1String(field), QJsonValue());
     result().insert(QStringLiteral("holders"), QJsonArray());
     for (const char *count : {"echoes", "replies", "timeouts"})
         result().insert(QLatin1String(count), 0);
+}
+
+CommandDeclaration AssignCommand::declaration()
+{
+    return Declare<AssignCommand>(
+               QStringLiteral("assign"), {QStringLiteral("IP"), QStringLiteral("HW")},
+               QStringLiteral(
+                   "Give the device with hardware address HW (as 02-00-00-14-01-18) the address "
+                   "IP,\n"
+                   "then confirm it by ping (two replies of four echo requests) and prove it by\n"
+                   "the query: HW alone answers at IP. Refused when IP answers a ping already\n"
+                   "(--force goes on) or another device's hardware address ends in HW's last\n"
+                   "two bytes (IP-SETUP would move it too)."))
+        .flag({QStringLiteral("--no-confirm")}, &AssignCommand::m_noConfirm,
+              QStringLiteral("send the IP-SETUP datagram and end: no confirmation, no proof"))
+        .flag({QStringLiteral("--force")}, &AssignCommand::m_force,
+              QStringLiteral("go on when IP answers a ping already"));
 }
 
 void AssignCommand::counted()
@@ -51,15 +67,15 @@ void AssignCommand::counted()
 void AssignCommand::start()
 {
     // The datagram carries the address as typed; the pings go to the trimmed one.
-    const QString typed = invocation().operands.at(0);
+    const QString typed = operand(0);
     const std::optional<quint32> value = checkedNewAddress(typed);
     if (!value)
         return;
     const QString address = QHostAddress(*value).toString();
     result().insert(QStringLiteral("address"), address);
-    if (IsWrongHardwareAddress(*context().prompts, invocation().operands.at(1)))
+    if (IsWrongHardwareAddress(*context().prompts, operand(1)))
         return finish(ExitCode::BadInput);
-    const QString hardware = upperCaseHardwareText(invocation().operands.at(1));
+    const QString hardware = upperCaseHardwareText(operand(1));
     result().insert(QStringLiteral("hardwareAddress"), hardware);
 
     // An address the datagram cannot carry is refused before the probe.
@@ -92,7 +108,7 @@ void AssignCommand::probe()
     m_probe = new PingSeries(context().intervals.pingFirstMs, 0, this);
     connect(m_probe, &PingSeries::finished, this, [this](bool answered) {
         result().insert(QStringLiteral("answeredBefore"), answered);
-        if (answered && !invocation().force)
+        if (answered && !m_force)
             return finish(ExitCode::BadInput,
                           QStringLiteral("%1 already answers a ping: another host holds it, and "
                                          "the confirmation pings would count its replies. "
@@ -107,7 +123,7 @@ void AssignCommand::probe()
     try {
         m_probe->start(m_address, 1, kProbeEchoes);
     } catch (const Failure &failure) {
-        if (!invocation().force)
+        if (!m_force)
             return fail(failure);
         output().note(QStringLiteral("%1 cannot be probed (--force): %2")
                           .arg(m_address, failure.description()));
@@ -143,7 +159,7 @@ void AssignCommand::lookForEndings()
 
 void AssignCommand::send()
 {
-    const QString typed = invocation().operands.at(0);
+    const QString typed = operand(0);
     m_assignment = new AddressAssignment(context().ports.query, context().intervals.pingFirstMs,
                                          context().intervals.pingSecondMs, this);
     connect(m_assignment, &AddressAssignment::replied, this, [this] {
@@ -174,7 +190,7 @@ void AssignCommand::send()
 
     IpSetupOutcome outcome;
     try {
-        outcome = m_assignment->start(typed, m_hardware, !invocation().noConfirm);
+        outcome = m_assignment->start(typed, m_hardware, !m_noConfirm);
     } catch (const Failure &failure) {
         output().error(QStringLiteral("The IP-SETUP datagram was sent, but it cannot be "
                                       "confirmed by ping."));
@@ -195,7 +211,7 @@ void AssignCommand::send()
     }
     output().line(
         QStringLiteral("IP-SETUP sent for %1 to the broadcast of %2").arg(m_hardware, m_address));
-    if (invocation().noConfirm)
+    if (m_noConfirm)
         return finish(ExitCode::Done);
     output().note(QStringLiteral("Confirming by ping..."));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/CliCommand.h"
+#include "cli/CommandDeclaration.h"
 
 class AddressAssignment;
 class AddressHolders;
@@ -18,8 +18,8 @@ class PingSeries;
 class AssignCommand : public CliCommand {
     Q_OBJECT
 public:
-    AssignCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                  QObject *parent = nullptr);
+    AssignCommand(AppContext &context, CliOutput &output, QObject *parent = nullptr);
+    static CommandDeclaration declaration();
     void start() override;
 
 private:
@@ -29,9 +29,11 @@ private:
     void prove();
     void counted();
 
-    QString m_address;  // in its normal form
-    quint32 m_value = 0; // the same, as a number
-    QString m_hardware; // upper case
+    bool m_noConfirm = false;
+    bool m_force = false; // go on when the address answers already
+    QString m_address;    // in its normal form
+    quint32 m_value = 0;  // the same, as a number
+    QString m_hardware;   // upper case
     PingSeries *m_probe = nullptr;
     EndingCheck *m_endings = nullptr;
     AddressAssignment *m_assignment = nullptr;

@@ -10,13 +10,18 @@
 
 #include <QJsonValue>
 
-CliCommand::CliCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                       QObject *parent)
-    : QObject(parent), m_context(context), m_invocation(invocation), m_output(output)
+CliCommand::CliCommand(AppContext &context, CliOutput &output, QObject *parent)
+    : QObject(parent), m_context(context), m_output(output)
 {
-    m_result.insert(QStringLiteral("command"), invocation.command);
+    m_result.insert(QStringLiteral("command"), QJsonValue());
     m_result.insert(QStringLiteral("exitCode"), QJsonValue());
     m_result.insert(QStringLiteral("error"), QJsonValue());
+}
+
+void CliCommand::setArguments(const QString &name, const QStringList &operands)
+{
+    m_result.insert(QStringLiteral("command"), name);
+    m_operands = operands;
 }
 
 void CliCommand::finish(int exitCode, const QString &error)

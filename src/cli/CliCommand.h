@@ -1,23 +1,28 @@
 #pragma once
 
-#include "cli/CommandLine.h"
-
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 class CliOutput;
 class Failure;
 struct AppContext;
 
-// One cfgutil command on the event loop. A command fills its JSON document
-// (every documented field present from the start, null until known), writes
-// its plain results as it goes, and ends with finish().
+// One cfgutil command on the event loop. A command declares itself (see
+// CommandDeclaration.h) and holds the values of its options; it fills its JSON
+// document (every documented field present from the start, null until known),
+// writes its plain results as it goes, and ends with finish().
 class CliCommand : public QObject {
     Q_OBJECT
 public:
-    CliCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-               QObject *parent = nullptr);
+    CliCommand(AppContext &context, CliOutput &output, QObject *parent = nullptr);
+
+    // Given by the command line before start(), as declared.
+    void setArguments(const QString &name, const QStringList &operands);
+    // --yes was given: the engines' Yes/No questions are answered Yes.
+    bool answersYes() const { return m_answerYes; }
 
     virtual void start() = 0;
 
@@ -27,7 +32,7 @@ Q_SIGNALS:
 
 protected:
     AppContext &context() { return m_context; }
-    const Invocation &invocation() const { return m_invocation; }
+    const QString &operand(qsizetype index) const { return m_operands.at(index); }
     CliOutput &output() { return m_output; }
     QJsonObject &result() { return m_result; }
 
@@ -45,8 +50,11 @@ protected:
     std::optional<quint32> checkedNewAddress(const QString &text);
 
 private:
+    template <typename> friend class Declare;
+
     AppContext &m_context;
-    Invocation m_invocation;
+    QStringList m_operands;
+    bool m_answerYes = false;
     CliOutput &m_output;
     QJsonObject m_result;
     bool m_finished = false;

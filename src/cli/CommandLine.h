@@ -1,40 +1,37 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
-#include <optional>
+#include <memory>
 
-// One cfgutil command line, parsed.
-struct Invocation {
-    QString command;      // "discover", "query", ...; empty when only help was asked for
-    QStringList operands; // the command's positional arguments, in order
+class CliCommand;
+class CliOutput;
+struct AppContext;
+struct CommandDeclaration;
+
+// One cfgutil command line, read against the commands' declarations.
+struct CommandLine {
     bool json = false;
     bool quiet = false;
     bool help = false;
-
-    QStringList interfaces;             // --interface, repeatable, also comma-separated
-    std::optional<int> timeoutMs;       // --timeout SECONDS
-    int count = 4;                      // ping -c N
-    bool noConfirm = false;             // assign
-    bool force = false;                 // assign: go on when the address answers already
-    std::optional<QString> destination; // load-firmware, load-web
-    bool createInfobase = false;        // load-firmware
-    bool yes = false;                   // answer Yes where the windows would ask
-    QString file;                       // save --file
-    QString newAddress;                 // doctor
-    QString device;                     // doctor
-    int jobs = 8;                       // commission: devices at a time
-    QString report;                     // commission --report FILE
-    QString resume;                     // commission --resume REPORT
-};
-
-struct ParsedCommandLine {
-    Invocation invocation;
+    // The command named; null when none is named or the name is not a
+    // command's.
+    const CommandDeclaration *declared = nullptr;
+    // Made, with its operands and options, when the line is good.
+    std::unique_ptr<CliCommand> command;
     QString error; // bad usage: the reason (exit status 2)
 };
 
-// `arguments` starts with the program name.
-ParsedCommandLine parseCommandLine(const QStringList &arguments);
+// The options of every command. They are read wherever an option may stand,
+// so even after a bad option; never as another option's value, nor after "--".
+struct GlobalOption {
+    QStringList names; // the first is the one messages show
+    bool CommandLine::*flag;
+    QString help;
+};
+const QList<GlobalOption> &globalOptions();
 
-// The --help text: commands, options, exit status.
-QString helpText();
+// `arguments` starts with the program name. The command is made on `context`
+// and `output`, as the registry declares it.
+CommandLine readCommandLine(const QStringList &arguments, AppContext &context, CliOutput &output);

@@ -60,19 +60,67 @@ QString failureText(const Failure &failure)
 }
 } // namespace
 
-CommissionCommand::CommissionCommand(AppContext &context, const Invocation &invocation,
-                                     CliOutput &output, QObject *parent)
-    : CliCommand(context, invocation, output, parent)
+CommissionCommand::CommissionCommand(AppContext &context, CliOutput &output, QObject *parent)
+    : CliCommand(context, output, parent)
 {
     for (const char *field : {"plan", "report", "file", "resume"})
         result().insert(QLatin1String(field), QJsonValue());
-    result().insert(QStringLiteral("jobs"), invocation.jobs);
     result().insert(QStringLiteral("interrupted"), false);
     result().insert(QStringLiteral("problems"), QJsonArray());
     result().insert(QStringLiteral("rows"), QJsonArray());
 }
 
 CommissionCommand::~CommissionCommand() = default;
+
+CommandDeclaration CommissionCommand::declaration()
+{
+    return Declare<CommissionCommand>(
+               QStringLiteral("commission"), {QStringLiteral("PLAN.csv")},
+               QStringLiteral(
+                   "Give every device of a plan its address, verify it, load firmware and web\n"
+                   "pages where the plan says, and store its record in the device data file\n"
+                   "(--file, else the file of the settings). N devices at a time, 1 to 256\n"
+                   "(8). The plan is checked whole first: any bad row, and nothing is sent\n"
+                   "(exit status 2); so is a row whose hardware address ends in the same two\n"
+                   "bytes as another row's or another device's found on its segment.\n"
+                   "Plan columns (header row, any order): hardware_address, ip (required);\n"
+                   "firmware, firmware_version (both or neither), destination (a display name\n"
+                   "of the product infobase), web_pages, web_destination (WEB6). Relative\n"
+                   "paths are taken from the plan's folder.\n"
+                   "Per device: probe (does the new address answer already? if it is the\n"
+                   "device, \"already done\"), assign (IP-SETUP, confirmed by ping), verify\n"
+                   "(query: the device alone at its address), firmware (when the version read\n"
+                   "differs: upload, wait for the device, check the version), web pages,\n"
+                   "record. A device stops at its first failure. Ctrl-C or SIGTERM starts no\n"
+                   "further device; those running finish, and the report is written. A second\n"
+                   "one stops them at once (outcome \"interrupted\").\n"
+                   "Before anything is sent, the data file must be writable (else exit status\n"
+                   "3), and the report, the data file, the plan, its images and the --resume\n"
+                   "report must be different files, links followed (exit status 2); only the\n"
+                   "--resume report may be the report itself.\n"
+                   "Report (default PLAN-report.csv beside the plan; a link there is replaced,\n"
+                   "never written through; each device's row added as it ends): line,\n"
+                   "hardware_address, ip, outcome (done, already done, failed at STEP,\n"
+                   "interrupted, not started), hardware_address_read, firmware_version,\n"
+                   "firmware_type, device_type (as last read), seconds, failure, then the\n"
+                   "plan's columns: firmware, firmware_sha256, firmware_version_planned,\n"
+                   "destination, web_pages, web_pages_sha256, web_destination.\n"
+                   "--resume REPORT carries over a row only when REPORT has it done with every\n"
+                   "plan column equal, each file by name and SHA-256; any other row runs again.\n"
+                   "Exit status 0 when every row is done, 1 when any is not."))
+        .count({QStringLiteral("--jobs")}, QStringLiteral("N"), 1, 256, &CommissionCommand::m_jobs,
+               QStringLiteral("devices at a time"))
+        .text({QStringLiteral("--report")}, QStringLiteral("FILE"),
+              &CommissionCommand::m_reportOption, QStringLiteral("the report to write"))
+        .text({QStringLiteral("--resume")}, QStringLiteral("REPORT"),
+              &CommissionCommand::m_resumeOption,
+              QStringLiteral("an earlier report whose done rows are carried over"))
+        .text({QStringLiteral("--file")}, QStringLiteral("PATH"), &CommissionCommand::m_fileOption,
+              QStringLiteral("the device data file"))
+        .flag({QStringLiteral("--create-infobase")}, &CommissionCommand::m_createInfobase,
+              QStringLiteral("let a missing infobase be replaced by the default one"))
+        .answersYes(QStringLiteral("as --create-infobase"));
+}
 
 QString CommissionCommand::defaultReportPath(const QString &planPath)
 {
@@ -82,17 +130,18 @@ QString CommissionCommand::defaultReportPath(const QString &planPath)
 
 void CommissionCommand::start()
 {
-    const QString planPath = QFileInfo(invocation().operands.at(0)).absoluteFilePath();
+    result().insert(QStringLiteral("jobs"), m_jobs);
+    const QString planPath = QFileInfo(operand(0)).absoluteFilePath();
     result().insert(QStringLiteral("plan"), planPath);
-    const DataFilePath dataFile = chooseDataFile(context().settings, invocation().file);
+    const DataFilePath dataFile = chooseDataFile(context().settings, m_fileOption);
     if (!dataFile.path.isEmpty())
         result().insert(QStringLiteral("file"), dataFile.path);
     m_reportPath =
-        QFileInfo(invocation().report.isEmpty() ? defaultReportPath(planPath) : invocation().report)
+        QFileInfo(m_reportOption.isEmpty() ? defaultReportPath(planPath) : m_reportOption)
             .absoluteFilePath();
     result().insert(QStringLiteral("report"), m_reportPath);
-    if (!invocation().resume.isEmpty()) {
-        m_resumePath = QFileInfo(invocation().resume).absoluteFilePath();
+    if (!m_resumeOption.isEmpty()) {
+        m_resumePath = QFileInfo(m_resumeOption).absoluteFilePath();
         result().insert(QStringLiteral("resume"), m_resumePath);
     }
 
@@ -100,7 +149,7 @@ void CommissionCommand::start()
     if (!checkFileIdentities(planPath, {}, dataFile))
         return;
     const CommissionPlan plan = readCommissionPlan(planPath, context().settings, context().paths,
-                                                   invocation().createInfobase || invocation().yes);
+                                                   m_createInfobase || answersYes());
     if (!plan.problems.isEmpty()) {
         QJsonArray problems;
         for (const PlanProblem &problem : plan.problems) {
@@ -263,7 +312,7 @@ void CommissionCommand::runDevices(const QString &dataFile)
     m_interrupt = new InterruptWatcher(this);
     connect(m_interrupt, &InterruptWatcher::interrupted, this, &CommissionCommand::interrupted);
     m_clock.start();
-    m_run = new CommissionRun(m_toRun, settings, invocation().jobs, this);
+    m_run = new CommissionRun(m_toRun, settings, m_jobs, this);
     connect(m_run, &CommissionRun::rowStarted, this, [this](int index) {
         m_stepOf.insert(index, CommissionStep::Probe);
         m_startedAt.insert(index, m_clock.elapsed());
@@ -277,7 +326,7 @@ void CommissionCommand::runDevices(const QString &dataFile)
     connect(m_run, &CommissionRun::finished, this, &CommissionCommand::end);
     output().note(QStringLiteral("Commissioning %1 device(s), %2 at a time; report: %3")
                       .arg(m_toRun.size())
-                      .arg(invocation().jobs)
+                      .arg(m_jobs)
                       .arg(shownPath(m_reportPath)));
 
     // Nothing is sent while another device on a row's segment ends in the

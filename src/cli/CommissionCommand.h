@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/CliCommand.h"
+#include "cli/CommandDeclaration.h"
 #include "core/commission/CommissionReport.h"
 #include "core/support/ReplacedFile.h"
 
@@ -20,9 +20,9 @@ struct DataFilePath;
 class CommissionCommand : public CliCommand {
     Q_OBJECT
 public:
-    CommissionCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                      QObject *parent = nullptr);
+    CommissionCommand(AppContext &context, CliOutput &output, QObject *parent = nullptr);
     ~CommissionCommand() override;
+    static CommandDeclaration declaration();
     void start() override;
 
     // PLAN.csv -> PLAN-report.csv in the plan's folder.
@@ -40,6 +40,11 @@ private:
     void rowFinished(int index, const CommissionResult &result);
     void end();
 
+    int m_jobs = 8;         // devices at a time
+    QString m_reportOption; // empty: beside the plan
+    QString m_resumeOption;
+    QString m_fileOption; // the device data file; empty: the settings'
+    bool m_createInfobase = false;
     QString m_reportPath;
     QString m_resumePath;
     QHash<QString, QString> m_sha256; // of each file the plan sends

@@ -46,23 +46,31 @@ QJsonObject interfaceJson(const DiscoveryInterface &interface)
 }
 } // namespace
 
-DiscoverCommand::DiscoverCommand(AppContext &context, const Invocation &invocation,
-                                 CliOutput &output, QObject *parent)
-    : CliCommand(context, invocation, output, parent)
+CommandDeclaration DiscoverCommand::declaration()
 {
-    result().insert(QStringLiteral("timeoutMs"), invocation.timeoutMs.value_or(kDefaultTimeoutMs));
-    for (const char *list : {"interfaces", "devices", "conflicts"})
-        result().insert(QLatin1String(list), QJsonArray());
-    for (const char *count : {"repliesReceived", "repliesIgnored", "lastReplyMs"})
-        result().insert(QLatin1String(count), 0);
+    return Declare<DiscoverCommand>(
+               QStringLiteral("discover"), {},
+               QStringLiteral("Find the devices on the segments of this host: the query is "
+                              "broadcast on every\n"
+                              "up interface (or those named) and replies are collected for 2 s."))
+        .names({QStringLiteral("--interface")}, QStringLiteral("NAME"),
+               QStringLiteral("an interface name"), &DiscoverCommand::m_interfaceNames,
+               QStringLiteral("only this interface; repeated, or names separated by commas"))
+        .seconds({QStringLiteral("--timeout")}, &DiscoverCommand::m_timeoutMs,
+                 QStringLiteral("how long replies are collected"));
 }
 
 void DiscoverCommand::start()
 {
+    result().insert(QStringLiteral("timeoutMs"), m_timeoutMs.value_or(kDefaultTimeoutMs));
+    for (const char *list : {"interfaces", "devices", "conflicts"})
+        result().insert(QLatin1String(list), QJsonArray());
+    for (const char *count : {"repliesReceived", "repliesIgnored", "lastReplyMs"})
+        result().insert(QLatin1String(count), 0);
     DiscoveryOptions options;
     options.port = context().ports.query;
-    options.timeoutMs = invocation().timeoutMs.value_or(kDefaultTimeoutMs);
-    options.interfaceNames = invocation().interfaces;
+    options.timeoutMs = m_timeoutMs.value_or(kDefaultTimeoutMs);
+    options.interfaceNames = m_interfaceNames;
     m_discovery = new DeviceDiscovery(this);
     connect(m_discovery, &DeviceDiscovery::finished, this, &DiscoverCommand::report);
     try {

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "cli/CliCommand.h"
+#include "cli/CommandDeclaration.h"
+
+#include <QStringList>
+#include <optional>
 
 class DeviceDiscovery;
 
@@ -10,12 +13,15 @@ class DeviceDiscovery;
 class DiscoverCommand : public CliCommand {
     Q_OBJECT
 public:
-    DiscoverCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                    QObject *parent = nullptr);
+    using CliCommand::CliCommand;
+    static CommandDeclaration declaration();
     void start() override;
 
 private:
     void report();
+
+    QStringList m_interfaceNames; // none: every up interface
+    std::optional<int> m_timeoutMs;
 
     DeviceDiscovery *m_discovery = nullptr;
 };

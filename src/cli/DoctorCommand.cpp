@@ -30,14 +30,30 @@ QJsonObject subnetJson(const QList<LocalInterface> &all, const QHostAddress &add
 }
 } // namespace
 
-DoctorCommand::DoctorCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                             QObject *parent)
-    : CliCommand(context, invocation, output, parent)
+DoctorCommand::DoctorCommand(AppContext &context, CliOutput &output, QObject *parent)
+    : CliCommand(context, output, parent)
 {
     for (const char *field : {"icmp", "firewall", "newAddress", "device"})
         result().insert(QLatin1String(field), QJsonValue());
     result().insert(QStringLiteral("interfaces"), QJsonArray());
     result().insert(QStringLiteral("findings"), QJsonArray());
+}
+
+CommandDeclaration DoctorCommand::declaration()
+{
+    return Declare<DoctorCommand>(
+               QStringLiteral("doctor"), {},
+               QStringLiteral(
+                   "Say why a device may not be found or reached: interfaces and subnets, a new\n"
+                   "address outside them or already in use, ICMP permission, firewall rules."))
+        .text({QStringLiteral("--new-address")}, QStringLiteral("IP"), &DoctorCommand::m_newAddress,
+              QStringLiteral("an address a device is to be given: its subnet, and whether "
+                             "something answers it already"))
+        .text({QStringLiteral("--device")}, QStringLiteral("IP"), &DoctorCommand::m_device,
+              QStringLiteral("a device's address: its subnet, and whether it answers pings and "
+                             "the query"))
+        .seconds({QStringLiteral("--timeout")}, &DoctorCommand::m_timeoutMs,
+                 QStringLiteral("how long the device's reply to the query is awaited"));
 }
 
 void DoctorCommand::add(const QList<Diagnosis::Finding> &findings)
@@ -51,13 +67,13 @@ void DoctorCommand::start()
     std::optional<QHostAddress> newAddress;
     std::optional<QHostAddress> device;
     // A new address is held to the rule that assign keeps.
-    if (const QString &text = invocation().newAddress; !text.isEmpty()) {
+    if (const QString &text = m_newAddress; !text.isEmpty()) {
         const std::optional<quint32> value = checkedNewAddress(text);
         if (!value)
             return;
         newAddress = QHostAddress(*value);
     }
-    if (const QString &text = invocation().device; !text.isEmpty()) {
+    if (const QString &text = m_device; !text.isEmpty()) {
         const std::optional<QString> checked = checkedAddress(text);
         if (!checked)
             return;
@@ -183,8 +199,8 @@ void DoctorCommand::checkNewAddress(const QHostAddress &address)
 void DoctorCommand::checkDevice(const QHostAddress &address)
 {
     ping(address, [this, address](std::optional<bool> answersPing) {
-        m_query = new DeviceQuery(context().ports.query,
-                                  invocation().timeoutMs.value_or(kQueryTimeoutMs), this);
+        m_query =
+            new DeviceQuery(context().ports.query, m_timeoutMs.value_or(kQueryTimeoutMs), this);
         m_query->prepareSocket();
         auto conclude = [this, address, answersPing](std::optional<bool> answersQuery,
                                                      const QString &hardwareAddress) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/CliCommand.h"
+#include "cli/CommandDeclaration.h"
 #include "core/host/Diagnosis.h"
 #include "core/host/LocalInterfaces.h"
 
@@ -20,8 +20,8 @@ class PingSeries;
 class DoctorCommand : public CliCommand {
     Q_OBJECT
 public:
-    DoctorCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                  QObject *parent = nullptr);
+    DoctorCommand(AppContext &context, CliOutput &output, QObject *parent = nullptr);
+    static CommandDeclaration declaration();
     void start() override;
 
 private:
@@ -35,6 +35,9 @@ private:
     void add(const QList<Diagnosis::Finding> &findings);
     void report();
 
+    QString m_newAddress; // empty when not asked about
+    QString m_device;
+    std::optional<int> m_timeoutMs;
     QList<LocalInterface> m_interfaces;
     bool m_canPing = false;
     QList<Step> m_steps;

@@ -12,21 +12,57 @@
 #include <QFileInfo>
 #include <QJsonValue>
 
-LoadCommand::LoadCommand(Kind kind, AppContext &context, const Invocation &invocation,
-                         CliOutput &output, QObject *parent)
-    : CliCommand(context, invocation, output, parent), m_kind(kind)
+LoadCommand::LoadCommand(Kind kind, AppContext &context, CliOutput &output, QObject *parent)
+    : CliCommand(context, output, parent), m_kind(kind)
 {
+    // Firmware: empty is the infobase's first entry.
+    if (kind == Kind::WebPages)
+        m_destination = QStringLiteral("WEB6");
     for (const char *field : {"address", "file", "destination", "deviceFileName"})
         result().insert(QLatin1String(field), QJsonValue());
     result().insert(QStringLiteral("bytes"), QJsonValue());
     result().insert(QStringLiteral("sent"), 0);
 }
 
+CommandDeclaration LoadCommand::firmwareDeclaration()
+{
+    return Declare<LoadCommand>(
+               QStringLiteral("load-firmware"), {QStringLiteral("IP"), QStringLiteral("FILE")},
+               QStringLiteral(
+                   "Send a firmware image by TFTP. NAME is a display name of the product infobase\n"
+                   "(default: its first entry); --create-infobase (or --yes) lets a missing\n"
+                   "infobase be replaced by the default one."))
+        .madeBy([](AppContext &context, CliOutput &output) {
+            return std::make_unique<LoadCommand>(Kind::Firmware, context, output);
+        })
+        .text({QStringLiteral("--destination")}, QStringLiteral("NAME"),
+              &LoadCommand::m_destination, QStringLiteral("a display name of the product infobase"))
+        .flag({QStringLiteral("--create-infobase")}, &LoadCommand::m_createInfobase,
+              QStringLiteral("let a missing infobase be replaced by the default one"))
+        .answersYes(QStringLiteral("as --create-infobase"))
+        .seconds({QStringLiteral("--timeout")}, &LoadCommand::m_timeoutMs,
+                 QStringLiteral("how long the whole transfer may take"));
+}
+
+CommandDeclaration LoadCommand::webPagesDeclaration()
+{
+    return Declare<LoadCommand>(
+               QStringLiteral("load-web"), {QStringLiteral("IP"), QStringLiteral("FILE")},
+               QStringLiteral(
+                   "Send a web page archive by TFTP into a web directory (default WEB6)."))
+        .madeBy([](AppContext &context, CliOutput &output) {
+            return std::make_unique<LoadCommand>(Kind::WebPages, context, output);
+        })
+        .text({QStringLiteral("--destination")}, QStringLiteral("WEB1..WEB6"),
+              &LoadCommand::m_destination, QStringLiteral("the web directory"))
+        .seconds({QStringLiteral("--timeout")}, &LoadCommand::m_timeoutMs,
+                 QStringLiteral("how long the whole transfer may take"));
+}
+
 std::optional<QString> LoadCommand::deviceFileName()
 {
     if (m_kind == Kind::WebPages) {
-        const QString directory =
-            invocation().destination.value_or(QStringLiteral("WEB6")).trimmed();
+        const QString directory = m_destination.trimmed();
         result().insert(QStringLiteral("destination"), directory);
         if (directory.isEmpty()) {
             finish(ExitCode::BadInput, QStringLiteral("Web Directory must be specified\r\n"
@@ -36,8 +72,7 @@ std::optional<QString> LoadCommand::deviceFileName()
         return directory;
     }
     const FirmwareDestination resolved = resolveFirmwareDestination(
-        context().settings, context().paths, invocation().destination.value_or(QString()),
-        invocation().createInfobase || invocation().yes);
+        context().settings, context().paths, m_destination, m_createInfobase || answersYes());
     result().insert(QStringLiteral("destination"), resolved.destination);
     switch (resolved.problem) {
     case FirmwareDestination::Problem::None:
@@ -62,10 +97,10 @@ std::optional<QString> LoadCommand::deviceFileName()
 
 void LoadCommand::start()
 {
-    const std::optional<QString> address = checkedAddress(invocation().operands.at(0));
+    const std::optional<QString> address = checkedAddress(operand(0));
     if (!address)
         return;
-    const QString source = QFileInfo(invocation().operands.at(1).trimmed()).absoluteFilePath();
+    const QString source = QFileInfo(operand(1).trimmed()).absoluteFilePath();
     result().insert(QStringLiteral("address"), *address);
     result().insert(QStringLiteral("file"), source);
     try {
@@ -74,8 +109,8 @@ void LoadCommand::start()
             return;
         result().insert(QStringLiteral("deviceFileName"), *name);
         TftpTransferOptions options = tftpTransferOptions(context());
-        if (invocation().timeoutMs)
-            options.timeoutMs = *invocation().timeoutMs;
+        if (m_timeoutMs)
+            options.timeoutMs = *m_timeoutMs;
         // An error packet ends the device's session: waiting for the time-out
         // would only hide its code and text behind a time-out.
         options.endOnDeviceError = true;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "cli/CliCommand.h"
+#include "cli/CommandDeclaration.h"
+#include "core/support/Failure.h"
 
 #include <optional>
 
@@ -11,13 +12,15 @@ struct TransferResult;
 // Load Firmware and Load WebPages dialogs, with the destination as a flag.
 // Firmware: --destination is a display name of the product infobase (its
 // first entry when not given). Web pages: --destination is the web directory
-// itself (WEB6 when not given).
+// itself (WEB6 when not given). One class for both commands: they differ in
+// the destination alone.
 class LoadCommand : public CliCommand {
     Q_OBJECT
 public:
     enum class Kind { Firmware, WebPages };
-    LoadCommand(Kind kind, AppContext &context, const Invocation &invocation, CliOutput &output,
-                QObject *parent = nullptr);
+    LoadCommand(Kind kind, AppContext &context, CliOutput &output, QObject *parent = nullptr);
+    static CommandDeclaration firmwareDeclaration();
+    static CommandDeclaration webPagesDeclaration();
     void start() override;
 
 private:
@@ -27,5 +30,8 @@ private:
     void transferFinished(const TransferResult &transfer);
 
     Kind m_kind;
+    QString m_destination;
+    bool m_createInfobase = false;
+    std::optional<int> m_timeoutMs;
     TftpTransfer *m_transfer = nullptr;
 };

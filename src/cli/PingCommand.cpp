@@ -9,19 +9,26 @@
 #include <QJsonArray>
 #include <QJsonValue>
 
-PingCommand::PingCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                         QObject *parent)
-    : CliCommand(context, invocation, output, parent)
+PingCommand::PingCommand(AppContext &context, CliOutput &output, QObject *parent)
+    : CliCommand(context, output, parent)
 {
     result().insert(QStringLiteral("address"), QJsonValue());
-    result().insert(QStringLiteral("count"), invocation.count);
     result().insert(QStringLiteral("replies"), QJsonArray());
     result().insert(QStringLiteral("timeouts"), 0);
 }
 
+CommandDeclaration PingCommand::declaration()
+{
+    return Declare<PingCommand>(QStringLiteral("ping"), {QStringLiteral("IP")},
+                                QStringLiteral("Ping IP until N replies or N time-outs (N = 4)."))
+        .count({QStringLiteral("-c"), QStringLiteral("--count")}, QStringLiteral("N"), 1, 10000,
+               &PingCommand::m_count, QStringLiteral("the replies, or time-outs, that end it"));
+}
+
 void PingCommand::start()
 {
-    const std::optional<QString> address = checkedAddress(invocation().operands.at(0));
+    result().insert(QStringLiteral("count"), m_count);
+    const std::optional<QString> address = checkedAddress(operand(0));
     if (!address)
         return;
     result().insert(QStringLiteral("address"), *address);
@@ -47,7 +54,7 @@ void PingCommand::start()
                               .arg(result().value(QStringLiteral("address")).toString()));
     });
     try {
-        m_series->start(*address, invocation().count, invocation().count);
+        m_series->start(*address, m_count, m_count);
     } catch (const Failure &failure) {
         fail(failure);
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/CliCommand.h"
+#include "cli/CommandDeclaration.h"
 
 class PingSeries;
 
@@ -10,10 +10,11 @@ class PingSeries;
 class PingCommand : public CliCommand {
     Q_OBJECT
 public:
-    PingCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                QObject *parent = nullptr);
+    PingCommand(AppContext &context, CliOutput &output, QObject *parent = nullptr);
+    static CommandDeclaration declaration();
     void start() override;
 
 private:
+    int m_count = 4;
     PingSeries *m_series = nullptr;
 };

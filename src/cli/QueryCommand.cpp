@@ -8,9 +8,8 @@
 
 #include <QJsonValue>
 
-QueryCommand::QueryCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                           QObject *parent)
-    : CliCommand(context, invocation, output, parent)
+QueryCommand::QueryCommand(AppContext &context, CliOutput &output, QObject *parent)
+    : CliCommand(context, output, parent)
 {
     for (const char *field :
          {"address", "hardwareAddress", "firmwareVersion", "firmwareType", "deviceType"})
@@ -19,18 +18,26 @@ QueryCommand::QueryCommand(AppContext &context, const Invocation &invocation, Cl
     result().insert(QStringLiteral("replyBytes"), QJsonValue());
 }
 
+CommandDeclaration QueryCommand::declaration()
+{
+    return Declare<QueryCommand>(QStringLiteral("query"), {QStringLiteral("IP")},
+                                 QStringLiteral("Read the identity of the device at IP "
+                                                "(time-out 10 s)."))
+        .seconds({QStringLiteral("--timeout")}, &QueryCommand::m_timeoutMs,
+                 QStringLiteral("how long the reply is awaited"));
+}
+
 void QueryCommand::start()
 {
-    const std::optional<QString> address = checkedAddress(invocation().operands.at(0));
+    const std::optional<QString> address = checkedAddress(operand(0));
     if (!address)
         return;
     m_address = *address;
     result().insert(QStringLiteral("address"), m_address);
     if (!prepare())
         return;
-    m_query =
-        new DeviceQuery(context().ports.query,
-                        invocation().timeoutMs.value_or(context().intervals.queryTimeoutMs), this);
+    m_query = new DeviceQuery(context().ports.query,
+                              m_timeoutMs.value_or(context().intervals.queryTimeoutMs), this);
     m_query->prepareSocket();
     connect(m_query, &DeviceQuery::replyReceived, this, &QueryCommand::onReply);
     connect(m_query, &DeviceQuery::timedOut, this, [this] {

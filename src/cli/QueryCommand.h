@@ -1,7 +1,9 @@
 #pragma once
 
-#include "cli/CliCommand.h"
+#include "cli/CommandDeclaration.h"
 #include "core/device/DeviceProtocol.h"
+
+#include <optional>
 
 class DeviceQuery;
 
@@ -10,8 +12,8 @@ class DeviceQuery;
 class QueryCommand : public CliCommand {
     Q_OBJECT
 public:
-    QueryCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                 QObject *parent = nullptr);
+    QueryCommand(AppContext &context, CliOutput &output, QObject *parent = nullptr);
+    static CommandDeclaration declaration();
     void start() override;
 
 protected:
@@ -20,6 +22,8 @@ protected:
     // The reply has been written out; the default ends with success.
     virtual void replied(const DecodedReply &identity);
     QString address() const { return m_address; }
+
+    std::optional<int> m_timeoutMs;
 
 private:
     void onReply(const DecodedReply &identity);

@@ -10,17 +10,29 @@
 
 #include <QJsonValue>
 
-SaveCommand::SaveCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                         QObject *parent)
-    : QueryCommand(context, invocation, output, parent)
+SaveCommand::SaveCommand(AppContext &context, CliOutput &output, QObject *parent)
+    : QueryCommand(context, output, parent)
 {
     result().insert(QStringLiteral("file"), QJsonValue());
     result().insert(QStringLiteral("outcome"), QJsonValue());
 }
 
+CommandDeclaration SaveCommand::declaration()
+{
+    return Declare<SaveCommand>(
+               QStringLiteral("save"), {QStringLiteral("IP")},
+               QStringLiteral(
+                   "Query the device and store its record in the device data file (default: the\n"
+                   "file of the settings); a record with the same IP address is replaced."))
+        .text({QStringLiteral("--file")}, QStringLiteral("PATH"), &SaveCommand::m_file,
+              QStringLiteral("the device data file"))
+        .seconds({QStringLiteral("--timeout")}, &SaveCommand::m_timeoutMs,
+                 QStringLiteral("how long the reply is awaited"));
+}
+
 bool SaveCommand::prepare()
 {
-    const DataFilePath chosen = chooseDataFile(context().settings, invocation().file);
+    const DataFilePath chosen = chooseDataFile(context().settings, m_file);
     m_path = chosen.path;
     if (!m_path.isEmpty())
         result().insert(QStringLiteral("file"), m_path);

@@ -9,13 +9,14 @@
 class SaveCommand : public QueryCommand {
     Q_OBJECT
 public:
-    SaveCommand(AppContext &context, const Invocation &invocation, CliOutput &output,
-                QObject *parent = nullptr);
+    SaveCommand(AppContext &context, CliOutput &output, QObject *parent = nullptr);
+    static CommandDeclaration declaration();
 
 protected:
     bool prepare() override;
     void replied(const DecodedReply &identity) override;
 
 private:
+    QString m_file; // --file: stands for the Save As dialog
     QString m_path;
 };

@@ -1,7 +1,9 @@
+#include "cli/CommandLine.h"
 #include "CliRunner.h"
 #include "LoopbackPeer.h"
 #include "SimulatorFixture.h"
 #include "TestContext.h"
+#include "cli/CommandRegistry.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -14,6 +16,8 @@ class CommandLineTest : public QObject {
 private Q_SLOTS:
     void usageAndExitStatus_data();
     void usageAndExitStatus();
+    void outputFlagsHoldAfterABadOption();
+    void declarationsAgreeWithEachOtherAndTheDocs();
     void queryDocumentHasTheDocumentedFields();
     void saveAppendsThenReplacesAndRemembersTheFile();
 };
@@ -32,10 +36,17 @@ void CommandLineTest::usageAndExitStatus_data()
     };
     row("help", {"--help"}, 0, "Exit status:");
     row("help command", {"help"}, 0, "Usage: cfgutil");
+    row("help of one command", {"ping", "--help"}, 0, "Usage: cfgutil ping IP");
+    row("help command of one command", {"help", "save"}, 0, "Usage: cfgutil save IP");
+    row("help after a bad option", {"save", "--bogus", "-h"}, 0, "Usage: cfgutil save IP");
+    row("help of no command", {"frob", "--help"}, 0, "Exit status:");
     row("no command", {}, 2, "No command given");
     row("unknown command", {"frob"}, 2, "Unknown command \"frob\"");
     row("operand missing", {"query"}, 2, "Usage: cfgutil query IP");
     row("operand too many", {"query", "10.0.0.5", "5"}, 2, "Usage: cfgutil query IP");
+    // One line, and the way to the command's own help.
+    row("usage of a long synopsis", {"commission"}, 2,
+        "[--file PATH] [--create-infobase] (see cfgutil commission --help)");
     row("address out of range", {"query", "300.1.1.1"}, 2, "Invalid range for IP address!");
     row("address not dotted", {"ping", "device-1"}, 2, "Invalid range for IP address!");
     row("address incomplete", {"query", "1.2.3"}, 2, "incomplete: 3 of 4 numbers");
@@ -50,6 +61,15 @@ void CommandLineTest::usageAndExitStatus_data()
     row("option of another command", {"ping", "127.0.0.1", "--destination", "x"}, 2,
         "ping does not take --destination");
     row("count zero", {"ping", "127.0.0.1", "-c", "0"}, 2, "-c needs a count");
+    // Messages name an option by its first name, whichever was given.
+    row("count by its long name", {"ping", "127.0.0.1", "--count=0"}, 2, "-c needs a count");
+    row("count attached", {"ping", "127.0.0.1", "-c0"}, 2, "-c needs a count");
+    row("count attached, not a number", {"ping", "127.0.0.1", "-cx"}, 2, "-c needs a count");
+    row("count at the end", {"ping", "127.0.0.1", "--count"}, 2, "-c needs a value");
+    row("alias of an option the command lacks", {"query", "127.0.0.1", "-y"}, 2,
+        "query does not take --yes");
+    row("flag of a command given a value", {"assign", "10.0.0.5", "02-00-00-14-01-18", "--force=1"},
+        2, "--force takes no value");
     row("time-out not a number", {"discover", "--timeout", "soon"}, 2, "--timeout needs seconds");
     row("value missing", {"discover", "--timeout"}, 2, "--timeout needs a value");
     row("flag given a value", {"query", "127.0.0.1", "--json=yes"}, 2, "--json takes no value");
@@ -57,6 +77,7 @@ void CommandLineTest::usageAndExitStatus_data()
     row("help as a file name", {"save", "127.0.0.1", "--file", "-h", "--timeout", "0.2"}, 1,
         "Query timeout to the device!");
     row("json after --", {"query", "--", "--json"}, 2, "Invalid range for IP address!");
+    row("a lone dash is an operand", {"query", "-"}, 2, "Invalid range for IP address!");
     row("interface list naming none", {"discover", "--interface", " , "}, 2,
         "--interface needs an interface name");
     row("interface list with a blank name", {"discover", "--interface", " ,cfgtest-none0"}, 3,
@@ -72,6 +93,9 @@ void CommandLineTest::usageAndExitStatus_data()
         "Did not find the Destination File selected 'Nope'");
     row("infobase missing asks for the flag", {"load-firmware", "127.0.0.1", "%dir/fw.rom"}, 2,
         "--create-infobase", QStringLiteral("Missing.txt"));
+    row("infobase missing, -y answers",
+        {"load-firmware", "127.0.0.1", "%dir/fw.rom", "-y", "--timeout", "0.3"}, 1,
+        "Download timeout to the device!", QStringLiteral("Missing.txt"));
     row("save without a data file", {"save", "127.0.0.1"}, 2, "--file PATH");
     row("save into a missing folder", {"save", "127.0.0.1", "--file", "%dir/none/d.txt"}, 2,
         "Path not found!");
@@ -121,9 +145,58 @@ void CommandLineTest::usageAndExitStatus()
         QVERIFY2(result.out.isEmpty(), result.out.constData());
         const CliResult json = runCli(tc.context, QStringList{"--json"} + arguments);
         QCOMPARE(json.json().value("exitCode").toInt(), exitCode);
+        // Named whenever it was given, also when its options could not be read.
+        const QString given = arguments.value(0);
+        QCOMPARE(json.json().value("command").toString(), findCommand(given) ? given : QString());
         QVERIFY(!json.json().value("error").toString().isEmpty());
         if (refusing) // the device's words are in "messages" too
             QCOMPARE(json.json().value("messages").toArray().at(0)["text"].toString(), says);
+    }
+}
+
+void CommandLineTest::outputFlagsHoldAfterABadOption()
+{
+    TestContext tc;
+    const QList<QStringList> lines = {{"ping", "127.0.0.1", "--destination", "x", "--json"},
+                                      {"ping", "127.0.0.1", "-c", "0", "--json"},
+                                      {"query", "127.0.0.1", "--bogus=1", "--json"}};
+    for (const QStringList &arguments : lines) {
+        const CliResult result = runCli(tc.context, arguments);
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.json().value("exitCode").toInt() == 2, result.out.constData());
+    }
+}
+
+void CommandLineTest::declarationsAgreeWithEachOtherAndTheDocs()
+{
+    QFile docs(QStringLiteral(CFG_CLI_DOCS));
+    QVERIFY(docs.open(QIODevice::ReadOnly));
+    const QString documented = QString::fromUtf8(docs.readAll()).simplified();
+    TestContext tc;
+    // An option's name is read before the command is known: it must mean the
+    // same in every command, and no command may take a flag of every command.
+    QHash<QString, QPair<QString, bool>> meaning;
+    for (const GlobalOption &global : globalOptions())
+        for (const QString &name : global.names)
+            meaning.insert(name, {QStringLiteral("every command"), false});
+    QSet<QString> commands;
+    for (const CommandDeclaration &command : registeredCommands()) {
+        QVERIFY2(!commands.contains(command.name), qPrintable(command.name));
+        commands.insert(command.name);
+        QVERIFY2(documented.contains(QStringLiteral("cfgutil ") + command.synopsis()),
+                 qPrintable(command.synopsis()));
+        const CliResult help = runCli(tc.context, {command.name, "--help"});
+        QCOMPARE(help.exitCode, 0);
+        QVERIFY(help.out.startsWith(("Usage: cfgutil " + command.name + ' ').toUtf8()));
+        for (const OptionDeclaration &option : command.options) {
+            QVERIFY2(help.out.contains(option.names.join(", ").toUtf8()), help.out.constData());
+            for (const QString &name : option.names) {
+                const QPair<QString, bool> means{option.names.first(), option.takesValue()};
+                QVERIFY2(meaning.value(name, means) == means,
+                         qPrintable(command.name + QLatin1Char(' ') + name));
+                meaning.insert(name, means);
+            }
+        }
     }
 }
 
