@@ -15,19 +15,9 @@ int hexDigitValue(QChar c)
     return 0;
 }
 
-quint8 octetValue(const QString &octet)
-{
-    long long value = 0;
-    if (!readSignedDecimal(octet, &value))
-        throw Failure(
-            FailureNumber::TypeMismatch,
-            QStringLiteral("Type mismatch: IP address part \"%1\" is not a number").arg(octet));
-    if (value < 0 || value > 255)
-        throw Failure(
-            FailureNumber::InvalidArgument,
-            QStringLiteral("Invalid argument: IP address part \"%1\" is out of range").arg(octet));
-    return quint8(value);
-}
+// As the IP-SETUP datagram takes the typed address: the fourth number runs
+// to the end of the text, and a negative one is out of range.
+constexpr DottedRules kDatagramAddress{.restInFourth = true, .negativeOutOfRange = true};
 
 } // namespace
 
@@ -40,16 +30,27 @@ quint8 HexPairToByte(const QString &text)
 
 std::array<quint8, 4> IpTextToBytes(const QString &text)
 {
-    const qsizetype p1 = text.indexOf(QLatin1Char('.'));
-    const qsizetype p2 = p1 < 0 ? -1 : text.indexOf(QLatin1Char('.'), p1 + 1);
-    const qsizetype p3 = p2 < 0 ? -1 : text.indexOf(QLatin1Char('.'), p2 + 1);
-    if (p3 < 0)
+    using Fault = DottedText::Fault;
+    const DottedText read = readDotted(text, kDatagramAddress);
+    switch (read.fault) {
+    case Fault::None:
+        return {quint8(read.values[0]), quint8(read.values[1]), quint8(read.values[2]),
+                quint8(read.values[3])};
+    case Fault::NotANumber:
+        throw Failure(
+            FailureNumber::TypeMismatch,
+            QStringLiteral("Type mismatch: IP address part \"%1\" is not a number").arg(read.part));
+    case Fault::OutOfRange:
+        throw Failure(FailureNumber::InvalidArgument,
+                      QStringLiteral("Invalid argument: IP address part \"%1\" is out of range")
+                          .arg(read.part));
+    default:
+        // Fewer than three "." (a text with more has a fourth number).
         throw Failure(FailureNumber::InvalidArgument,
                       QStringLiteral("Invalid argument: IP address \"%1\" has fewer than four "
                                      "parts")
                           .arg(text));
-    return {octetValue(text.left(p1)), octetValue(text.mid(p1 + 1, p2 - p1 - 1)),
-            octetValue(text.mid(p2 + 1, p3 - p2 - 1)), octetValue(text.mid(p3 + 1))};
+    }
 }
 
 QString BroadcastAddressText(const QString &ipText)

@@ -1,9 +1,9 @@
 #include "core/net/UdpSocketControl.h"
 
+#include "core/support/AddressChecks.h"
 #include "core/support/Failure.h"
 
 #include <QNetworkDatagram>
-#include <QStringList>
 #include <QUdpSocket>
 
 namespace {
@@ -13,18 +13,10 @@ constexpr qint64 kMaxDatagram = 65536;
 
 QHostAddress parseDottedAddress(const QString &text)
 {
-    const QStringList parts = text.trimmed().split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return {};
-    quint32 value = 0;
-    for (const QString &part : parts) {
-        bool ok = false;
-        const int octet = part.trimmed().toInt(&ok, 10);
-        if (!ok || octet < 0 || octet > 255)
-            return {};
-        value = (value << 8) | quint32(octet);
-    }
-    return QHostAddress(value);
+    // Blanks, signs and leading zeros inside the parts are allowed.
+    constexpr DottedRules kHostAddress{.negativeOutOfRange = true};
+    const DottedText read = readDotted(text, kHostAddress);
+    return read.ok() ? QHostAddress(read.address()) : QHostAddress();
 }
 
 UdpSocketControl::UdpSocketControl(QObject *parent) : QObject(parent) {}

@@ -67,6 +67,11 @@ void IpSetupTest::conversions_data()
         {"ip", "10.0.0.5.1", "fail 13"},
         {"ip", "1a.0.0.300", "fail 13"}, // the first bad octet decides
         {"ip", "10.0.0.0000000000000000077", "0A00004D"},
+        {"ip", "+10 . 0.0.-0", "0A000000"},
+        {"ip", "10.0.0.1.", "fail 13"}, // the fourth part runs to the end
+        {"ip", "10.0.0.99999999999999999999", "fail 5"},
+        {"ip", "10.-1.0.x", "fail 5"},
+        {"ip", "", "fail 5"},
         {"broadcast", "10.1.2.3", "10.1.2.255"},
         {"broadcast", " 010.1.02.7", " 010.1.02.255"},
         {"tail", "02-00-00-14-01-18", "0118"},
@@ -85,6 +90,8 @@ void IpSetupTest::conversions_data()
         {"typed", " 10 . 0.0.+1", "10.0.0.1"},
         {"typed", "10.0.0.-1", "refused: number 4 (-1) is negative"},
         {"typed", "10.0.0.0000000000000000077", "refused: leading zeros"},
+        {"typed", "-1.0.0.300", "refused: number 4 (300) is above 255"}, // shape first
+        {"typed", "240.0.0.1", "240.0.0.1"},
         {"use", "0.0.0.0", "refused: this network"},
         {"use", "127.0.0.5", "refused: loopback"},
         {"use", "224.0.0.1", "refused: multicast"},

@@ -43,6 +43,8 @@ private Q_SLOTS:
     void datagramDuringNestedLoopAfterReconnectIsRaised();
     void refusesWhatItCannotDo_data();
     void refusesWhatItCannotDo();
+    void readsTheHostAddress_data();
+    void readsTheHostAddress();
 };
 
 void UdpSocketControlTest::connectEventComesThroughTheEventLoop_data()
@@ -265,6 +267,39 @@ void UdpSocketControlTest::refusesWhatItCannotDo()
     QVERIFY(!control.isConnected());
     QCOMPARE(control.state(), 0);
     QCOMPARE(failureOf([&] { control.send("x"); }), FailureNumber::SocketNotConnected);
+}
+
+void UdpSocketControlTest::readsTheHostAddress_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("address"); // empty: refused
+    QTest::newRow("blanks around") << " 127.0.0.1 "
+                                   << "127.0.0.1";
+    QTest::newRow("blanks inside, signs, zeros") << "+127 . 000.-0.01"
+                                                 << "127.0.0.1";
+    QTest::newRow("zeros before a small number") << "127.0.0.0000000000000000000001"
+                                                 << "127.0.0.1";
+    QTest::newRow("negative") << "127.0.0.-1"
+                              << "";
+    QTest::newRow("five numbers") << "127.0.0.1.1"
+                                  << "";
+    QTest::newRow("three numbers") << "127.0.1"
+                                   << "";
+    QTest::newRow("empty number") << "127..0.1"
+                                  << "";
+    QTest::newRow("exponent") << "127.0.0.1e0"
+                              << "";
+    QTest::newRow("huge number") << "127.0.0.99999999999"
+                                 << "";
+    QTest::newRow("non-ASCII digit") << QString::fromUtf8("127.0.0.\u0661") << "";
+}
+
+void UdpSocketControlTest::readsTheHostAddress()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, address);
+    const QHostAddress read = parseDottedAddress(host);
+    QCOMPARE(read.isNull() ? QString() : read.toString(), address);
 }
 
 QObject *createUdpSocketControlTest()

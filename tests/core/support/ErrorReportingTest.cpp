@@ -104,6 +104,10 @@ void SupportTest::validIPAddress_data()
     QTest::newRow("exponent refused") << "1e2.0.0.1" << false;
     QTest::newRow("hex refused") << "0x10.0.0.1" << false;
     QTest::newRow("non-ASCII digits refused") << QString::fromUtf8("\u0661.0.0.1") << false;
+    QTest::newRow("leading zeros pass") << "010.0.0.01" << true;
+    QTest::newRow("signed first part at its bound") << "+239.0.0.1" << true;
+    QTest::newRow("non-breaking blank around a part")
+        << QString::fromUtf8("10.0.0.\u00A01") << true;
 }
 
 void SupportTest::validIPAddress()
