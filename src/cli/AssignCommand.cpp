@@ -12,6 +12,7 @@
 #include "core/session/AppContext.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/Failure.h"
+#include "core/support/SharedMessages.h"
 
 #include <QHostAddress>
 #include <QJsonArray>
@@ -24,7 +25,8 @@ constexpr int kProbeEchoes = 2;
 
 QString conversionFailed(const Failure &failure)
 {
-    return QStringLiteral("Failed in connecting socket: Error %1: %2")
+    return QStringLiteral("%1: Error %2: %3")
+        .arg(kFailedInConnectingLine)
         .arg(failure.number())
         .arg(failure.description());
 }
@@ -180,8 +182,7 @@ void AssignCommand::send()
                 result().insert(QStringLiteral("confirmed"), false);
                 finish(ExitCode::DeviceFailed,
                        verdict == AssignConfirmation::Verdict::Failed
-                           ? QStringLiteral("Assign IP Failed! No response from device! Verify "
-                                            "the IP and Hardware addresses and try again.")
+                           ? kAssignFailedTitle + QLatin1Char(' ') + kNoResponseText.simplified()
                            : QStringLiteral("Assign IP not confirmed: %1 replies to %2 echo "
                                             "requests")
                                  .arg(m_assignment->replies())
@@ -207,7 +208,7 @@ void AssignCommand::send()
             QStringLiteral("Uknown Host: %1. Please enter new address.").arg(outcome.detail));
     case IpSetupOutcome::Kind::SocketFailed:
         return finish(ExitCode::Environment,
-                      QStringLiteral("Could not create socket. (%1)").arg(outcome.detail));
+                      QStringLiteral("%1 (%2)").arg(kNoSocketText, outcome.detail));
     }
     output().line(
         QStringLiteral("IP-SETUP sent for %1 to the broadcast of %2").arg(m_hardware, m_address));
@@ -228,7 +229,7 @@ void AssignCommand::prove()
         result().insert(QStringLiteral("confirmed"), why.isEmpty());
         if (!why.isEmpty())
             return finish(ExitCode::DeviceFailed, QStringLiteral("Assign IP not proven: ") + why);
-        output().line(QStringLiteral("Assign IP successful!"));
+        output().line(kAssignSucceededText);
         finish(ExitCode::Done);
     });
     try {

@@ -138,7 +138,7 @@ void LoadCommand::connectTransfer()
             [this](qint64 sent, qint64 size) { output().progress(sent, size); });
     // The windows show "No Ack!" and go on waiting for a stray packet; so does this.
     connect(m_transfer, &TftpTransfer::notAcknowledged, this,
-            [this] { output().note(QStringLiteral("Transmit: No Ack!")); });
+            [this] { output().note(kTransmitTitle + QStringLiteral(": ") + kNoAckText); });
     connect(m_transfer, &TftpTransfer::failureTrapped, this,
             [this](const QString &place, const Failure &failure) {
                 output().error(QStringLiteral("%1: Error %2: %3")
@@ -164,12 +164,12 @@ void LoadCommand::transferFinished(const TransferResult &transfer)
     case TransferResult::Outcome::Succeeded:
         output().progress(transfer.bytes, transfer.bytes);
         output().endProgress();
-        output().line(QStringLiteral("File download successful!"));
+        output().line(kDownloadSucceededText);
         return finish(ExitCode::Done);
     case TransferResult::Outcome::TimedOut:
-        return finish(failed, QStringLiteral("Download timeout to the device!"));
+        return finish(failed, kDownloadTimeoutLine);
     case TransferResult::Outcome::Refused:
-        output().message(QStringLiteral("Error Condition"), transfer.deviceError());
+        output().message(kErrorTitle, transfer.deviceError());
         return finish(ExitCode::DeviceFailed);
     case TransferResult::Outcome::WriteRequestFailed:
         return finish(failed, QStringLiteral("Error sending UDP Write Request!"));

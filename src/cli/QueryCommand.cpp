@@ -5,6 +5,7 @@
 #include "core/device/DeviceQuery.h"
 #include "core/session/AppContext.h"
 #include "core/support/Failure.h"
+#include "core/support/SharedMessages.h"
 
 #include <QJsonValue>
 
@@ -40,11 +41,8 @@ void QueryCommand::start()
                               m_timeoutMs.value_or(context().intervals.queryTimeoutMs), this);
     m_query->prepareSocket();
     connect(m_query, &DeviceQuery::replyReceived, this, &QueryCommand::onReply);
-    connect(m_query, &DeviceQuery::timedOut, this, [this] {
-        finish(ExitCode::DeviceFailed,
-               QStringLiteral("Query timeout to the device!\r\nVerify the address or the\r\n"
-                              "connection and try again."));
-    });
+    connect(m_query, &DeviceQuery::timedOut, this,
+            [this] { finish(ExitCode::DeviceFailed, kQueryTimeoutText); });
     try {
         m_query->startQuery(m_address);
     } catch (const Failure &failure) {

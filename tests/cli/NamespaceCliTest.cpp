@@ -5,6 +5,7 @@
 
 #include "core/commission/CommissionReport.h"
 #include "core/host/LocalInterfaces.h"
+#include "core/support/SharedMessages.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -190,7 +191,7 @@ void NamespaceCliTest::assignIsProvenByTheQuery_data()
                                       << "02-00-00-14-01-18" << false << 0 << "";
     QTest::newRow("another device's tail")
         << "%50"
-        << "02-00-00-14-01-19" << false << 1 << "No response from device";
+        << "02-00-00-14-01-19" << false << 1 << kNoResponseText.simplified();
     QTest::newRow("another device ends alike")
         << "%50"
         << "02-00-00-99-01-18" << false << 2
@@ -372,8 +373,7 @@ void NamespaceCliTest::commissionStopsADeviceAtItsFirstFailure_data()
         << "the device refused the file: ";
     QTest::newRow("web pages never acknowledged")
         << QStringList{"--fault", "never-ack"} << "02-00-00-04-0B-00,,,pages.wpk"
-        << "failed at web pages"
-        << "Download timeout to the device!";
+        << "failed at web pages" << kDownloadTimeoutLine;
     QTest::newRow("no query reply") << QStringList{"--reply", "none"} << "02-00-00-04-0B-00,,,"
                                     << "failed at verify"
                                     << "no reply to the device query at";

@@ -6,6 +6,7 @@
 #include "core/device/DeviceQuery.h"
 #include "core/net/PingSeries.h"
 #include "core/support/Failure.h"
+#include "core/support/SharedMessages.h"
 
 namespace {
 // Two echo requests with no pause: a device that holds the address answers
@@ -291,7 +292,7 @@ void DeviceCommissioning::uploaded(const TransferResult &transfer)
     case TransferResult::Outcome::Succeeded:
         return comeBack();
     case TransferResult::Outcome::TimedOut:
-        return fail(withTrouble(QStringLiteral("Download timeout to the device!")));
+        return fail(withTrouble(kDownloadTimeoutLine));
     case TransferResult::Outcome::Refused:
         return fail(QStringLiteral("the device refused the file: ") + transfer.deviceError());
     case TransferResult::Outcome::WriteRequestFailed:

@@ -2,6 +2,7 @@
 
 #include "core/support/ErrorLog.h"
 #include "core/support/Prompts.h"
+#include "core/support/SharedMessages.h"
 
 void reportFailure(const QString &errorLog, Prompts *prompts, const QString &place,
                    const Failure &failure, TrapStyle style)
@@ -12,10 +13,10 @@ void reportFailure(const QString &errorLog, Prompts *prompts, const QString &pla
     QString text =
         QString::number(failure.number()) + QStringLiteral("\r\n") + failure.description();
     if (style == TrapStyle::Connecting)
-        text.prepend(QStringLiteral("Failed in connecting socket\r\n"));
+        text.prepend(kFailedInConnectingLine + QStringLiteral("\r\n"));
     const PromptIcon icon =
         style == TrapStyle::PlainNoIcon ? PromptIcon::None : PromptIcon::Critical;
-    prompts->message(QStringLiteral("Error Condition"), text, icon);
+    prompts->message(kErrorTitle, text, icon);
 }
 
 bool runTrapped(const QString &errorLog, Prompts *prompts, const QString &place,

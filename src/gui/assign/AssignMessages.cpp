@@ -4,6 +4,7 @@
 #include "core/session/AppContext.h"
 #include "core/support/ErrorTrap.h"
 #include "core/support/Prompts.h"
+#include "core/support/SharedMessages.h"
 
 void reportIpSetupFailure(AppContext &context, const IpSetupOutcome &outcome)
 {
@@ -17,13 +18,12 @@ void reportIpSetupFailure(AppContext &context, const IpSetupOutcome &outcome)
         return;
     case IpSetupOutcome::Kind::UnknownHost:
         // Word for word: the blank before the line break and the spelling included.
-        context.prompts->message(QStringLiteral("Error Condition"),
+        context.prompts->message(kErrorTitle,
                                  QStringLiteral("Uknown Host: \r\nPlease enter new address."),
                                  PromptIcon::Exclamation);
         return;
     case IpSetupOutcome::Kind::SocketFailed:
-        context.prompts->message(QStringLiteral("Winsock Error Condition"),
-                                 QStringLiteral("Could not create socket."),
+        context.prompts->message(QStringLiteral("Winsock Error Condition"), kNoSocketText,
                                  PromptIcon::Exclamation);
         return;
     }
@@ -31,14 +31,10 @@ void reportIpSetupFailure(AppContext &context, const IpSetupOutcome &outcome)
 
 void showAssignSucceeded(Prompts &prompts)
 {
-    prompts.message(QStringLiteral("Information"), QStringLiteral("Assign IP successful!"),
-                    PromptIcon::None);
+    prompts.message(kInformationTitle, kAssignSucceededText, PromptIcon::None);
 }
 
 void showAssignFailed(Prompts &prompts)
 {
-    prompts.message(QStringLiteral("Assign IP Failed!"),
-                    QStringLiteral("No response from device!\r\nVerify the IP and Hardware "
-                                   "\r\naddresses and try again."),
-                    PromptIcon::None);
+    prompts.message(kAssignFailedTitle, kNoResponseText, PromptIcon::None);
 }

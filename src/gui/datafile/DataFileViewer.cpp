@@ -6,6 +6,7 @@
 #include "core/support/ErrorTrap.h"
 #include "core/support/FileDialogLoop.h"
 #include "core/support/Prompts.h"
+#include "core/support/SharedMessages.h"
 #include "gui/datafile/DeviceGrid.h"
 #include "gui/shell/SystemLinePrinter.h"
 
@@ -102,7 +103,7 @@ void DataFileViewer::load()
         if (failure.number() != FailureNumber::FileNotFound &&
             failure.number() != FailureNumber::PathNotFound)
             return false;
-        prompts().message(QStringLiteral("Error Condition"),
+        prompts().message(kErrorTitle,
                           QStringLiteral("Database file ") + path +
                               QStringLiteral(" was not found!\r\nPlease select another file."),
                           PromptIcon::None);
@@ -169,7 +170,7 @@ void DataFileViewer::printDataFile()
     const QList<QStringList> pages = dataFilePrintout(m_currentPath, grdDeviceData->rowsInUse());
     if (m_printer && m_printer->printPages(pages))
         return;
-    prompts().message(QStringLiteral("Error Condition"),
+    prompts().message(kErrorTitle,
                       QStringLiteral("There was an error trying to print this file\r\n"
                                      "Verify the connection to your printer."),
                       PromptIcon::None);

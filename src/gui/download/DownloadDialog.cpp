@@ -22,8 +22,6 @@
 
 namespace {
 
-const QString kErrorTitle = QStringLiteral("Error Condition");
-
 // Failures of the file-handling clicks that have their own message.
 bool expectedFileFailure(Prompts &prompts, const Failure &failure)
 {
@@ -161,10 +159,8 @@ void DownloadDialog::connectTransfer()
                       m_texts.socketName + QStringLiteral("_DataArrival in ") + m_texts.caption,
                       failure, TrapStyle::LogOnly);
     });
-    connect(&m_transfer, &TftpTransfer::notAcknowledged, this, [this] {
-        prompts().message(QStringLiteral("Transmit"), QStringLiteral("No Ack!"),
-                          PromptIcon::Information);
-    });
+    connect(&m_transfer, &TftpTransfer::notAcknowledged, this,
+            [this] { prompts().message(kTransmitTitle, kNoAckText, PromptIcon::Information); });
     connect(&m_transfer, &TftpTransfer::dataPacketFailed, this, [this](int next) {
         prompts().message(kErrorTitle,
                           QStringLiteral("Error in sending data packet : ") +
@@ -172,15 +168,10 @@ void DownloadDialog::connectTransfer()
                               QStringLiteral("\r\nPlease cancel the download and try again."),
                           PromptIcon::Critical);
     });
-    connect(&m_transfer, &TftpTransfer::timedOut, this, [this] {
-        prompts().message(kErrorTitle,
-                          QStringLiteral("Download timeout to the device!\r\n"
-                                         "Cancel the file download\r\nand try again."),
-                          PromptIcon::None);
-    });
+    connect(&m_transfer, &TftpTransfer::timedOut, this,
+            [this] { prompts().message(kErrorTitle, kDownloadTimeoutText, PromptIcon::None); });
     connect(&m_transfer, &TftpTransfer::succeeded, this, [this] {
-        prompts().message(QStringLiteral("Information"),
-                          QStringLiteral("File download successful!"), PromptIcon::None);
+        prompts().message(kInformationTitle, kDownloadSucceededText, PromptIcon::None);
     });
     connect(&m_transfer, &TftpTransfer::progressed, m_progress, &TransferProgressBar::showSent);
 }

@@ -3,6 +3,7 @@
 #include "core/session/AppContext.h"
 #include "core/support/ErrorTrap.h"
 #include "core/support/Prompts.h"
+#include "core/support/SharedMessages.h"
 #include "gui/download/DownloadChoices.h"
 
 #include <QComboBox>
@@ -86,7 +87,7 @@ void LoadFirmwareDialog::loadDestinations()
 
 bool LoadFirmwareDialog::createInfobaseAsked(const QString &shownName)
 {
-    return prompts().message(QStringLiteral("Error Condition"),
+    return prompts().message(kErrorTitle,
                              QStringLiteral("'") + shownName +
                                  QStringLiteral("' specified\r\nin the INI file was not found!\r\n"
                                                 "Do you want a default file created?"),
@@ -98,7 +99,6 @@ std::optional<QString> LoadFirmwareDialog::deviceFileName()
     const FirmwareDestination found = lookUpFirmwareDestination(m_destinations, lastDestination());
     if (found.problem != FirmwareDestination::Problem::NotInInfobase)
         return found.deviceFileName;
-    prompts().message(QStringLiteral("Error Condition"), notInInfobaseMessage(found.destination),
-                      PromptIcon::None);
+    prompts().message(kErrorTitle, notInInfobaseMessage(found.destination), PromptIcon::None);
     return std::nullopt;
 }

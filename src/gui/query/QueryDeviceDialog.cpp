@@ -5,6 +5,7 @@
 #include "core/session/AppContext.h"
 #include "core/support/ErrorTrap.h"
 #include "core/support/Prompts.h"
+#include "core/support/SharedMessages.h"
 
 #include <QCloseEvent>
 #include <QFormLayout>
@@ -155,10 +156,7 @@ void QueryDeviceDialog::onReply(const DecodedReply &reply)
 
 void QueryDeviceDialog::onTimedOut()
 {
-    prompts().message(QStringLiteral("Error Condition"),
-                      QStringLiteral("Query timeout to the device!\r\nVerify the address or the\r\n"
-                                     "connection and try again."),
-                      PromptIcon::None);
+    prompts().message(kErrorTitle, kQueryTimeoutText, PromptIcon::None);
     txtIPAddress->setFocus();
 }
 

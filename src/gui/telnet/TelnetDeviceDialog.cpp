@@ -3,6 +3,7 @@
 #include "core/session/AppContext.h"
 #include "core/support/ErrorTrap.h"
 #include "core/support/Prompts.h"
+#include "core/support/SharedMessages.h"
 #include "gui/shell/ToolWidgets.h"
 
 #include <QCloseEvent>
@@ -74,11 +75,10 @@ void TelnetDeviceDialog::onTelnet()
     if (!ran || outcome == TelnetOutcome::Started)
         return;
     if (outcome == TelnetOutcome::TelnetNotFound)
-        prompts().message(QStringLiteral("Error Condition"), kTelnetNotFoundText, PromptIcon::None,
+        prompts().message(kErrorTitle, kTelnetNotFoundText, PromptIcon::None,
                           PromptButtons::OkCancel);
     else
-        prompts().message(QStringLiteral("Error Condition"), kNoTerminalText,
-                          PromptIcon::Exclamation);
+        prompts().message(kErrorTitle, kNoTerminalText, PromptIcon::Exclamation);
 }
 
 void TelnetDeviceDialog::onPortEnter()

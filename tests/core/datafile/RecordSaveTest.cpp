@@ -6,6 +6,7 @@
 #include "core/datafile/DataFileFormat.h"
 #include "core/datafile/DeviceRecordSave.h"
 #include "core/settings/IniFile.h"
+#include "core/support/SharedMessages.h"
 
 #include <QDir>
 #include <QTest>
@@ -92,8 +93,7 @@ void RecordSaveTest::pathNotFoundAsksAgain()
     t.prompts.choosePath(t.path("devices.txt"));
     QVERIFY(saveRecordToChosenFile(t.prompts, t.context.settings, trimmed()));
     QCOMPARE(t.prompts.count(), 3);
-    QCOMPARE(t.prompts.messageTexts(),
-             QStringList{QStringLiteral("Path not found!\r\nSpecify another path.")});
+    QCOMPARE(t.prompts.messageTexts(), QStringList{kPathNotFoundText});
     QCOMPARE(t.prompts.shown().at(2).kind, ScriptedPrompts::Shown::SaveFile);
     QCOMPARE(t.readFile("devices.txt"), recordLine(trimmed()));
     QVERIFY(!QDir(t.path("missing")).exists());

@@ -139,9 +139,8 @@ void SupportTest::wrongHardwareAddress()
     }
     QCOMPARE(t.prompts.count(), 1);
     const auto shown = t.prompts.messages().first();
-    QCOMPARE(shown.title, "Error Condition");
-    QCOMPARE(shown.text, QStringLiteral("Invalid Hardware Address for the target!\r\n"
-                                        "Please check the Hardware Address entered."));
+    QCOMPARE(shown.title, kErrorTitle);
+    QCOMPARE(shown.text, kWrongHardwareAddressText);
     QCOMPARE(shown.icon, PromptIcon::Exclamation);
 }
 
@@ -153,15 +152,23 @@ void SupportTest::sharedMessages()
     ShowPathNotFoundMessage(t.prompts);
     const auto shown = t.prompts.messages();
     QCOMPARE(shown.size(), 3);
-    QCOMPARE(shown[0].text, "Invalid range for IP address!\r\nPlease enter new address.");
+    QCOMPARE(shown[0].text, kInvalidIPAddressText);
     QCOMPARE(shown[0].icon, PromptIcon::Exclamation);
-    QCOMPARE(shown[1].text, "File not found!\r\nSelect another file.");
+    QCOMPARE(shown[1].text, kFileNotFoundText);
     QCOMPARE(shown[1].icon, PromptIcon::None);
-    QCOMPARE(shown[2].text, "Path not found!\r\nSpecify another path.");
+    QCOMPARE(shown[2].text, kPathNotFoundText);
     QCOMPARE(shown[2].icon, PromptIcon::None);
     for (const auto &s : shown) {
-        QCOMPARE(s.title, "Error Condition");
+        QCOMPARE(s.title, kErrorTitle);
         QCOMPARE(s.buttons, PromptButtons::Ok);
+    }
+    // Every shared text breaks its lines with a carriage return and a line feed.
+    for (const QString &text :
+         {kInvalidIPAddressText, kWrongHardwareAddressText, kFileNotFoundText, kPathNotFoundText,
+          kQueryTimeoutText, kDownloadTimeoutText, kNoResponseText}) {
+        QVERIFY2(text.contains(QStringLiteral("\r\n")), qPrintable(text));
+        QCOMPARE(text.count(QLatin1Char('\n')), text.count(QStringLiteral("\r\n")));
+        QCOMPARE(text.count(QLatin1Char('\r')), text.count(QStringLiteral("\r\n")));
     }
 }
 
@@ -173,8 +180,8 @@ void SupportTest::errorTrapReports_data()
     QTest::newRow("plain") << int(TrapStyle::Plain) << true
                            << QStringList{"70\r\nPermission denied"};
     QTest::newRow("connecting") << int(TrapStyle::Connecting) << true
-                                << QStringList{QStringLiteral(
-                                       "Failed in connecting socket\r\n70\r\nPermission denied")};
+                                << QStringList{kFailedInConnectingLine +
+                                               QStringLiteral("\r\n70\r\nPermission denied")};
     QTest::newRow("log only") << int(TrapStyle::LogOnly) << true << QStringList{};
     QTest::newRow("no prompts") << int(TrapStyle::Plain) << false << QStringList{};
 }
@@ -197,7 +204,7 @@ void SupportTest::errorTrapReports()
     QVERIFY(!afterFailureRan);
     QCOMPARE(t.prompts.messageTexts(), texts);
     for (const auto &m : t.prompts.messages()) {
-        QCOMPARE(m.title, "Error Condition");
+        QCOMPARE(m.title, kErrorTitle);
         QCOMPARE(m.icon, PromptIcon::Critical);
     }
     QVERIFY(t.readFile("ErrorLog.txt")
@@ -246,8 +253,7 @@ void SupportTest::fileDialogLoopAsksAgain()
         });
     QVERIFY(done);
     QCOMPARE(used.size(), 3);
-    QCOMPARE(t.prompts.messageTexts(), (QStringList{"Path not found!\r\nSpecify another path.",
-                                                    "File not found!\r\nSelect another file."}));
+    QCOMPARE(t.prompts.messageTexts(), (QStringList{kPathNotFoundText, kFileNotFoundText}));
 
     // Cancel ends quietly; another failure goes on to the handler's trap.
     QVERIFY(!withChosenFile(

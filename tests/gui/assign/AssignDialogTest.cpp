@@ -49,8 +49,8 @@ void AssignDialogTest::assignSucceeds()
     s.click(); // again while pinging: sent again, the pinging starts afresh
     QTRY_COMPARE_WITH_TIMEOUT(s.t.prompts.count(), 1, 20000);
     const auto shown = s.t.prompts.shown().first();
-    QCOMPARE(shown.title, QStringLiteral("Information"));
-    QCOMPARE(shown.text, QStringLiteral("Assign IP successful!"));
+    QCOMPARE(shown.title, kInformationTitle);
+    QCOMPARE(shown.text, kAssignSucceededText);
     QVERIFY(s.idle());
     QCOMPARE(s.peer.received, QList<QByteArray>(3, datagramTo127009("0A")));
     QTest::qWait(3 * s.t.context.intervals.pingFirstMs);
@@ -109,26 +109,25 @@ void AssignDialogTest::exchangeFailures_data()
     QTest::addColumn<int>("sent");
     QTest::newRow("address does not convert")
         << "127.0.0.-1"
-        << "" << QStringList{"Error Condition|Critical|Failed in connecting socket\r\n5\r\n*"}
+        << "" << QStringList{kErrorTitle + "|Critical|" + kFailedInConnectingLine + "\r\n5\r\n*"}
         << QByteArray("\"set_tmx_ip in Assign IP\"") << 0;
     QTest::newRow("send refused") << "127.0.0.9"
                                   << "port 0"
-                                  << QStringList{"Winsock Error Condition|Exclamation|Could not "
-                                                 "create socket.*"}
+                                  << QStringList{"Winsock Error Condition|Exclamation|" +
+                                                 kNoSocketText + "*"}
                                   << QByteArray() << 0;
     QTest::newRow("unresolved address")
         << ""
         << ""
-        << QStringList{"Error Condition|Exclamation|Uknown Host: \r\nPlease enter new address.*"}
+        << QStringList{kErrorTitle + "|Exclamation|Uknown Host: \r\nPlease enter new address.*"}
         << QByteArray() << 0;
     // The datagram has gone out; the pinging that would confirm it cannot start.
-    QTest::newRow("no ICMP socket")
-        << "127.0.0.9"
-        << "no ICMP"
-        << QStringList{QStringLiteral("Error Condition|Critical|Failed in connecting socket\r\n"
-                                      "%1\r\n*")
-                           .arg(FailureNumber::IcmpUnavailable)}
-        << QByteArray("\"cmdAssign_Click in Assign IP\"") << 1;
+    QTest::newRow("no ICMP socket") << "127.0.0.9"
+                                    << "no ICMP"
+                                    << QStringList{QStringLiteral("%1|Critical|%2\r\n%3\r\n*")
+                                                       .arg(kErrorTitle, kFailedInConnectingLine)
+                                                       .arg(FailureNumber::IcmpUnavailable)}
+                                    << QByteArray("\"cmdAssign_Click in Assign IP\"") << 1;
 }
 
 void AssignDialogTest::exchangeFailures()

@@ -2,6 +2,7 @@
 
 #include "AssignSetup.h"
 #include "NetnsFixture.h"
+#include "core/support/SharedMessages.h"
 
 #include <QPushButton>
 #include <QSignalSpy>
@@ -64,8 +65,7 @@ void AssignEndToEndTest::assignAcrossVethPair()
     QVERIFY2(log.contains(taken ? QStringLiteral("Address %1 is up").arg(newAddress)
                                 : QStringLiteral("IP-SETUP for another device (0b-0d) ignored")),
              qPrintable(log));
-    QCOMPARE(t.prompts.shown().first().title,
-             taken ? QStringLiteral("Information") : QStringLiteral("Assign IP Failed!"));
+    QCOMPARE(t.prompts.shown().first().title, taken ? kInformationTitle : kAssignFailedTitle);
     if (!taken)
         QCOMPARE(timeouts.count(), 4);
 }

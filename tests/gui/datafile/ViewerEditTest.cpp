@@ -47,7 +47,7 @@ void ViewerTest::importFailureKeepsGrid_data()
     QTest::newRow("Cancel") << QString() << QStringList();
     QTest::newRow("missing folder, then Cancel")
         << "nowhere/devices.txt" << saidBy(ShowPathNotFoundMessage);
-    QTest::newRow("empty file") << "empty.txt" << QStringList{"Error Condition|Critical|*"};
+    QTest::newRow("empty file") << "empty.txt" << QStringList{kErrorTitle + "|Critical|*"};
 }
 
 void ViewerTest::importFailureKeepsGrid()
@@ -177,7 +177,7 @@ void ViewerTest::failedSaveLeavesFileWhole()
         s.click("cmdSaveDataFile");
     }
     QCOMPARE(s.t.readFile("big.txt"), recordLines(40));
-    const QStringList trapped{"Error Condition|Critical|*"};
+    const QStringList trapped{kErrorTitle + "|Critical|*"};
     QCOMPARE(said(s.t.prompts, trapped), trapped);
     QVERIFY(s.t.readFile("ErrorLog.txt").contains("\"cmdSaveDataFile_Click in View Data File\""));
     QCOMPARE(s.t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("devices.txt"));
@@ -206,7 +206,7 @@ void ViewerTest::printWithoutPrinter()
     s.viewer->setPrinter(std::make_unique<SystemLinePrinter>());
     s.click("cmdPrintDataFile");
     QCOMPARE(said(s.t.prompts),
-             QStringList{"Error Condition|None|There was an error trying to print this file\r\n"
-                         "Verify the connection to your printer."});
+             QStringList{kErrorTitle + "|None|There was an error trying to print this file\r\n"
+                                       "Verify the connection to your printer."});
     QVERIFY(!QFileInfo::exists(s.t.path("ErrorLog.txt")));
 }

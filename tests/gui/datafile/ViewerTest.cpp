@@ -2,6 +2,7 @@
 
 #include "DialogChecks.h"
 #include "ViewerSetup.h"
+#include "core/support/SharedMessages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -73,7 +74,7 @@ void ViewerTest::load_data()
     const QByteArray name = "devices.txt";
     const QByteArray none;
     const QStringList quiet;
-    const QStringList trapped{"Error Condition|Critical|62\r\nInput past end of file"};
+    const QStringList trapped{kErrorTitle + "|Critical|62\r\nInput past end of file"};
     QTest::newRow("three records")
         << name << none << recordLines(3) << 3 << QStringList{"10.0.0.1", "10.0.0.3"} << quiet;
     QTest::newRow("more than twenty")
@@ -85,8 +86,8 @@ void ViewerTest::load_data()
                                   << quiet;
     QTest::newRow("missing file")
         << QByteArray("gone.txt") << none << none << 0 << QStringList{"", ""}
-        << QStringList{"Error Condition|None|Database file %1/gone.txt was not found!\r\n"
-                       "Please select another file."};
+        << QStringList{kErrorTitle + "|None|Database file %1/gone.txt was not found!\r\n"
+                                     "Please select another file."};
     // Odd files are read as well as may be and never written.
     QTest::newRow("unquoted") << name << none << QByteArray("10.0.0.1,aa,1.0,X1,dev\r\n") << 1
                               << QStringList{"10.0.0.1", "10.0.0.1"} << quiet;

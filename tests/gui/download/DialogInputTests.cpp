@@ -98,7 +98,7 @@ void TestDownloadDialogs::downloadRefused_data()
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("focus");     // the field gets the focus
     QTest::addColumn<QByteArray>("log"); // in the error log, when not empty
-    const QString error = QStringLiteral("Error Condition|");
+    const QString error = kErrorTitle + "|";
     const QString address = error + "Exclamation|Destination IP Address must be\r\n"
                                     "specified to perform download.\r\n"
                                     "Please enter the target's IP Address.";

@@ -1,5 +1,6 @@
 #include "DialogTestSupport.h"
 
+#include "core/support/SharedMessages.h"
 #include "gui/download/LoadFirmwareDialog.h"
 #include "gui/download/LoadWebPagesDialog.h"
 
@@ -105,9 +106,8 @@ void verifyDialogIdle(DialogRun &run)
 bool downloadSucceeds(DialogRun &run)
 {
     QTest::mouseClick(run.download(), Qt::LeftButton);
-    return QTest::qWaitFor([&run] {
-        return run.tc.prompts.messageTexts() == QStringList{"File download successful!"};
-    });
+    return QTest::qWaitFor(
+        [&run] { return run.tc.prompts.messageTexts() == QStringList{kDownloadSucceededText}; });
 }
 
 QStringList items(const QComboBox *list)

@@ -4,6 +4,7 @@
 #include "DialogTestSupport.h"
 #include "core/net/UdpSocketControl.h"
 #include "core/support/Failure.h"
+#include "core/support/SharedMessages.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -100,9 +101,8 @@ void TestDownloadDialogs::errorPacketThenTimeout()
     fillIn(run);
     QTest::mouseClick(run.download(), Qt::LeftButton);
     QTRY_COMPARE(said(run.tc.prompts),
-                 QStringList({"Transmit|Information|No Ack!",
-                              "Error Condition|None|Download timeout to the device!\r\n"
-                              "Cancel the file download\r\nand try again."}));
+                 QStringList({kTransmitTitle + "|Information|" + kNoAckText,
+                              kErrorTitle + "|None|" + kDownloadTimeoutText}));
     verifyDialogIdle(run);
     // The box says only "No Ack!"; the log says why.
     const QString socket = namesOf(DownloadKind(kind)).socket;
@@ -135,7 +135,7 @@ void TestDownloadDialogs::progressWhileRunning()
     QVERIFY(bar->value() < bar->maximum());
     QVERIFY(bar->format().endsWith(QStringLiteral(" of 4000 bytes")));
     QCOMPARE(run.cancel()->text(), QStringLiteral("Stop Download"));
-    QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{"File download successful!"});
+    QTRY_COMPARE(run.tc.prompts.messageTexts(), QStringList{kDownloadSucceededText});
     QCOMPARE(bar->value(), 0);
     QVERIFY(bar->format().isEmpty());
 }

@@ -31,11 +31,11 @@ void TestDownloadDialogs::destinationsOffered_data()
     QTest::addColumn<QByteArray>("created");     // ProductInfobase.txt; null: none
     QTest::addColumn<QStringList>("atDownload"); // empty: no download tried
     QTest::addColumn<QString>("sentAs");         // the device file name; empty: nothing sent
-    const QString success = QStringLiteral("Information|None|File download successful!");
+    const QString success = kInformationTitle + "|None|" + kDownloadSucceededText;
     const QByteArray none;
-    const QString question = QStringLiteral("Error Condition|Exclamation|'Gone.txt' specified\r\n"
-                                            "in the INI file was not found!\r\n"
-                                            "Do you want a default file created?");
+    const QString question = kErrorTitle + QStringLiteral("|Exclamation|'Gone.txt' specified\r\n"
+                                                          "in the INI file was not found!\r\n"
+                                                          "Do you want a default file created?");
     const int yes = int(PromptAnswer::Yes);
     QTest::newRow("infobase") << "Products.txt" << none << "" << yes << QStringList()
                               << QStringList({"First", "Second"}) << "Second" << none
@@ -52,7 +52,7 @@ void TestDownloadDialogs::destinationsOffered_data()
                                  << saidBy(ShowFileNotFoundMessage) << "";
     QTest::newRow("empty infobase")
         << "Products.txt" << QByteArray("") << "" << yes
-        << QStringList{"Error Condition|None|62\r\nInput past end of file"} << QStringList() << ""
+        << QStringList{kErrorTitle + "|None|62\r\nInput past end of file"} << QStringList() << ""
         << none << QStringList() << "";
 }
 

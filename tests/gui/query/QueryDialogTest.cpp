@@ -7,6 +7,7 @@
 #include "TestContext.h"
 #include "core/device/DeviceQuery.h"
 #include "core/net/UdpSocketControl.h"
+#include "core/support/SharedMessages.h"
 #include "gui/ToolTable.h"
 #include "gui/query/QueryDeviceDialog.h"
 
@@ -125,7 +126,7 @@ void QueryDialogTest::timeoutShownOnce()
     QTest::qWait(interval / 2);
     s.click("cmdGetDeviceInfo");
     QVERIFY(s.dialog->query().timer().remainingTime() > interval * 3 / 4);
-    const QStringList once{"Error Condition|None|" + kTimeout};
+    const QStringList once{kErrorTitle + "|None|" + kQueryTimeoutText};
     QTRY_COMPARE(said(s.t.prompts), once);
     QTest::qWait(2 * interval);
     QCOMPARE(said(s.t.prompts), once);
@@ -209,7 +210,7 @@ void QueryDialogTest::socketFailureThenTimeout()
     // Passes the address check, but is no address the socket can use.
     s.box("txtIPAddress")->setText(QStringLiteral("10.-1.0.1"));
     s.click("cmdGetDeviceInfo");
-    const QStringList trap{"Error Condition|Critical|Failed in connecting socket\r\n10001\r\n*"};
+    const QStringList trap{kErrorTitle + "|Critical|" + kFailedInConnectingLine + "\r\n10001\r\n*"};
     QCOMPARE(said(s.t.prompts, trap), trap);
     QVERIFY(
         s.t.readFile("ErrorLog.txt").contains("\"cmdGetDeviceInfo_Click in Query Device\",10001,"));
@@ -247,7 +248,7 @@ void QueryDialogTest::save()
         QCOMPARE(s.t.context.settings.DatabaseFileName.trimmed(), QStringLiteral("devices.txt"));
         QCOMPARE(s.t.prompts.messages().size(), 0);
     } else {
-        const QStringList trapped{"Error Condition|Critical|*"};
+        const QStringList trapped{kErrorTitle + "|Critical|*"};
         QCOMPARE(said(s.t.prompts, trapped), trapped);
         QVERIFY(
             s.t.readFile("ErrorLog.txt").contains("\"cmdSaveDeviceInfo_Click in Query Device\""));

@@ -2,6 +2,7 @@
 
 #include "SimulatorFixture.h"
 #include "TestContext.h"
+#include "core/support/SharedMessages.h"
 #include "gui/query/QueryDeviceDialog.h"
 
 #include <QLabel>
@@ -10,8 +11,6 @@
 #include <QPushButton>
 #include <QTest>
 
-inline const QString kTimeout = QStringLiteral(
-    "Query timeout to the device!\r\nVerify the address or the\r\nconnection and try again.");
 inline const QByteArray kRequest = QByteArray::fromHex("000000F6");
 
 // A shown dialog on a test context, pointed at a started simulator.
@@ -43,7 +42,7 @@ struct QuerySetup {
                find<QLabel>("lblDeviceName")->isEnabled() &&
                button("cmdSaveDeviceInfo")->isEnabled();
     }
-    int timeouts() const { return int(t.prompts.messageTexts().count(kTimeout)); }
+    int timeouts() const { return int(t.prompts.messageTexts().count(kQueryTimeoutText)); }
     void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
 
     TestContext t;

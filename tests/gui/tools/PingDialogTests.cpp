@@ -6,6 +6,7 @@
 #include "TestContext.h"
 #include "core/net/PingControl.h"
 #include "core/support/Failure.h"
+#include "core/support/SharedMessages.h"
 #include "gui/ping/PingDeviceDialog.h"
 
 #include <QLabel>
@@ -117,8 +118,8 @@ void TestToolDialogs::pingStartFailureThenKeyEmpties()
     PingRun run(QStringLiteral("10.-1.0.1"));
     run.click("cmdPing");
     QCOMPARE(run.text(), header("10.-1.0.1"));
-    const QStringList trap{QStringLiteral("Error Condition|Critical|Failed in connecting socket"
-                                          "\r\n%1\r\n*")
+    const QStringList trap{QStringLiteral("%1|Critical|%2\r\n%3\r\n*")
+                               .arg(kErrorTitle, kFailedInConnectingLine)
                                .arg(FailureNumber::InvalidAddress)};
     QCOMPARE(said(run.t.prompts, trap), trap);
     QVERIFY(run.t.readFile(QStringLiteral("ErrorLog.txt"))

@@ -3,6 +3,7 @@
 #include "DesktopSandbox.h"
 #include "DialogChecks.h"
 #include "TestContext.h"
+#include "core/support/SharedMessages.h"
 #include "gui/shell/DialogRegistry.h"
 #include "gui/telnet/TelnetDeviceDialog.h"
 
@@ -159,11 +160,11 @@ void TestToolDialogs::telnetCannotStart_data()
     QTest::addColumn<QByteArray>("log"); // empty: nothing logged
     QTest::newRow("telnet nowhere")
         << QByteArray("shift\nexec \"$@\"\n") << false
-        << QStringList{"Error Condition|None|" + TelnetDeviceDialog::kTelnetNotFoundText}
+        << QStringList{kErrorTitle + "|None|" + TelnetDeviceDialog::kTelnetNotFoundText}
         << QByteArray();
     // Names what to install.
     QTest::newRow("no terminal") << QByteArray() << true
-                                 << QStringList{"Error Condition|Exclamation|" +
+                                 << QStringList{kErrorTitle + "|Exclamation|" +
                                                 TelnetDeviceDialog::kNoTerminalText}
                                  << QByteArray();
     QTest::newRow("terminal that cannot start")
