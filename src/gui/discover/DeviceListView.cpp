@@ -68,10 +68,11 @@ DeviceListView::DeviceListView(QWidget *parent) : QTreeWidget(parent)
     header()->setStretchLastSection(true);
     header()->setSectionsClickable(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
-    // The row with the cursor is the one chosen, also where the view puts the
-    // cursor on its own (the first row, when the list gets the focus).
-    connect(this, &QTreeWidget::currentItemChanged, this, [](QTreeWidgetItem *current) {
-        if (current && !current->isSelected())
+    // The row the cursor moves to is chosen, but not the first row, where the
+    // view puts the cursor when the list gets the focus: opening the list
+    // chooses no device.
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *current) {
+        if (!m_focusing && current && !current->isSelected())
             current->setSelected(true);
     });
 }
@@ -101,6 +102,19 @@ QTreeWidgetItem *DeviceListView::showDevice(const ListedDevice &device)
     // must meet the rows where they are shown.
     sortItems(sortColumn(), header()->sortIndicatorOrder());
     return row;
+}
+
+void DeviceListView::chooseCurrent()
+{
+    if (currentItem() && !currentItem()->isSelected())
+        currentItem()->setSelected(true);
+}
+
+void DeviceListView::focusInEvent(QFocusEvent *event)
+{
+    m_focusing = true;
+    QTreeWidget::focusInEvent(event);
+    m_focusing = false;
 }
 
 void DeviceListView::clearDevices()

@@ -25,13 +25,18 @@ public:
 
     // The device of the row chosen (selected).
     std::optional<ListedDevice> chosenDevice() const;
+    // Chooses the row with the cursor, where the view put the cursor there on
+    // its own: a key pressed on it means that row.
+    void chooseCurrent();
     // Every device, in the order shown.
     QList<ListedDevice> devices() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
+    bool m_focusing = false;                  // the view moves the cursor on its own
     QHash<QString, QTreeWidgetItem *> m_rows; // by hardware address
     QString m_placeholder;
 };

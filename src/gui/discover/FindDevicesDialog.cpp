@@ -58,6 +58,7 @@ FindDevicesDialog::FindDevicesDialog(AppContext &context, QWidget *parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
+    resize(1060, 440); // every column in sight
     buildDeviceMenu();
     fillInterfaces();
     onChosen();
@@ -73,13 +74,17 @@ FindDevicesDialog::FindDevicesDialog(AppContext &context, QWidget *parent)
     connect(cmdSaveList, &QPushButton::clicked, this, &FindDevicesDialog::saveList);
     connect(cmdMakePlan, &QPushButton::clicked, this, &FindDevicesDialog::makePlan);
     connect(cmdWhy, &QPushButton::clicked, this, &FindDevicesDialog::explain);
-    onEnter(lvwDevices, [this] { queryDevice(); });
+    onEnter(lvwDevices, [this] {
+        lvwDevices->chooseCurrent();
+        queryDevice();
+    });
 
     auto *refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
     connect(refresh, &QShortcut::activated, this, &FindDevicesDialog::search);
     auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), lvwDevices, nullptr,
                                   nullptr, Qt::WidgetShortcut);
     connect(menuKey, &QShortcut::activated, this, [this] {
+        lvwDevices->chooseCurrent();
         const QList<QTreeWidgetItem *> chosen = lvwDevices->selectedItems();
         showDeviceMenu(chosen.isEmpty() ? QPoint()
                                         : lvwDevices->visualItemRect(chosen.first()).center());
@@ -114,6 +119,12 @@ void FindDevicesDialog::buildControls()
     auto *status = new QHBoxLayout;
     status->addWidget(prgSearching);
     status->addWidget(lblStatus, 1);
+    // What is wrong with the device chosen, whole: the Status column may be
+    // too narrow for it.
+    lblChosen = named(new QLabel(this), "lblChosen");
+    lblChosen->setTextFormat(Qt::PlainText);
+    lblChosen->setWordWrap(true);
+    lblChosen->hide();
 
     txtWhy = named(new QPlainTextEdit(this), "txtWhy");
     txtWhy->setReadOnly(true);
@@ -137,6 +148,7 @@ void FindDevicesDialog::buildControls()
     layout->addLayout(top);
     layout->addWidget(lvwDevices, 1);
     layout->addLayout(status);
+    layout->addWidget(lblChosen);
     layout->addWidget(txtWhy);
     layout->addLayout(buttons);
 
@@ -318,6 +330,13 @@ void FindDevicesDialog::onChosen()
         m_chosenHardware = chosen->device.identity.hardwareAddress;
         context().currentDeviceAddress = chosen->device.address.toString();
     }
+    const QString problems = chosen ? chosen->status() : QString();
+    lblChosen->setText(problems.isEmpty()
+                           ? QString()
+                           : QStringLiteral("%1 at %2: %3")
+                                 .arg(chosen->device.identity.hardwareAddress,
+                                      chosen->device.address.toString(), shownText(problems, 500)));
+    lblChosen->setVisible(!problems.isEmpty());
     const MainWindow *main = mainWindowOf(this);
     for (QAction *action : mnuDevice->actions()) {
         if (action->isSeparator())

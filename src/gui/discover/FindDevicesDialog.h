@@ -76,6 +76,7 @@ private:
     DeviceListView *lvwDevices = nullptr;
     QProgressBar *prgSearching = nullptr;
     QLabel *lblStatus = nullptr;
+    QLabel *lblChosen = nullptr;
     QPlainTextEdit *txtWhy = nullptr;
     QPushButton *cmdDevice = nullptr;
     QPushButton *cmdSaveList = nullptr;

@@ -102,8 +102,11 @@ void FindDevicesTest::listDrivesTheTools()
     QCOMPARE(rows, expected);
 
     // Choosing a row makes it the Current device address; Enter queries it.
+    QCOMPARE(tc.context.currentDeviceAddress, QString()); // none chosen yet
+    QTest::keyClick(w.list, Qt::Key_Down);
     QTest::keyClick(w.list, Qt::Key_Home);
     QCOMPARE(tc.context.currentDeviceAddress, shared);
+    QVERIFY(w.dialog->findChild<QLabel *>("lblChosen")->text().contains("02-00-00-04-0B-0D"));
     QTest::keyClick(w.list, Qt::Key_End);
     QCOMPARE(tc.context.currentDeviceAddress, third);
     QTest::keyClick(w.list, Qt::Key_Return);
