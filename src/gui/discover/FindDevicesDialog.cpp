@@ -1,7 +1,6 @@
 #include "gui/discover/FindDevicesDialog.h"
 
 #include "core/commission/DeviceListExport.h"
-#include "core/datafile/DeviceRecordSave.h"
 #include "core/device/DeviceDiscovery.h"
 #include "core/host/HostChecks.h"
 #include "core/session/AppContext.h"
@@ -10,18 +9,14 @@
 #include "core/support/Prompts.h"
 #include "core/support/ShownText.h"
 #include "gui/discover/DeviceListView.h"
-#include "gui/shell/MainWindow.h"
+#include "gui/discover/DeviceMenu.h"
 #include "gui/shell/ToolWidgets.h"
 
-#include <QAction>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -29,15 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-// The tools the list opens, by form name.
-const QString kQueryDevice = QStringLiteral("frmQueryDevice");
-const QString kAssignIP = QStringLiteral("frmAssignIP");
-const QString kPingDevice = QStringLiteral("frmPingDevice");
-const QString kTelnetDevice = QStringLiteral("frmTelnetDevice");
-const QString kWebConfiguration = QStringLiteral("frmWebConfig");
-const QString kLoadFirmware = QStringLiteral("frmLoadFirmware");
-const QString kLoadWebPages = QStringLiteral("frmLoadWebPages");
 
 QString counted(qsizetype count, const char *one, const char *many)
 {
@@ -59,7 +45,8 @@ FindDevicesDialog::FindDevicesDialog(AppContext &context, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     resize(1060, 440); // every column in sight
-    buildDeviceMenu();
+    mnuDevice = new DeviceMenu(context, lvwDevices, this);
+    cmdDevice->setMenu(mnuDevice);
     fillInterfaces();
     onChosen();
 
@@ -68,7 +55,7 @@ FindDevicesDialog::FindDevicesDialog(AppContext &context, QWidget *parent)
     connect(cmdRefresh, &QPushButton::clicked, this, &FindDevicesDialog::search);
     connect(cboInterface, &QComboBox::activated, this, &FindDevicesDialog::onInterfaceChosen);
     connect(lvwDevices, &QTreeWidget::itemSelectionChanged, this, &FindDevicesDialog::onChosen);
-    connect(lvwDevices, &QTreeWidget::itemDoubleClicked, this, &FindDevicesDialog::queryDevice);
+    connect(lvwDevices, &QTreeWidget::itemDoubleClicked, mnuDevice, &DeviceMenu::queryDevice);
     connect(lvwDevices, &QWidget::customContextMenuRequested, this,
             &FindDevicesDialog::showDeviceMenu);
     connect(cmdSaveList, &QPushButton::clicked, this, &FindDevicesDialog::saveList);
@@ -76,7 +63,7 @@ FindDevicesDialog::FindDevicesDialog(AppContext &context, QWidget *parent)
     connect(cmdWhy, &QPushButton::clicked, this, &FindDevicesDialog::explain);
     onEnter(lvwDevices, [this] {
         lvwDevices->chooseCurrent();
-        queryDevice();
+        mnuDevice->queryDevice();
     });
 
     auto *refresh = new QShortcut(QKeySequence(Qt::Key_F5), this);
@@ -161,48 +148,6 @@ void FindDevicesDialog::buildControls()
     setTabOrder(txtWhy, cboInterface);
     setTabOrder(cboInterface, cmdRefresh);
     lvwDevices->setFocus();
-}
-
-QAction *FindDevicesDialog::addDeviceAction(const char *name, const QString &caption,
-                                            void (FindDevicesDialog::*run)(), const QString &tool)
-{
-    auto *action = named(new QAction(caption, this), name);
-    // Its shortcut works wherever the focus is in this dialog.
-    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    addAction(action);
-    mnuDevice->addAction(action);
-    connect(action, &QAction::triggered, this, run);
-    if (!tool.isEmpty())
-        m_toolOf.insert(action, tool);
-    return action;
-}
-
-void FindDevicesDialog::buildDeviceMenu()
-{
-    mnuDevice = named(new QMenu(this), "mnuDevice");
-    using F = FindDevicesDialog;
-    addDeviceAction("actQueryDevice", QStringLiteral("&Query Device\tEnter"), &F::queryDevice,
-                    kQueryDevice);
-    addDeviceAction("actAssignIP", QStringLiteral("&Assign IP..."), &F::assignIp, kAssignIP);
-    addDeviceAction("actPingDevice", QStringLiteral("&Ping Device"), &F::pingDevice, kPingDevice);
-    addDeviceAction("actTelnetDevice", QStringLiteral("&Telnet to Device"), &F::telnetDevice,
-                    kTelnetDevice);
-    addDeviceAction("actWebConfiguration", QStringLiteral("&Web Configuration"),
-                    &F::webConfiguration, kWebConfiguration);
-    addDeviceAction("actLoadFirmware", QStringLiteral("Load &Firmware"), &F::loadFirmware,
-                    kLoadFirmware);
-    addDeviceAction("actLoadWebPages", QStringLiteral("Load W&ebPages"), &F::loadWebPages,
-                    kLoadWebPages);
-    mnuDevice->addSeparator();
-    addDeviceAction("actSaveInDataFile", QStringLiteral("&Save in Data File..."),
-                    &F::saveInDataFile);
-    mnuDevice->addSeparator();
-    addDeviceAction("actCopyIPAddress", QStringLiteral("&Copy IP Address"), &F::copyIpAddress)
-        ->setShortcut(QKeySequence::Copy);
-    addDeviceAction("actCopyHardwareAddress", QStringLiteral("Copy &Hardware Address"),
-                    &F::copyHardwareAddress)
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
-    cmdDevice->setMenu(mnuDevice);
 }
 
 void FindDevicesDialog::fillInterfaces()
@@ -337,13 +282,7 @@ void FindDevicesDialog::onChosen()
                                  .arg(chosen->device.identity.hardwareAddress,
                                       chosen->device.address.toString(), shownText(problems, 500)));
     lblChosen->setVisible(!problems.isEmpty());
-    const MainWindow *main = mainWindowOf(this);
-    for (QAction *action : mnuDevice->actions()) {
-        if (action->isSeparator())
-            continue;
-        const QString tool = m_toolOf.value(action);
-        action->setEnabled(chosen && (tool.isEmpty() || (main && main->offersTool(tool))));
-    }
+    mnuDevice->update();
     const bool listed = lvwDevices->topLevelItemCount() > 0;
     cmdSaveList->setEnabled(listed);
     cmdMakePlan->setEnabled(listed);
@@ -352,84 +291,6 @@ void FindDevicesDialog::onChosen()
 void FindDevicesDialog::showDeviceMenu(const QPoint &where)
 {
     mnuDevice->popup(lvwDevices->viewport()->mapToGlobal(where));
-}
-
-void FindDevicesDialog::openOn(const QString &formName)
-{
-    const std::optional<ListedDevice> chosen = lvwDevices->chosenDevice();
-    MainWindow *main = mainWindowOf(this);
-    if (!chosen || !main)
-        return;
-    context().currentDeviceAddress = chosen->device.address.toString();
-    main->showTool(formName);
-}
-
-void FindDevicesDialog::queryDevice()
-{
-    openOn(kQueryDevice);
-}
-
-void FindDevicesDialog::assignIp()
-{
-    const std::optional<ListedDevice> chosen = lvwDevices->chosenDevice();
-    MainWindow *main = mainWindowOf(this);
-    if (!chosen || !main)
-        return;
-    context().assignHardwareAddress = chosen->device.identity.hardwareAddress;
-    if (!main->showTool(kAssignIP))
-        context().assignHardwareAddress.clear();
-}
-
-void FindDevicesDialog::pingDevice()
-{
-    openOn(kPingDevice);
-}
-
-void FindDevicesDialog::telnetDevice()
-{
-    openOn(kTelnetDevice);
-}
-
-void FindDevicesDialog::webConfiguration()
-{
-    openOn(kWebConfiguration);
-}
-
-void FindDevicesDialog::loadFirmware()
-{
-    openOn(kLoadFirmware);
-}
-
-void FindDevicesDialog::loadWebPages()
-{
-    openOn(kLoadWebPages);
-}
-
-void FindDevicesDialog::saveInDataFile()
-{
-    const std::optional<ListedDevice> chosen = lvwDevices->chosenDevice();
-    if (!chosen)
-        return;
-    // The record Query Device saves for the same reply.
-    const DecodedReply &identity = chosen->device.identity;
-    const DeviceRecord record{{chosen->device.address.toString(), identity.hardwareAddress,
-                               identity.firmwareVersion, identity.firmwareType,
-                               identity.deviceType}};
-    runTrapped(context().paths.errorLog, context().prompts,
-               QStringLiteral("actSaveInDataFile_Click in Find Devices"),
-               [&] { saveRecordToChosenFile(prompts(), context().settings, record); });
-}
-
-void FindDevicesDialog::copyIpAddress()
-{
-    if (const std::optional<ListedDevice> chosen = lvwDevices->chosenDevice())
-        QGuiApplication::clipboard()->setText(chosen->device.address.toString());
-}
-
-void FindDevicesDialog::copyHardwareAddress()
-{
-    if (const std::optional<ListedDevice> chosen = lvwDevices->chosenDevice())
-        QGuiApplication::clipboard()->setText(chosen->device.identity.hardwareAddress);
 }
 
 void FindDevicesDialog::saveList()

@@ -4,14 +4,11 @@
 #include "core/device/DeviceSearchSettings.h"
 #include "gui/shell/ToolDialog.h"
 
-#include <QHash>
-
 class DeviceDiscovery;
 class DeviceListView;
-class QAction;
+class DeviceMenu;
 class QComboBox;
 class QLabel;
-class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -34,9 +31,6 @@ protected:
 
 private:
     void buildControls();
-    void buildDeviceMenu();
-    QAction *addDeviceAction(const char *name, const QString &caption,
-                             void (FindDevicesDialog::*run)(), const QString &tool = {});
     void fillInterfaces();
     void onInterfaceChosen();
     void search();
@@ -45,17 +39,6 @@ private:
     void onChosen();
     void showDeviceMenu(const QPoint &where);
 
-    void openOn(const QString &formName);
-    void queryDevice();
-    void assignIp();
-    void pingDevice();
-    void telnetDevice();
-    void webConfiguration();
-    void loadFirmware();
-    void loadWebPages();
-    void saveInDataFile();
-    void copyIpAddress();
-    void copyHardwareAddress();
     void saveList();
     void makePlan();
     void exportDevices(const QString &title, const QString &fileName, const QByteArray &bytes);
@@ -68,7 +51,6 @@ private:
     QString m_searchError; // why the last search could not start
     QString m_chosenHardware;
     bool m_searched = false;
-    QHash<QAction *, QString> m_toolOf; // the actions that open a tool
 
     QLabel *lblInterface = nullptr;
     QComboBox *cboInterface = nullptr;
@@ -82,5 +64,5 @@ private:
     QPushButton *cmdSaveList = nullptr;
     QPushButton *cmdMakePlan = nullptr;
     QPushButton *cmdWhy = nullptr;
-    QMenu *mnuDevice = nullptr;
+    DeviceMenu *mnuDevice = nullptr;
 };
