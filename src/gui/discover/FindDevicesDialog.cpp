@@ -50,7 +50,8 @@ FindDevicesDialog::FindDevicesDialog(AppContext &context, QWidget *parent)
     fillInterfaces();
     onChosen();
 
-    connect(m_discovery, &DeviceDiscovery::deviceFound, this, &FindDevicesDialog::showDevices);
+    connect(m_discovery, &DeviceDiscovery::deviceFound, this,
+            [this](const DiscoveredDevice &device) { showDevices(device.address); });
     connect(m_discovery, &DeviceDiscovery::finished, this, &FindDevicesDialog::onFinished);
     connect(cmdRefresh, &QPushButton::clicked, this, &FindDevicesDialog::search);
     connect(cboInterface, &QComboBox::activated, this, &FindDevicesDialog::onInterfaceChosen);
@@ -196,6 +197,7 @@ void FindDevicesDialog::search()
     lvwDevices->clearDevices();
     txtWhy->hide();
     m_searchError.clear();
+    m_interfaces = localInterfaces();
     DiscoveryOptions options;
     options.port = context().ports.query;
     options.timeoutMs = m_settings.timeoutMs;
@@ -220,11 +222,13 @@ void FindDevicesDialog::search()
     onChosen();
 }
 
-void FindDevicesDialog::showDevices()
+void FindDevicesDialog::showDevices(const QHostAddress &address)
 {
-    // Each reply may make a conflict of a device listed before.
-    const QList<LocalInterface> interfaces = localInterfaces();
-    for (const ListedDevice &device : listDevices(m_discovery->tally().devices(), interfaces)) {
+    // A new device changes only the rows of its own address (a conflict);
+    // at the end every row is brought up to date.
+    for (const ListedDevice &device : listDevices(m_discovery->tally().devices(), m_interfaces)) {
+        if (!address.isNull() && device.device.address != address)
+            continue;
         QTreeWidgetItem *row = lvwDevices->showDevice(device);
         if (device.device.identity.hardwareAddress == m_chosenHardware &&
             lvwDevices->selectedItems().isEmpty())
@@ -235,7 +239,7 @@ void FindDevicesDialog::showDevices()
 
 void FindDevicesDialog::onFinished()
 {
-    showDevices();
+    showDevices({});
     prgSearching->hide();
     const QList<ListedDevice> devices = lvwDevices->devices();
     QStringList parts;

@@ -34,7 +34,7 @@ private:
     void fillInterfaces();
     void onInterfaceChosen();
     void search();
-    void showDevices();
+    void showDevices(const QHostAddress &address);
     void onFinished();
     void onChosen();
     void showDeviceMenu(const QPoint &where);
@@ -48,7 +48,8 @@ private:
 
     DeviceDiscovery *m_discovery;
     DeviceSearchSettings m_settings;
-    QString m_searchError; // why the last search could not start
+    QList<LocalInterface> m_interfaces; // as they were when the search began
+    QString m_searchError;              // why the last search could not start
     QString m_chosenHardware;
     bool m_searched = false;
 
