@@ -2,6 +2,7 @@
 
 #include "gui/assign/AssignIPDialog.h"
 #include "gui/datafile/DataFileViewer.h"
+#include "gui/discover/FindDevicesDialog.h"
 #include "gui/download/LoadFirmwareDialog.h"
 #include "gui/download/LoadWebPagesDialog.h"
 #include "gui/ping/PingDeviceDialog.h"
@@ -41,6 +42,8 @@ const QList<ToolEntry> &programTools()
          "frmWebConfig", 8, make<WebConfigDialog>},
         {"View File", "View Data File", "tb_viewfile.png", M::View, "mnuViewDataFile", "&Data File",
          "mnuViewBar0", "ViewDataFile", "frmDataFile", 2, make<DataFileViewer>},
+        {"Find Devices", "Find Devices", "tb_finddevices.png", M::Tools, "mnuToolsFindDevices",
+         "Find &Devices...", "", "FindDevices", "frmFindDevices", 9, make<FindDevicesDialog>},
     };
     return tools;
 }

@@ -61,6 +61,10 @@ TestContext::TestContext(const QByteArray &ini)
         writeFile(QStringLiteral("ConfigUtility.ini"), ini);
     reloadSettings();
     context.prompts = &prompts;
+    // A search for "every interface" would broadcast on this host's networks;
+    // the loopback cannot broadcast, so such a search sends nothing. Tests
+    // that search name their own interface.
+    context.everyInterface = {QStringLiteral("lo")};
     context.intervals.splashMs = 50;
     context.intervals.queryTimeoutMs = 400;
     context.intervals.tftpTimeoutMs = 2000;

@@ -6,6 +6,7 @@
 #include "core/settings/SettingsRecord.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 class Prompts;
@@ -36,6 +37,13 @@ struct AppContext {
     ProgramPaths paths;
     SettingsRecord settings;
     QString currentDeviceAddress;
+    // A hardware address handed to Assign IP by the tool that found the
+    // device; Assign IP takes it (and empties it) when it is shown.
+    QString assignHardwareAddress;
+    // What "every interface" means to a device search from the windows:
+    // empty for every interface that can broadcast. Tests name interfaces of
+    // their own, so that no search they start reaches this host's networks.
+    QStringList everyInterface;
     Prompts *prompts = nullptr;
     ProgramLauncher *launcher = &systemLauncher();
     Intervals intervals;

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
 AssignIPDialog::AssignIPDialog(AppContext &context, QWidget *parent,
                                PingControl::SocketOpener icmpOpener)
@@ -132,6 +133,24 @@ void AssignIPDialog::stopPinging()
 {
     setBusy(false);
     m_assignment->stop();
+}
+
+bool AssignIPDialog::event(QEvent *event)
+{
+    const bool handled = ToolDialog::event(event);
+    const bool shown = event->type() == QEvent::Show || event->type() == QEvent::WindowActivate;
+    if (shown && !context().assignHardwareAddress.isEmpty())
+        takeHardwareAddress();
+    return handled;
+}
+
+void AssignIPDialog::takeHardwareAddress()
+{
+    // A device found by its hardware address: only its new address is still
+    // to be typed.
+    txtHardware->setText(std::exchange(context().assignHardwareAddress, QString()));
+    ip->clear();
+    ip->setFocus();
 }
 
 void AssignIPDialog::closeEvent(QCloseEvent *event)

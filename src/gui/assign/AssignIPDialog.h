@@ -25,6 +25,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void buildControls();
@@ -33,6 +34,7 @@ private:
     void onAssign();
     void onVerdict(AssignConfirmation::Verdict verdict);
     void stopPinging();
+    void takeHardwareAddress();
 
     AddressAssignment *m_assignment;
     QGroupBox *fraSetip = nullptr;

@@ -23,6 +23,7 @@ PingDeviceDialog::PingDeviceDialog(AppContext &context, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     txtIPAddress->setText(context.currentDeviceAddress);
+    followCurrentAddress(txtIPAddress);
     lblStatus->setEnabled(false);
     ping().setObjectName(QStringLiteral("Ping1"));
 

@@ -41,6 +41,7 @@ QueryDeviceDialog::QueryDeviceDialog(AppContext &context, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     txtIPAddress->setText(context.currentDeviceAddress);
+    followCurrentAddress(txtIPAddress);
     m_query->prepareSocket();
     clearResults();
 

@@ -151,6 +151,27 @@ void MainWindow::tbrCustomTools_ButtonClick(const QString &key)
     }
 }
 
+QWidget *MainWindow::showTool(const QString &formName)
+{
+    for (const ToolEntry &tool : m_tools)
+        if (tool.formName == formName)
+            return offersTool(formName) ? m_dialogs.show(tool) : nullptr;
+    return nullptr;
+}
+
+bool MainWindow::offersTool(const QString &formName) const
+{
+    for (const ToolEntry &tool : m_tools)
+        if (tool.formName == formName)
+            return m_items.value(tool.menuItem)->isVisible();
+    return false;
+}
+
+MainWindow *mainWindowOf(const QWidget *dialog)
+{
+    return dialog ? qobject_cast<MainWindow *>(dialog->parentWidget()) : nullptr;
+}
+
 void MainWindow::mnuViewToolbar_Click()
 {
     // The item is checkable, so Qt has already inverted its check mark.

@@ -34,6 +34,11 @@ public:
 
     const DialogRegistry &dialogs() const { return m_dialogs; }
 
+    // How one tool opens another: as its menu item would, by form name, when
+    // the settings offer that tool. Returns the dialog, or nullptr.
+    QWidget *showTool(const QString &formName);
+    bool offersTool(const QString &formName) const;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     // No right-click menu over the bars: View, Toolbar alone shows and hides the
@@ -58,3 +63,6 @@ private:
     QHash<QString, QAction *> m_buttons; // toolbar buttons by key
     bool m_unloading = false;
 };
+
+// The main window a tool dialog was opened from (its parent), or nullptr.
+MainWindow *mainWindowOf(const QWidget *dialog);

@@ -17,6 +17,7 @@ WebConfigDialog::WebConfigDialog(AppContext &context, QWidget *parent)
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
     txtIPAddress->setText(context.currentDeviceAddress);
+    followCurrentAddress(txtIPAddress);
     connect(cmdWebConfig, &QPushButton::clicked, this, &WebConfigDialog::onWebConfig);
     onEnter(txtIPAddress, [this] {
         if (checkAddressBox(txtIPAddress))

@@ -6,6 +6,7 @@
 #include "SimulatorFixture.h"
 #include "core/commission/CommissionRun.h"
 #include "core/commission/CsvText.h"
+#include "core/commission/DeviceListExport.h"
 #include "core/commission/ResumeMatch.h"
 #include "core/host/IcmpAvailability.h"
 #include "core/settings/ProgramPaths.h"
@@ -31,6 +32,7 @@ private Q_SLOTS:
     void planRefusesRowsThatEndAlike();
     void deviceStepsEndAsTheDeviceAnswers_data();
     void deviceStepsEndAsTheDeviceAnswers();
+    void devicesBecomeAPlanOnceAddressesAreIn();
     void runKeepsToJobsAndHardwareTails();
 };
 
@@ -309,6 +311,56 @@ void CommissionTest::deviceStepsEndAsTheDeviceAnswers()
                                                           .arg(row.hardwareAddress, recorded)
                                                           .toUtf8()),
              records.constData());
+}
+
+void CommissionTest::devicesBecomeAPlanOnceAddressesAreIn()
+{
+    QList<ListedDevice> devices;
+    for (const char *hardware : {"02-00-00-04-0B-0C", "02-00-00-04-0B-0D", "02-00-00-05-00-01"}) {
+        ListedDevice device;
+        device.device.address = QHostAddress("198.18.0.2");
+        device.device.identity = {hardware, "4.10", "\",", "Type", 30};
+        device.device.interfaces = {"eth1"};
+        devices.append(device);
+    }
+    // The list keeps every text whole, a device's quote and comma too.
+    const CsvText list = parseCsv(QString::fromUtf8(deviceListCsv(devices)));
+    QCOMPARE(list.records.size(), 4);
+    QCOMPARE(list.records[0].fields, deviceListTitles());
+    QCOMPARE(list.records[3].fields, deviceListFields(devices[2]));
+
+    // Each device a row of the plan, its new address to be filled in.
+    QTemporaryDir folder;
+    const QString path = folder.filePath("plan.csv");
+    const FileUse target{"the plan", path, FileAccess::Write};
+    const CsvText made = parseCsv(QString::fromUtf8(planTemplateCsv(devices)));
+    QCOMPARE(made.records.size(), 4);
+    QString filled = csvLine(made.records[0].fields);
+    for (qsizetype i = 1; i < made.records.size(); ++i) {
+        QStringList row = made.records[i].fields;
+        QCOMPARE(row.join(QString()), devices[i - 1].device.identity.hardwareAddress);
+        row[planColumns().indexOf("ip")] = QStringLiteral("198.18.0.%1").arg(10 + i);
+        filled += csvLine(row);
+    }
+    for (const bool addressed : {true, false}) {
+        writeExport(target, {}, addressed ? filled.toUtf8() : planTemplateCsv(devices));
+        const CommissionPlan plan =
+            readCommissionPlan(path, SettingsRecord{}, ProgramPaths{}, false);
+        QStringList problems;
+        for (const PlanProblem &problem : plan.problems)
+            problems.append(problem.text);
+        QCOMPARE(problems.size(), addressed ? 0 : 3);
+        QCOMPARE(plan.rows.size(), addressed ? 3 : 0);
+        if (addressed)
+            QCOMPARE(plan.rows[2].ip, QStringLiteral("198.18.0.13"));
+    }
+    // Nor does an export land on a file the run reads.
+    const QByteArray kept = planTemplateCsv(devices);
+    QVERIFY_THROWS_EXCEPTION(Failure, writeExport({"the list", path, FileAccess::Write},
+                                                  {{"the settings file", path}}, "x"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), kept);
 }
 
 void CommissionTest::runKeepsToJobsAndHardwareTails()

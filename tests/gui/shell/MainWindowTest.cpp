@@ -56,6 +56,7 @@ void ShellTest::menusAndToolbar()
         "  mnuToolsLoadWebPages|Load &WebPages...",
         "  mnuToolsTelnetDevice|&Telnet to Device...",
         "  mnuToolsWebConfiguration|Web &Configuration...",
+        "  mnuToolsFindDevices|Find &Devices...",
         "mnuHelp|&Help",
         "  mnuHelpSubscribeToUpdates|&Subscribe to Updates",
         "  mnuHelpReleaseNotes|&Release Notes",
@@ -78,6 +79,7 @@ void ShellTest::menusAndToolbar()
                               "Telnet|Telnet to Device",
                               "Web Config|Web Configuration",
                               "View File|View Data File",
+                              "Find Devices|Find Devices",
                           }));
 
     // View > Toolbar is checked while the bar shows, and toggles it.
@@ -99,7 +101,7 @@ void ShellTest::toolOptions_data()
         "[options]\r\nAssignIP=disabled\r\nPingDevice=disabled\r\n"
         "QueryDevice=disabled\r\nLoadFirmware=disabled\r\nLoadWebpages=disabled\r\n"
         "TelnetDevice=disabled\r\nWebConfiguration=disabled\r\n"
-        "ViewDataFile=disabled\r\n";
+        "ViewDataFile=disabled\r\nFindDevices=disabled\r\n";
     QTest::newRow("no settings file") << QByteArray() << QStringList();
     QTest::newRow("AssignIP disabled")
         << QByteArray("[options]\r\nAssignIP=disabled\r\n") << QStringList{"AssignIP"};
@@ -120,7 +122,7 @@ void ShellTest::toolOptions_data()
     QTest::newRow("all disabled") << all
                                   << QStringList{"AssignIP",         "PingDevice",   "QueryDevice",
                                                  "LoadFirmware",     "LoadWebpages", "TelnetDevice",
-                                                 "WebConfiguration", "ViewDataFile"};
+                                                 "WebConfiguration", "ViewDataFile", "FindDevices"};
 }
 
 void ShellTest::toolOptions()

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QToolBar>
 
-const ExpectedTool kExpectedTools[8] = {
+const ExpectedTool kExpectedTools[9] = {
     {"AssignIP", "mnuToolsAssignIP", "Assign IP", "frmAssignIP", "tb_assignip.png"},
     {"PingDevice", "mnuToolsPingDevice", "Ping", "frmPingDevice", "tb_ping.png"},
     {"QueryDevice", "mnuToolsQueryDevice", "Query", "frmQueryDevice", "tb_query.png"},
@@ -19,6 +19,7 @@ const ExpectedTool kExpectedTools[8] = {
     {"WebConfiguration", "mnuToolsWebConfiguration", "Web Config", "frmWebConfig",
      "tb_webconfig.png"},
     {"ViewDataFile", "mnuViewDataFile", "View File", "frmDataFile", "tb_viewfile.png"},
+    {"FindDevices", "mnuToolsFindDevices", "Find Devices", "frmFindDevices", "tb_finddevices.png"},
 };
 
 QString keyOf(const QString &form)

@@ -107,7 +107,7 @@ struct ExpectedTool {
     const char *form;
     const char *icon;
 };
-extern const ExpectedTool kExpectedTools[8];
+extern const ExpectedTool kExpectedTools[9];
 
 QString keyOf(const QString &form);
 QAction *item(const QWidget *window, const QString &name);
