@@ -6,6 +6,7 @@
 // Needs root (network namespaces).
 #include "NetnsFixture.h"
 #include "core/device/DeviceDiscovery.h"
+#include "core/session/EngineOptions.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -27,7 +28,7 @@ struct Round {
 Round discover(const NetnsFixture &ns, int receiveBufferBytes)
 {
     DeviceDiscovery discovery;
-    DiscoveryOptions options;
+    DiscoveryOptions options = discoveryOptions(AppContext());
     options.port = ns.queryPort();
     options.interfaceNames = {ns.hostInterface()};
     if (receiveBufferBytes >= 0)

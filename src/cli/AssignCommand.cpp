@@ -9,7 +9,7 @@
 #include "core/host/Diagnosis.h"
 #include "core/net/PingSeries.h"
 #include "core/net/UdpSocketControl.h"
-#include "core/session/AppContext.h"
+#include "core/session/EngineOptions.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/Failure.h"
 #include "core/support/SharedMessages.h"
@@ -19,10 +19,6 @@
 #include <QJsonValue>
 
 namespace {
-// As the commissioning probe: a device that holds the address answers the
-// first request, and one lost datagram does not hide it.
-constexpr int kProbeEchoes = 2;
-
 QString conversionFailed(const Failure &failure)
 {
     return QStringLiteral("%1: Error %2: %3")
@@ -107,7 +103,7 @@ void AssignCommand::start()
 
 void AssignCommand::probe()
 {
-    m_probe = new PingSeries(context().intervals.pingFirstMs, 0, this);
+    m_probe = new PingSeries(probePingOptions(context()), this);
     connect(m_probe, &PingSeries::finished, this, [this](bool answered) {
         result().insert(QStringLiteral("answeredBefore"), answered);
         if (answered && !m_force)
@@ -123,7 +119,7 @@ void AssignCommand::probe()
         lookForEndings();
     });
     try {
-        m_probe->start(m_address, 1, kProbeEchoes);
+        m_probe->start(m_address, 1, context().limits.probeEchoes);
     } catch (const Failure &failure) {
         if (!m_force)
             return fail(failure);
@@ -150,7 +146,7 @@ void AssignCommand::lookForEndings()
         send();
     });
     try {
-        if (!m_endings->start({row}, context().ports.query))
+        if (!m_endings->start({row}, discoveryOptions(context())))
             return send();
     } catch (const Failure &failure) {
         return fail(failure);
@@ -162,8 +158,7 @@ void AssignCommand::lookForEndings()
 void AssignCommand::send()
 {
     const QString typed = operand(0);
-    m_assignment = new AddressAssignment(context().ports.query, context().intervals.pingFirstMs,
-                                         context().intervals.pingSecondMs, this);
+    m_assignment = new AddressAssignment(context().ports.query, pingOptions(context()), this);
     connect(m_assignment, &AddressAssignment::replied, this, [this] {
         counted();
         output().note(QStringLiteral("Reply %1 of %2 echo requests")
@@ -221,7 +216,8 @@ void AssignCommand::send()
 // query there must find this device, and no other.
 void AssignCommand::prove()
 {
-    m_holders = new AddressHolders(context().ports.query, context().intervals.queryTimeoutMs, this);
+    m_holders = new AddressHolders(context().ports.query, context().intervals.queryTimeoutMs,
+                                   context().intervals.holdersSettleMs, this);
     connect(m_holders, &AddressHolders::finished, this, [this] {
         result().insert(QStringLiteral("holders"),
                         QJsonArray::fromStringList(m_holders->hardwareAddresses()));

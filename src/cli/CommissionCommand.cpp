@@ -301,13 +301,7 @@ bool CommissionCommand::startReport()
 
 void CommissionCommand::runDevices(const QString &dataFile)
 {
-    CommissionSettings settings;
-    settings.queryPort = context().ports.query;
-    settings.queryTimeoutMs = context().intervals.queryTimeoutMs;
-    settings.pingFirstMs = context().intervals.pingFirstMs;
-    settings.pingSecondMs = context().intervals.pingSecondMs;
-    settings.tftp = tftpTransferOptions(context());
-    settings.dataFile = dataFile;
+    const CommissionSettings settings = commissionSettings(context(), dataFile);
 
     m_interrupt = new InterruptWatcher(this);
     connect(m_interrupt, &InterruptWatcher::interrupted, this, &CommissionCommand::interrupted);
@@ -353,7 +347,7 @@ void CommissionCommand::runDevices(const QString &dataFile)
                                        .arg(lines.size()));
     });
     try {
-        if (!endings->start(m_toRun, context().ports.query))
+        if (!endings->start(m_toRun, discoveryOptions(context())))
             return m_run->start();
     } catch (const Failure &failure) {
         return fail(failure);

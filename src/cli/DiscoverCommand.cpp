@@ -3,14 +3,12 @@
 #include "cli/CliOutput.h"
 #include "cli/ExitCode.h"
 #include "core/device/DeviceDiscovery.h"
-#include "core/session/AppContext.h"
+#include "core/session/EngineOptions.h"
 #include "core/support/Failure.h"
 
 #include <QJsonArray>
 
 namespace {
-constexpr int kDefaultTimeoutMs = 2000;
-
 QJsonObject deviceJson(const DiscoveredDevice &device)
 {
     return {{QStringLiteral("address"), device.address.toString()},
@@ -62,14 +60,14 @@ CommandDeclaration DiscoverCommand::declaration()
 
 void DiscoverCommand::start()
 {
-    result().insert(QStringLiteral("timeoutMs"), m_timeoutMs.value_or(kDefaultTimeoutMs));
+    result().insert(QStringLiteral("timeoutMs"),
+                    m_timeoutMs.value_or(context().intervals.discoveryTimeoutMs));
     for (const char *list : {"interfaces", "devices", "conflicts"})
         result().insert(QLatin1String(list), QJsonArray());
     for (const char *count : {"repliesReceived", "repliesIgnored", "lastReplyMs"})
         result().insert(QLatin1String(count), 0);
-    DiscoveryOptions options;
-    options.port = context().ports.query;
-    options.timeoutMs = m_timeoutMs.value_or(kDefaultTimeoutMs);
+    DiscoveryOptions options = discoveryOptions(context());
+    options.timeoutMs = m_timeoutMs.value_or(options.timeoutMs);
     options.interfaceNames = m_interfaceNames;
     m_discovery = new DeviceDiscovery(this);
     connect(m_discovery, &DeviceDiscovery::finished, this, &DiscoverCommand::report);

@@ -5,16 +5,13 @@
 #include "core/device/DeviceQuery.h"
 #include "core/net/PingSeries.h"
 #include "core/net/UdpSocketControl.h"
-#include "core/session/AppContext.h"
+#include "core/session/EngineOptions.h"
 #include "core/support/Failure.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
 
 namespace {
-constexpr int kQueryTimeoutMs = 2000;
-constexpr quint16 kTftpPort = 69;
-
 QJsonValue optionalBool(std::optional<bool> value)
 {
     return value ? QJsonValue(*value) : QJsonValue();
@@ -126,7 +123,8 @@ void DoctorCommand::start()
                                 {QStringLiteral("groupInRange"), icmp.groupInRange}});
     add(Diagnosis::icmp(icmp));
 
-    const FirewallCheck firewall = checkFirewall({context().ports.query, kTftpPort});
+    const FirewallCheck firewall = checkFirewall({context().ports.query, context().ports.tftp},
+                                                 context().intervals.firewallListMs);
     QJsonArray rules;
     for (const FirewallFinding &finding : firewall.findings)
         rules.append(QJsonObject{{QStringLiteral("table"), finding.table},
@@ -169,10 +167,10 @@ void DoctorCommand::ping(const QHostAddress &address, std::function<void(std::op
         m_ping->deleteLater();
     // One answer is enough; a second request covers a first one lost to
     // address resolution.
-    m_ping = new PingSeries(context().intervals.pingFirstMs, 0, this);
+    m_ping = new PingSeries(probePingOptions(context()), this);
     connect(m_ping, &PingSeries::finished, this, [done](bool answered) { done(answered); });
     try {
-        m_ping->start(address.toString(), 1, 2);
+        m_ping->start(address.toString(), 1, context().limits.probeEchoes);
     } catch (const Failure &) {
         done(std::nullopt);
     }
@@ -200,7 +198,8 @@ void DoctorCommand::checkDevice(const QHostAddress &address)
 {
     ping(address, [this, address](std::optional<bool> answersPing) {
         m_query =
-            new DeviceQuery(context().ports.query, m_timeoutMs.value_or(kQueryTimeoutMs), this);
+            new DeviceQuery(context().ports.query,
+                            m_timeoutMs.value_or(context().intervals.quickQueryTimeoutMs), this);
         m_query->prepareSocket();
         auto conclude = [this, address, answersPing](std::optional<bool> answersQuery,
                                                      const QString &hardwareAddress) {
@@ -210,7 +209,8 @@ void DoctorCommand::checkDevice(const QHostAddress &address)
             entry.insert(QStringLiteral("hardwareAddress"),
                          hardwareAddress.isEmpty() ? QJsonValue() : QJsonValue(hardwareAddress));
             result().insert(QStringLiteral("device"), entry);
-            add(Diagnosis::device(m_interfaces, address, answersPing, answersQuery));
+            add(Diagnosis::device(m_interfaces, address, context().ports.query, answersPing,
+                                  answersQuery));
             next();
         };
         connect(

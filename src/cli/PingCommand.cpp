@@ -3,14 +3,14 @@
 #include "cli/CliOutput.h"
 #include "cli/ExitCode.h"
 #include "core/net/PingSeries.h"
-#include "core/session/AppContext.h"
+#include "core/session/EngineOptions.h"
 #include "core/support/Failure.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
 
 PingCommand::PingCommand(AppContext &context, CliOutput &output, QObject *parent)
-    : CliCommand(context, output, parent)
+    : CliCommand(context, output, parent), m_count(context.limits.pingDeviceLimit)
 {
     result().insert(QStringLiteral("address"), QJsonValue());
     result().insert(QStringLiteral("replies"), QJsonArray());
@@ -32,8 +32,7 @@ void PingCommand::start()
     if (!address)
         return;
     result().insert(QStringLiteral("address"), *address);
-    m_series =
-        new PingSeries(context().intervals.pingFirstMs, context().intervals.pingSecondMs, this);
+    m_series = new PingSeries(pingOptions(context()), this);
     connect(m_series, &PingSeries::reported, this,
             [this](const QString &text) { output().text(text); });
     connect(m_series, &PingSeries::replied, this,

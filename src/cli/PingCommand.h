@@ -15,6 +15,6 @@ public:
     void start() override;
 
 private:
-    int m_count = 4;
+    int m_count; // the Ping Device limit unless -c says otherwise
     PingSeries *m_series = nullptr;
 };

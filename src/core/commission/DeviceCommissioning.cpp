@@ -9,10 +9,6 @@
 #include "core/support/SharedMessages.h"
 
 namespace {
-// Two echo requests with no pause: a device that holds the address answers
-// the first, and one lost datagram does not hide it.
-constexpr int kProbeEchoes = 2;
-
 QString failureText(const Failure &failure)
 {
     return QStringLiteral("Error %1: %2").arg(failure.number()).arg(failure.description());
@@ -134,7 +130,8 @@ void DeviceCommissioning::query(std::function<void(const DecodedReply &)> onRepl
 void DeviceCommissioning::askHolders(std::function<void(const QList<DecodedReply> &)> then)
 {
     if (!m_holders) {
-        m_holders = new AddressHolders(m_settings.queryPort, m_settings.queryTimeoutMs, this);
+        m_holders = new AddressHolders(m_settings.queryPort, m_settings.queryTimeoutMs,
+                                       m_settings.holdersSettleMs, this);
         connect(m_holders, &AddressHolders::finished, this, [this] {
             if (m_ended)
                 return;
@@ -160,7 +157,8 @@ void DeviceCommissioning::askHolders(std::function<void(const QList<DecodedReply
 void DeviceCommissioning::probe()
 {
     enter(CommissionStep::Probe);
-    m_probe = new PingSeries(m_settings.pingFirstMs, 0, this);
+    // No pause: a device that holds the address answers the first request.
+    m_probe = new PingSeries({m_settings.pingDataBytes, m_settings.pingFirstMs, 0}, this);
     connect(m_probe, &PingSeries::finished, this, [this](bool answered) {
         if (m_ended)
             return;
@@ -182,7 +180,7 @@ void DeviceCommissioning::probe()
         });
     });
     try {
-        m_probe->start(m_row.ip, 1, kProbeEchoes);
+        m_probe->start(m_row.ip, 1, m_settings.probeEchoes);
     } catch (const Failure &failure) {
         fail(QStringLiteral("cannot ping: ") + failureText(failure));
     }
@@ -191,8 +189,7 @@ void DeviceCommissioning::probe()
 void DeviceCommissioning::assign()
 {
     enter(CommissionStep::Assign);
-    m_assignment = new AddressAssignment(m_settings.queryPort, m_settings.pingFirstMs,
-                                         m_settings.pingSecondMs, this);
+    m_assignment = new AddressAssignment(m_settings.queryPort, pings(), this);
     connect(m_assignment, &AddressAssignment::finished, this,
             [this](AssignConfirmation::Verdict verdict) {
                 if (verdict == AssignConfirmation::Verdict::Succeeded)
@@ -304,10 +301,15 @@ void DeviceCommissioning::uploaded(const TransferResult &transfer)
     }
 }
 
+PingOptions DeviceCommissioning::pings() const
+{
+    return {m_settings.pingDataBytes, m_settings.pingFirstMs, m_settings.pingSecondMs};
+}
+
 void DeviceCommissioning::comeBack()
 {
     if (!m_comeBack) {
-        m_comeBack = new PingSeries(m_settings.pingFirstMs, m_settings.pingSecondMs, this);
+        m_comeBack = new PingSeries(pings(), this);
         connect(m_comeBack, &PingSeries::finished, this, [this](bool answered) {
             if (m_ended)
                 return;

@@ -3,6 +3,7 @@
 #include "core/commission/CommissionPlan.h"
 #include "core/device/AssignConfirmation.h"
 #include "core/device/DeviceProtocol.h"
+#include "core/net/PingControl.h"
 #include "core/tftp/TftpTransfer.h"
 
 #include <QElapsedTimer>
@@ -16,16 +17,22 @@ class AddressHolders;
 class DeviceQuery;
 class PingSeries;
 
-// The values a commissioning run takes from the program's settings.
+// The values a commissioning run takes from the program's settings
+// (commissionSettings() gives them).
 struct CommissionSettings {
-    quint16 queryPort = DeviceProtocol::Port; // query and IP-SETUP
-    int queryTimeoutMs = 10000;
-    int pingFirstMs = 1000;  // wait for one echo reply
-    int pingSecondMs = 2000; // pause between the assignment's echo requests
-    TftpTransferOptions tftp;
+    quint16 queryPort = 0; // query and IP-SETUP
+    int queryTimeoutMs = 0;
+    int holdersSettleMs = 0; // the other holders of an address answer within this
+    int pingDataBytes = 0;
+    int pingFirstMs = 0;  // wait for one echo reply
+    int pingSecondMs = 0; // pause between the assignment's echo requests
+    // The probe of the new address: this many echo requests with no pause;
+    // one lost datagram does not hide a device that holds it.
+    int probeEchoes = 0;
     // After an upload the device restarts: it is pinged until it answers,
     // for at most this many echo requests.
-    int comeBackEchoes = 20;
+    int comeBackEchoes = 0;
+    TftpTransferOptions tftp;
     QString dataFile; // the device data file the records go into
 };
 
@@ -90,6 +97,8 @@ private:
     void succeed();
     void fail(const QString &why);
     void end();
+    // The data size, wait and pause of the assignment's and the come-back pings.
+    PingOptions pings() const;
 
     PlanRow m_row;
     CommissionSettings m_settings;

@@ -18,7 +18,7 @@ EndingCheck::EndingCheck(QObject *parent) : QObject(parent)
     connect(&m_discovery, &DeviceDiscovery::finished, this, &EndingCheck::judge);
 }
 
-bool EndingCheck::start(const QList<PlanRow> &rows, quint16 port, int timeoutMs)
+bool EndingCheck::start(const QList<PlanRow> &rows, const DiscoveryOptions &options)
 {
     m_rows = rows;
     m_interfaces.clear();
@@ -32,12 +32,9 @@ bool EndingCheck::start(const QList<PlanRow> &rows, quint16 port, int timeoutMs)
     }
     if (m_interfaces.isEmpty())
         return false;
-    DiscoveryOptions options;
-    options.port = port;
-    if (timeoutMs > 0)
-        options.timeoutMs = timeoutMs;
-    options.interfaceNames = m_interfaces;
-    m_discovery.start(options);
+    DiscoveryOptions here = options;
+    here.interfaceNames = m_interfaces;
+    m_discovery.start(here);
     return true;
 }
 

@@ -26,12 +26,11 @@ public:
 
     explicit EndingCheck(QObject *parent = nullptr);
 
-    // Discovers for `timeoutMs` (the discovery default when 0); finished()
-    // follows. False when no row's address lies on a segment to look at:
-    // nothing is sent then, and nothing follows. Throws Failure
-    // (SocketBindFailed) when the discovery cannot start; nothing has been
-    // sent then either.
-    bool start(const QList<PlanRow> &rows, quint16 port, int timeoutMs = 0);
+    // Discovers with `options` on the rows' interfaces; finished() follows.
+    // False when no row's address lies on a segment to look at: nothing is
+    // sent then, and nothing follows. Throws Failure (SocketBindFailed) when
+    // the discovery cannot start; nothing has been sent then either.
+    bool start(const QList<PlanRow> &rows, const DiscoveryOptions &options);
 
     QStringList interfaces() const { return m_interfaces; } // where it looked
     const QList<Clash> &clashes() const { return m_clashes; }

@@ -1,13 +1,12 @@
 #include "core/device/AddressAssignment.h"
 
-AddressAssignment::AddressAssignment(quint16 port, int firstMs, int secondMs, QObject *parent,
+AddressAssignment::AddressAssignment(quint16 port, const PingOptions &ping, QObject *parent,
                                      PingControl::SocketOpener opener)
-    : QObject(parent), m_port(port), m_firstMs(firstMs), m_ping(this, std::move(opener))
+    : QObject(parent), m_port(port), m_waitMs(ping.waitMs), m_ping(this, std::move(opener))
 {
     m_ping.setStartOption(true);
-    m_ping.setDataSize(32);
+    m_ping.setOptions(ping);
     m_ping.setFurtherOption(false);
-    m_ping.setSecondTimeValue(secondMs);
     connect(&m_ping, &PingControl::replyReceived, this, [this] {
         Q_EMIT replied();
         decide(m_confirmation.replyReceived(m_ping.echoCount(), m_ping.replyCount()));
@@ -29,7 +28,7 @@ IpSetupOutcome AddressAssignment::start(const QString &newIpText, const QString 
     m_confirmation.start();
     m_timeouts = 0;
     m_ping.setTargetHost(newIpText.trimmed());
-    m_ping.setFirstTimeValue(m_firstMs);
+    m_ping.setFirstTimeValue(m_waitMs);
     m_ping.setEnabled(true);
     return outcome;
 }

@@ -14,9 +14,9 @@
 class AddressAssignment : public QObject {
     Q_OBJECT
 public:
-    // port: the device's IP-SETUP port; firstMs / secondMs: the ping control's
-    // wait for a reply and pause between requests.
-    AddressAssignment(quint16 port, int firstMs, int secondMs, QObject *parent = nullptr,
+    // port: the device's IP-SETUP port; ping: the confirmation pings' data
+    // size, wait for a reply and pause between requests.
+    AddressAssignment(quint16 port, const PingOptions &ping, QObject *parent = nullptr,
                       PingControl::SocketOpener opener = {});
 
     // Sends the datagram with the new address as typed and the hardware
@@ -43,7 +43,7 @@ private:
     void decide(AssignConfirmation::Verdict verdict);
 
     quint16 m_port;
-    int m_firstMs;
+    int m_waitMs;
     PingControl m_ping;
     AssignConfirmation m_confirmation;
     int m_timeouts = 0;

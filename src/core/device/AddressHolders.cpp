@@ -6,8 +6,8 @@
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
-AddressHolders::AddressHolders(quint16 port, int timeoutMs, QObject *parent)
-    : QObject(parent), m_port(port), m_timeoutMs(timeoutMs)
+AddressHolders::AddressHolders(quint16 port, int timeoutMs, int settleMs, QObject *parent)
+    : QObject(parent), m_port(port), m_timeoutMs(timeoutMs), m_settleMs(settleMs)
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &AddressHolders::finish);
@@ -84,8 +84,8 @@ void AddressHolders::read()
         if (hardwareAddresses().contains(reply.hardwareAddress))
             continue;
         m_holders.append(reply);
-        if (m_holders.size() == 1 && m_timer.remainingTime() > SettleMs)
-            m_timer.start(SettleMs);
+        if (m_holders.size() == 1 && m_timer.remainingTime() > m_settleMs)
+            m_timer.start(m_settleMs);
     }
 }
 

@@ -21,10 +21,8 @@ class QUdpSocket;
 class AddressHolders : public QObject {
     Q_OBJECT
 public:
-    // How long the other holders get after the first reply.
-    static constexpr int SettleMs = 1000;
-
-    AddressHolders(quint16 port, int timeoutMs, QObject *parent = nullptr);
+    // settleMs: how long the other holders get after the first reply.
+    AddressHolders(quint16 port, int timeoutMs, int settleMs, QObject *parent = nullptr);
     ~AddressHolders() override;
 
     // Sends the queries; finished() follows. Throws Failure (InvalidAddress,
@@ -46,6 +44,7 @@ private:
 
     quint16 m_port;
     int m_timeoutMs;
+    int m_settleMs;
     QHostAddress m_address;
     QUdpSocket *m_socket = nullptr;
     QTimer m_timer;

@@ -12,13 +12,13 @@
 
 class QUdpSocket;
 
+// What a discovery takes from outside (discoveryOptions() gives the
+// program's values).
 struct DiscoveryOptions {
-    quint16 port = DeviceProtocol::Port;
-    int timeoutMs = 2000;
+    quint16 port = 0;
+    int timeoutMs = 0;
     QStringList interfaceNames; // empty: every interface that can broadcast
-    // Hundreds of devices answer within milliseconds of each other; zero
-    // leaves the system's default.
-    int receiveBufferBytes = 4 * 1024 * 1024;
+    int receiveBufferBytes = 0; // zero leaves the system's default
 };
 
 // How discovery went out of one interface.

@@ -6,11 +6,10 @@
 #include <array>
 
 // Every datagram the device speaks, as bytes: the query request and its
-// reply (UDP 30718), and the IP-SETUP datagram that gives a device its
-// address (a broadcast to UDP 30718).
+// reply, and the IP-SETUP datagram that gives a device its address (a
+// broadcast to the query port).
 namespace DeviceProtocol {
 
-constexpr quint16 Port = 30718;
 constexpr int QueryReplySize = 30; // bytes the decoder looks at
 constexpr int IpSetupSize = 20;
 

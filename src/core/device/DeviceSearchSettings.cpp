@@ -1,6 +1,5 @@
 #include "core/device/DeviceSearchSettings.h"
 
-#include "core/device/DeviceDiscovery.h"
 #include "core/settings/IniFile.h"
 
 namespace {
@@ -10,14 +9,14 @@ const QString kTimeout = QStringLiteral("Timeout");
 const QString kAll = QStringLiteral("all");
 } // namespace
 
-DeviceSearchSettings readDeviceSearchSettings(const QString &settingsFile)
+DeviceSearchSettings readDeviceSearchSettings(const QString &settingsFile, int defaultTimeoutMs)
 {
     const IniFile ini(settingsFile);
     DeviceSearchSettings settings;
     settings.interfaceName = ini.read(kSection, kInterface, kAll, IniFile::kWholeValue).value;
     if (settings.interfaceName.compare(kAll, Qt::CaseInsensitive) == 0)
         settings.interfaceName.clear();
-    settings.timeoutMs = DiscoveryOptions{}.timeoutMs;
+    settings.timeoutMs = defaultTimeoutMs;
     bool number = false;
     const double seconds =
         ini.read(kSection, kTimeout, QString(), IniFile::kWholeValue).value.toDouble(&number);

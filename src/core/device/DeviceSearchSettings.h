@@ -11,7 +11,8 @@ struct DeviceSearchSettings {
     int timeoutMs = 0;
 };
 
-DeviceSearchSettings readDeviceSearchSettings(const QString &settingsFile);
+// `defaultTimeoutMs`: the discovery default of the program.
+DeviceSearchSettings readDeviceSearchSettings(const QString &settingsFile, int defaultTimeoutMs);
 
 // Remembers the interface chosen (empty: every one); false when the settings
 // file could not be written.

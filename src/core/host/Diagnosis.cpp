@@ -1,7 +1,6 @@
 #include "core/host/Diagnosis.h"
 
 #include "core/device/AddressText.h"
-#include "core/device/DeviceProtocol.h"
 
 #include <QStringList>
 
@@ -93,10 +92,13 @@ QList<Finding> firewall(const FirewallCheck &check)
 {
     if (!check.checked)
         return {warning(QStringLiteral("Firewall: could not check (%1).").arg(check.reason))};
-    if (check.findings.isEmpty())
-        return {ok(QStringLiteral("Firewall: no local rule drops UDP %1 or %2.")
-                       .arg(DeviceProtocol::Port)
-                       .arg(69))};
+    if (check.findings.isEmpty()) {
+        QStringList ports;
+        for (const quint16 port : check.ports)
+            ports.append(QString::number(port));
+        return {ok(QStringLiteral("Firewall: no local rule drops UDP %1.")
+                       .arg(ports.join(QStringLiteral(" or "))))};
+    }
     QList<Finding> result;
     for (const FirewallFinding &finding : check.findings) {
         const bool policy = finding.rule.startsWith(QLatin1String("type "));
@@ -164,7 +166,8 @@ QList<Finding> newAddress(const QList<LocalInterface> &all, const QHostAddress &
 }
 
 QList<Finding> device(const QList<LocalInterface> &all, const QHostAddress &address,
-                      std::optional<bool> answersPing, std::optional<bool> answersQuery)
+                      quint16 queryPort, std::optional<bool> answersPing,
+                      std::optional<bool> answersQuery)
 {
     QList<Finding> result;
     const QString text = address.toString();
@@ -189,7 +192,7 @@ QList<Finding> device(const QList<LocalInterface> &all, const QHostAddress &addr
                                              "%2: it may be another kind of device, or a "
                                              "firewall between drops that port.")
                                   .arg(text)
-                                  .arg(DeviceProtocol::Port)));
+                                  .arg(queryPort)));
     else
         result.append(problem(QStringLiteral("%1 answers neither pings nor the device query: "
                                              "check the address, the cabling and the subnet.")

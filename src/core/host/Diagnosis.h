@@ -38,8 +38,9 @@ QList<Finding> newAddress(const QList<LocalInterface> &all, const QHostAddress &
                           std::optional<bool> answersPing);
 
 // A device already addressed: its subnet, and whether it answers pings and
-// the device query (empty when that could not be tried).
+// the device query on `queryPort` (empty when that could not be tried).
 QList<Finding> device(const QList<LocalInterface> &all, const QHostAddress &address,
-                      std::optional<bool> answersPing, std::optional<bool> answersQuery);
+                      quint16 queryPort, std::optional<bool> answersPing,
+                      std::optional<bool> answersQuery);
 
 } // namespace Diagnosis

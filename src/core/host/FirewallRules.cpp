@@ -161,6 +161,7 @@ QList<FirewallFinding> findDroppingRules(const QString &ruleset, const QList<qui
 FirewallCheck checkFirewall(const QList<quint16> &ports, int timeoutMs)
 {
     FirewallCheck check;
+    check.ports = ports;
     QString program = QStandardPaths::findExecutable(QStringLiteral("nft"));
     if (program.isEmpty())
         program = QStandardPaths::findExecutable(

@@ -13,6 +13,7 @@ struct FirewallFinding {
 };
 
 struct FirewallCheck {
+    QList<quint16> ports; // the ports it looked for
     bool checked = false;
     QString reason; // why it could not be checked
     QList<FirewallFinding> findings;
@@ -29,4 +30,4 @@ QList<FirewallFinding> findDroppingRules(const QString &ruleset, const QList<qui
 // Reads the ruleset with `nft list ruleset` (waits up to `timeoutMs`).
 // Without the program, or without the right to read the rules, the result
 // says it could not check.
-FirewallCheck checkFirewall(const QList<quint16> &ports, int timeoutMs = 5000);
+FirewallCheck checkFirewall(const QList<quint16> &ports, int timeoutMs);

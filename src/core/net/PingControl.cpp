@@ -56,6 +56,13 @@ void PingControl::setDataSize(int bytes)
     m_dataSize = qBound(0, bytes, 65507 - 8);
 }
 
+void PingControl::setOptions(const PingOptions &options)
+{
+    setDataSize(options.dataBytes);
+    setFirstTimeValue(options.waitMs);
+    setSecondTimeValue(options.pauseMs);
+}
+
 void PingControl::setResetRequest(bool on)
 {
     if (on && !m_enabled) {

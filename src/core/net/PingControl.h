@@ -10,6 +10,13 @@
 
 class QSocketNotifier;
 
+// What the owner of a ping control gives it before each start.
+struct PingOptions {
+    int dataBytes = 0; // data in each echo request
+    int waitMs = 0;    // the first time value: the wait for each reply
+    int pauseMs = 0;   // the second time value: the pause between requests
+};
+
 // The ICMP ping control that the Assign IP and Ping Device dialogs drive by
 // properties and events, on the event loop (no threads).
 //
@@ -20,9 +27,10 @@ class QSocketNotifier;
 // start while enabled restarts (the outstanding request is dropped silently).
 //
 // Time values:
-//   first  = the wait for a reply to one request, ms (the dialogs set 1000);
-//   second = the pause from one request's outcome to the next request, ms
-//            (the dialogs set 2000).
+//   first  = the wait for a reply to one request, ms;
+//   second = the pause from one request's outcome to the next request, ms.
+// The owner sets both, and the data size, before the first start
+// (setOptions); the control has no values of its own.
 // Options:
 //   start option   true: the first request goes at once (through the event
 //                  loop, never inside the call); false: after one pause.
@@ -64,6 +72,8 @@ public:
     void setFurtherOption(bool on) { m_furtherOption = on; }
     bool furtherOption() const { return m_furtherOption; }
     void setResetRequest(bool on);
+    // The data size and both time values at once.
+    void setOptions(const PingOptions &options);
 
     quint32 echoCount() const { return m_echoCount; }
     quint32 replyCount() const { return m_replyCount; }
@@ -90,9 +100,9 @@ private:
     QString m_target;
     QHostAddress m_targetAddress;
     bool m_enabled = false;
-    int m_dataSize = 32;
-    int m_firstMs = 1000;
-    int m_secondMs = 2000;
+    int m_dataSize = 0;
+    int m_firstMs = 1;
+    int m_secondMs = 0;
     bool m_startOption = true;
     bool m_furtherOption = false;
 

@@ -2,13 +2,13 @@
 
 #include "core/net/PingReport.h"
 
-PingSeries::PingSeries(int firstMs, int secondMs, QObject *parent, PingControl::SocketOpener opener)
-    : QObject(parent), m_ping(this, std::move(opener)), m_firstMs(firstMs)
+PingSeries::PingSeries(const PingOptions &options, QObject *parent,
+                       PingControl::SocketOpener opener)
+    : QObject(parent), m_ping(this, std::move(opener)), m_options(options)
 {
     m_ping.setStartOption(true);
-    m_ping.setDataSize(DataBytes);
+    m_ping.setOptions(options);
     m_ping.setFurtherOption(false);
-    m_ping.setSecondTimeValue(secondMs);
     connect(&m_ping, &PingControl::replyReceived, this, &PingSeries::onReply);
     connect(&m_ping, &PingControl::replyTimedOut, this, &PingSeries::onTimeout);
     connect(&m_ping, &PingControl::error, this, &PingSeries::error);
@@ -23,7 +23,7 @@ void PingSeries::start(const QString &address, int replyLimit, int timeoutLimit)
     m_replies = 0;
     m_timeouts = 0;
     m_ping.setTargetHost(target);
-    m_ping.setFirstTimeValue(m_firstMs);
+    m_ping.setFirstTimeValue(m_options.waitMs);
     m_ping.setStartOption(true);
     m_ping.setEnabled(true);
 }

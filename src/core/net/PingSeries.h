@@ -6,21 +6,17 @@
 #include <QString>
 
 // Pings one address until `replyLimit` replies or `timeoutLimit` time-outs
-// have come, whichever is first: the Ping Device rule, with both limits at 4.
-// The ping control is used with the values the dialogs give it (32 bytes of
-// data, `firstMs` wait for each reply, `secondMs` pause between requests).
+// have come, whichever is first: the Ping Device rule, where both limits are
+// the same. The ping control is used with the values its owner gives
+// (data size, wait for each reply, pause between requests).
 // The run is told as the lines of a console ping (PingReport): the header at
 // each start, then one line per reply or time-out, so every front end shows
 // the same text.
 class PingSeries : public QObject {
     Q_OBJECT
 public:
-    static constexpr int DataBytes = 32;
-    // Replies, or time-outs, after which Ping Device stops.
-    static constexpr int DefaultLimit = 4;
-
-    PingSeries(int firstMs, int secondMs, QObject *parent = nullptr,
-               PingControl::SocketOpener opener = {});
+    explicit PingSeries(const PingOptions &options, QObject *parent = nullptr,
+                        PingControl::SocketOpener opener = {});
 
     // Reports the header, then starts afresh (also while running). Throws
     // Failure when the address is not one or no ICMP socket opens; the
@@ -50,9 +46,9 @@ private:
     void onTimeout();
 
     PingControl m_ping;
-    int m_firstMs;
-    int m_replyLimit = DefaultLimit;
-    int m_timeoutLimit = DefaultLimit;
+    PingOptions m_options;
+    int m_replyLimit = 1;
+    int m_timeoutLimit = 1;
     int m_replies = 0;
     int m_timeouts = 0;
 };

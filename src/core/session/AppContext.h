@@ -11,25 +11,59 @@
 
 class Prompts;
 
+// Every default of the program has its home here: the engines take these
+// values through EngineOptions.h and keep none of their own.
+
 // Time values of the program; tests construct the context with shorter ones.
 struct Intervals {
     int splashMs = 2000;
     int queryTimeoutMs = 10000;
+    // A look for devices on the segments collects replies this long
+    // (cfgutil discover, and the look for devices that end like a new one's
+    // hardware address before any IP-SETUP).
+    int discoveryTimeoutMs = 2000;
+    // The doctor's query of one device: a quick look, not Query Device's wait.
+    int quickQueryTimeoutMs = 2000;
+    // After the first device answers at an address, the others that hold it
+    // get this long to answer too.
+    int holdersSettleMs = 1000;
     int tftpTimeoutMs = 10000;
     // A TFTP data packet whose acknowledgement has not come this long is sent again.
     int tftpRetransmitMs = 1000;
-    int pingFirstMs = 1000;
-    int pingSecondMs = 2000;
+    int pingFirstMs = 1000;  // the wait for each echo reply
+    int pingSecondMs = 2000; // the pause between echo requests
+    // How long the firewall rules may take to be listed.
+    int firewallListMs = 5000;
 };
 
 // Device ports; tests and the simulator use unprivileged ones.
 struct DevicePorts {
-    quint16 query = 30718;
+    quint16 query = 30718; // the device query and IP-SETUP
     quint16 tftp = 69;
 };
 
+// Sizes and counts.
+struct Limits {
+    int pingDataBytes = 32; // in each echo request
+    // Ping Device (and cfgutil ping without -c) stops after this many
+    // replies, or this many time-outs.
+    int pingDeviceLimit = 4;
+    // Is an address taken before it is given? One reply within this many
+    // echo requests says so; the second covers a first one lost to address
+    // resolution.
+    int probeEchoes = 2;
+    // After an upload the device restarts: it is pinged until it answers,
+    // for at most this many echo requests.
+    int comeBackEchoes = 20;
+    // A TFTP data packet is sent again at most this many times.
+    int tftpResends = 5;
+    // Hundreds of devices answer a discovery within milliseconds of each
+    // other; zero leaves the system's receive buffer as it is.
+    int discoveryReceiveBufferBytes = 4 * 1024 * 1024;
+};
+
 // The configuration and the state that the front ends share for the whole
-// run: the settings, time values and ports, the Current device address and
+// run: the settings, time values, ports and counts, the Current device address and
 // the prompts and launcher seams. One instance is made at start-up; each test makes its
 // own, so nothing carries over between tests.
 struct AppContext {
@@ -48,6 +82,7 @@ struct AppContext {
     ProgramLauncher *launcher = &systemLauncher();
     Intervals intervals;
     DevicePorts ports;
+    Limits limits;
     // What single tools remember for the rest of the run; each tool keeps
     // its own type here, next to its code.
     SessionMemory memory;

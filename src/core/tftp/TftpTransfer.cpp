@@ -2,12 +2,6 @@
 
 #include "core/tftp/TftpPackets.h"
 
-namespace {
-// Repeats of one data packet; with the default second between them they all
-// fall well inside the time-out of the whole transfer.
-constexpr int kMaxResends = 5;
-} // namespace
-
 TftpTransfer::TftpTransfer(const TftpTransferOptions &options, QObject *parent)
     : QObject(parent), m_options(options), m_socket(this), tmrTFTP(this),
       m_source([this](const QString &place, const Failure &failure) {
@@ -158,7 +152,7 @@ bool TftpTransfer::sendData(quint16 block, bool retransmission)
 void TftpTransfer::onResendDue()
 {
     // Only data packets arm the timer: the write request is never repeated.
-    if (!m_downloading || m_timingOut || !m_sessionOpen || m_resends >= kMaxResends)
+    if (!m_downloading || m_timingOut || !m_sessionOpen || m_resends >= m_options.maxResends)
         return;
     ++m_resends;
     sendData(m_inFlight, true);

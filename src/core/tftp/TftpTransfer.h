@@ -9,11 +9,13 @@
 #include <QString>
 #include <QTimer>
 
-// What a transfer takes from outside: the device's TFTP port and its time values.
+// What a transfer takes from outside: the device's TFTP port, its time
+// values and its count of repeats (tftpTransferOptions() gives the program's).
 struct TftpTransferOptions {
-    quint16 port = 69;
-    int timeoutMs = 10000;   // covers the whole transfer from the connection event
-    int retransmitMs = 1000; // a data packet unacknowledged this long is sent again
+    quint16 port = 0;
+    int timeoutMs = 0;    // covers the whole transfer from the connection event
+    int retransmitMs = 0; // a data packet unacknowledged this long is sent again,
+    int maxResends = 0;   // at most this many times (all well inside the time-out)
     // An error packet from the device ends the transfer at once. The windows
     // leave it off: they show "No Ack!" and let the time-out end it.
     bool endOnDeviceError = false;

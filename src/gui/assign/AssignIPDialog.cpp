@@ -3,7 +3,7 @@
 #include "core/device/AddressAssignment.h"
 #include "core/device/AddressText.h"
 #include "core/device/IpSetupExchange.h"
-#include "core/session/AppContext.h"
+#include "core/session/EngineOptions.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/ErrorTrap.h"
 #include "gui/assign/AssignMessages.h"
@@ -21,8 +21,7 @@ AssignIPDialog::AssignIPDialog(AppContext &context, QWidget *parent,
                                PingControl::SocketOpener icmpOpener)
     : ToolDialog(context, QStringLiteral("frmAssignIP"), QStringLiteral("Assign IP Address"),
                  parent),
-      m_assignment(new AddressAssignment(context.ports.query, context.intervals.pingFirstMs,
-                                         context.intervals.pingSecondMs, this,
+      m_assignment(new AddressAssignment(context.ports.query, pingOptions(context), this,
                                          std::move(icmpOpener)))
 {
     setAttribute(Qt::WA_DeleteOnClose);

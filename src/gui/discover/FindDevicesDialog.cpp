@@ -4,6 +4,7 @@
 #include "core/device/DeviceDiscovery.h"
 #include "core/host/HostChecks.h"
 #include "core/session/AppContext.h"
+#include "core/session/EngineOptions.h"
 #include "core/support/ErrorTrap.h"
 #include "core/support/FileDialogLoop.h"
 #include "core/support/Prompts.h"
@@ -40,7 +41,8 @@ QString secondsText(int ms)
 FindDevicesDialog::FindDevicesDialog(AppContext &context, QWidget *parent)
     : ToolDialog(context, QStringLiteral("frmFindDevices"), QStringLiteral("Find Devices"), parent),
       m_discovery(new DeviceDiscovery(this)),
-      m_settings(readDeviceSearchSettings(context.settings.SettingsFilePath))
+      m_settings(readDeviceSearchSettings(context.settings.SettingsFilePath,
+                                          context.intervals.discoveryTimeoutMs))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
@@ -198,8 +200,7 @@ void FindDevicesDialog::search()
     txtWhy->hide();
     m_searchError.clear();
     m_interfaces = localInterfaces();
-    DiscoveryOptions options;
-    options.port = context().ports.query;
+    DiscoveryOptions options = discoveryOptions(context());
     options.timeoutMs = m_settings.timeoutMs;
     options.interfaceNames = m_settings.interfaceName.isEmpty()
                                  ? context().everyInterface

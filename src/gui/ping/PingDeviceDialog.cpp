@@ -2,7 +2,7 @@
 
 #include "core/net/PingReport.h"
 #include "core/net/PingSeries.h"
-#include "core/session/AppContext.h"
+#include "core/session/EngineOptions.h"
 #include "core/support/ErrorLog.h"
 #include "core/support/ErrorTrap.h"
 #include "gui/shell/ToolWidgets.h"
@@ -18,7 +18,7 @@
 
 PingDeviceDialog::PingDeviceDialog(AppContext &context, QWidget *parent)
     : ToolDialog(context, QStringLiteral("frmPingDevice"), QStringLiteral("Ping Device"), parent),
-      m_series(new PingSeries(context.intervals.pingFirstMs, context.intervals.pingSecondMs, this))
+      m_series(new PingSeries(pingOptions(context), this))
 {
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
@@ -75,13 +75,13 @@ void PingDeviceDialog::onPing()
         return;
     }
     const QString address = context().currentDeviceAddress;
+    const int limit = context().limits.pingDeviceLimit;
     setBusy(true);
     lblStatus->setEnabled(true);
     // The header is written even when the start then fails.
     const bool started = runTrapped(
         context().paths.errorLog, context().prompts, QStringLiteral("cmdPing_Click in Ping Device"),
-        [&] { m_series->start(address, PingSeries::DefaultLimit, PingSeries::DefaultLimit); },
-        TrapStyle::Connecting);
+        [&] { m_series->start(address, limit, limit); }, TrapStyle::Connecting);
     if (!started)
         stopPinging();
 }

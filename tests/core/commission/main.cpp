@@ -4,11 +4,13 @@
 // loopback addresses).
 #include "RandomBytes.h"
 #include "SimulatorFixture.h"
+#include "TestContext.h"
 #include "core/commission/CommissionRun.h"
 #include "core/commission/CsvText.h"
 #include "core/commission/DeviceListExport.h"
 #include "core/commission/ResumeMatch.h"
 #include "core/host/IcmpAvailability.h"
+#include "core/session/EngineOptions.h"
 #include "core/settings/ProgramPaths.h"
 #include "core/settings/SettingsRecord.h"
 #include "core/support/Failure.h"
@@ -273,12 +275,12 @@ void CommissionTest::deviceStepsEndAsTheDeviceAnswers()
     QFile file(folder.filePath("image"));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(image) == image.size());
     file.close();
-    CommissionSettings settings;
-    settings.queryPort = sim.queryPort();
+    TestContext tc;
+    sim.pointAt(tc.context);
+    CommissionSettings settings = commissionSettings(
+        tc.context, folder.filePath(trouble == "no data file folder" ? "none/d.txt" : "d.txt"));
     settings.queryTimeoutMs = 300; // the pings are answered at once
-    settings.tftp.port = sim.tftpPort();
     settings.tftp.timeoutMs = 400;
-    settings.dataFile = folder.filePath(trouble == "no data file folder" ? "none/d.txt" : "d.txt");
     PlanRow row;
     row.hardwareAddress = "02-00-00-04-0B-0C";
     row.ip = "127.0.0.7";
@@ -370,13 +372,10 @@ void CommissionTest::runKeepsToJobsAndHardwareTails()
     SimulatorFixture sim; // 02-00-00-04-0B-0C at every address
     sim.options.bindAddress = QHostAddress::AnyIPv4;
     QVERIFY(sim.start());
-    QTemporaryDir folder;
-    CommissionSettings settings;
-    settings.queryPort = sim.queryPort();
-    settings.queryTimeoutMs = 400;
-    settings.pingFirstMs = 200;
-    settings.pingSecondMs = 300;
-    settings.dataFile = folder.filePath("devices.txt");
+    TestContext tc;
+    sim.pointAt(tc.context);
+    const CommissionSettings settings =
+        commissionSettings(tc.context, tc.path(QStringLiteral("devices.txt")));
     const auto row = [](int line, const char *hardware, const char *ip) {
         PlanRow r;
         r.line = line;

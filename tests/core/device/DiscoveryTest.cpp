@@ -193,14 +193,14 @@ void DiscoveryTest::searchSettings()
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("[options]\r\nFindDevices=enabled\r\n[FindDevices]\r\n" + section + "\r\n");
     file.close();
-    const DeviceSearchSettings read = readDeviceSearchSettings(path);
+    const DeviceSearchSettings read = readDeviceSearchSettings(path, 2000);
     QCOMPARE(read.interfaceName, interfaceName);
     QCOMPARE(read.timeoutMs, timeoutMs);
     // The choice is kept, and every other line with it.
     QVERIFY(storeSearchInterface(path, interfaceName.isEmpty() ? "eth9" : QString()));
-    QCOMPARE(readDeviceSearchSettings(path).interfaceName,
+    QCOMPARE(readDeviceSearchSettings(path, 2000).interfaceName,
              interfaceName.isEmpty() ? "eth9" : QString());
-    QCOMPARE(readDeviceSearchSettings(path).timeoutMs, timeoutMs);
+    QCOMPARE(readDeviceSearchSettings(path, 2000).timeoutMs, timeoutMs);
 }
 
 void DiscoveryTest::holdersProveOneDevice_data()

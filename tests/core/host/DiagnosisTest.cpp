@@ -1,4 +1,5 @@
 #include "core/host/Diagnosis.h"
+#include "core/session/AppContext.h"
 
 #include <QtTest>
 
@@ -118,8 +119,8 @@ void DiagnosisTest::deviceFindings()
     QFETCH(int, answersPing);
     QFETCH(int, answersQuery);
     QFETCH(QStringList, findings);
-    compareFindings(summarise(Diagnosis::device(host(), QHostAddress(address), tri(answersPing),
-                                                tri(answersQuery))),
+    compareFindings(summarise(Diagnosis::device(host(), QHostAddress(address), DevicePorts().query,
+                                                tri(answersPing), tri(answersQuery))),
                     findings);
 }
 

@@ -62,7 +62,7 @@ void PingSeriesTest::stopsAtEitherLimit()
     QFETCH(int, timeoutLimit);
     QFETCH(QString, events);
     QFETCH(QString, end);
-    PingSeries series(60000, 60000, nullptr, quietSocket);
+    PingSeries series({32, 60000, 60000}, nullptr, quietSocket);
     QString report;
     connect(&series, &PingSeries::reported, this, [&](const QString &text) { report += text; });
     connect(&series, &PingSeries::error, this, [&](quint16 code, const QString &text) {
