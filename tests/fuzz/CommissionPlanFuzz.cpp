@@ -111,8 +111,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             written += csvLine(record.fields);
         const CsvText again = parseCsv(written);
         FUZZ_CHECK(again.error.isEmpty() && again.records.size() == csv.records.size() + 1);
-        for (qsizetype i = 0; i < csv.records.size() && i + 1 < again.records.size(); ++i)
-            FUZZ_CHECK(again.records[i + 1].fields == csv.records[i].fields);
+        // A NUL cannot be written as text: it comes back as the replacement character.
+        for (qsizetype i = 0; i < csv.records.size() && i + 1 < again.records.size(); ++i) {
+            QStringList expected = csv.records[i].fields;
+            for (QString &field : expected)
+                field.replace(QChar(u'\0'), QChar(0xFFFD));
+            FUZZ_CHECK(again.records[i + 1].fields == expected);
+        }
     } else {
         FUZZ_CHECK(csv.errorLine >= 1 && csv.errorLine <= lines);
     }
