@@ -79,8 +79,11 @@ CommandDeclaration CommissionCommand::declaration()
                QStringLiteral(
                    "Give every device of a plan its address, verify it, load firmware and web\n"
                    "pages where the plan says, and store its record in the device data file\n"
-                   "(--file, else the file of the settings). N devices at a time, 1 to 256\n"
-                   "(8). The plan is checked whole first: any bad row, and nothing is sent\n"
+                   "(--file, else the file of the settings). --jobs N devices at a time, 1 to\n"
+                   "256; without it, as many as the plan allows, up to %1. Two rows with the\n"
+                   "same new address or hardware address ending never run together, and the\n"
+                   "IP-SETUP broadcasts of the whole run keep to %2 a second at most.\n"
+                   "The plan is checked whole first: any bad row, and nothing is sent\n"
                    "(exit status 2); so is a row whose hardware address ends in the same two\n"
                    "bytes as another row's or another device's found on its segment.\n"
                    "Plan columns (header row, any order): hardware_address, ip (required);\n"
@@ -107,7 +110,9 @@ CommandDeclaration CommissionCommand::declaration()
                    "destination, web_pages, web_pages_sha256, web_destination.\n"
                    "--resume REPORT carries over a row only when REPORT has it done with every\n"
                    "plan column equal, each file by name and SHA-256; any other row runs again.\n"
-                   "Exit status 0 when every row is done, 1 when any is not."))
+                   "Exit status 0 when every row is done, 1 when any is not.")
+                   .arg(Limits{}.commissionJobs)
+                   .arg(Limits{}.ipSetupPerSecond))
         .count({QStringLiteral("--jobs")}, QStringLiteral("N"), 1, 256, &CommissionCommand::m_jobs,
                QStringLiteral("devices at a time"))
         .text({QStringLiteral("--report")}, QStringLiteral("FILE"),
@@ -130,7 +135,8 @@ QString CommissionCommand::defaultReportPath(const QString &planPath)
 
 void CommissionCommand::start()
 {
-    result().insert(QStringLiteral("jobs"), m_jobs);
+    // The most that may run; runDevices() says how many did.
+    result().insert(QStringLiteral("jobs"), m_jobs > 0 ? m_jobs : context().limits.commissionJobs);
     const QString planPath = QFileInfo(operand(0)).absoluteFilePath();
     result().insert(QStringLiteral("plan"), planPath);
     const DataFilePath dataFile = chooseDataFile(context().settings, m_fileOption);
@@ -302,11 +308,16 @@ bool CommissionCommand::startReport()
 void CommissionCommand::runDevices(const QString &dataFile)
 {
     const CommissionSettings settings = commissionSettings(context(), dataFile);
+    // Without --jobs every row may run at once, up to the cap; the run keeps
+    // rows that share an address or an ending apart.
+    const int jobs =
+        m_jobs > 0 ? m_jobs : int(qMin<qsizetype>(context().limits.commissionJobs, m_toRun.size()));
+    result().insert(QStringLiteral("jobs"), jobs);
 
     m_interrupt = new InterruptWatcher(this);
     connect(m_interrupt, &InterruptWatcher::interrupted, this, &CommissionCommand::interrupted);
     m_clock.start();
-    m_run = new CommissionRun(m_toRun, settings, m_jobs, this);
+    m_run = new CommissionRun(m_toRun, settings, jobs, this);
     connect(m_run, &CommissionRun::rowStarted, this, [this](int index) {
         m_stepOf.insert(index, CommissionStep::Probe);
         m_startedAt.insert(index, m_clock.elapsed());
@@ -320,7 +331,7 @@ void CommissionCommand::runDevices(const QString &dataFile)
     connect(m_run, &CommissionRun::finished, this, &CommissionCommand::end);
     output().note(QStringLiteral("Commissioning %1 device(s), %2 at a time; report: %3")
                       .arg(m_toRun.size())
-                      .arg(m_jobs)
+                      .arg(jobs)
                       .arg(shownPath(m_reportPath)));
 
     // Nothing is sent while another device on a row's segment ends in the

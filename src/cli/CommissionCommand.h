@@ -40,7 +40,7 @@ private:
     void rowFinished(int index, const CommissionResult &result);
     void end();
 
-    int m_jobs = 8;         // devices at a time
+    int m_jobs = 0;         // devices at a time; 0: as many as the plan allows
     QString m_reportOption; // empty: beside the plan
     QString m_resumeOption;
     QString m_fileOption; // the device data file; empty: the settings'

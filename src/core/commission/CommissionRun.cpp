@@ -6,8 +6,11 @@
 
 CommissionRun::CommissionRun(const QList<PlanRow> &rows, const CommissionSettings &settings,
                              int jobs, QObject *parent)
-    : QObject(parent), m_rows(rows), m_settings(settings), m_jobs(qMax(1, jobs))
+    : QObject(parent), m_rows(rows), m_settings(settings), m_pacer(settings.ipSetupPerSecond, this),
+      m_jobs(qMax(1, jobs))
 {
+    if (!m_settings.ipSetupPacer)
+        m_settings.ipSetupPacer = &m_pacer;
     for (int i = 0; i < m_rows.size(); ++i)
         m_waiting.append(i);
 }

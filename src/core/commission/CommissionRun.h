@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/commission/DeviceCommissioning.h"
+#include "core/device/IpSetupPacer.h"
 
 #include <QList>
 #include <QObject>
@@ -9,7 +10,8 @@
 // Commissions the rows of a plan side by side on the event loop: at most
 // `jobs` devices at a time, and never two whose new addresses, or whose
 // hardware addresses' last two bytes (which select the device in IP-SETUP),
-// are the same. Rows start in plan order as far as that allows.
+// are the same. Rows start in plan order as far as that allows. Their IP-SETUP
+// broadcasts keep to the settings' pace together.
 class CommissionRun : public QObject {
     Q_OBJECT
 public:
@@ -42,6 +44,7 @@ private:
 
     QList<PlanRow> m_rows;
     CommissionSettings m_settings;
+    IpSetupPacer m_pacer;
     int m_jobs;
     QList<int> m_waiting; // indexes, in plan order
     QList<DeviceCommissioning *> m_running;

@@ -4,6 +4,7 @@
 #include "core/device/AddressAssignment.h"
 #include "core/device/AddressHolders.h"
 #include "core/device/DeviceQuery.h"
+#include "core/device/IpSetupPacer.h"
 #include "core/net/PingSeries.h"
 #include "core/support/Failure.h"
 #include "core/support/SharedMessages.h"
@@ -199,6 +200,14 @@ void DeviceCommissioning::assign()
                          .arg(m_assignment->replies())
                          .arg(m_assignment->echoes()));
             });
+    // The run's devices share one pace of broadcasts.
+    if (m_settings.ipSetupPacer)
+        return m_settings.ipSetupPacer->enqueue(this, [this] { sendIpSetup(); });
+    sendIpSetup();
+}
+
+void DeviceCommissioning::sendIpSetup()
+{
     IpSetupOutcome outcome;
     try {
         outcome = m_assignment->start(m_row.ip, m_row.hardwareAddress, true);

@@ -15,6 +15,7 @@
 class AddressAssignment;
 class AddressHolders;
 class DeviceQuery;
+class IpSetupPacer;
 class PingSeries;
 
 // The values a commissioning run takes from the program's settings
@@ -34,6 +35,10 @@ struct CommissionSettings {
     int comeBackEchoes = 0;
     TftpTransferOptions tftp;
     QString dataFile; // the device data file the records go into
+    // The run's pace of IP-SETUP broadcasts (0: none). The run sets
+    // ipSetupPacer, which its devices share; null sends at once.
+    int ipSetupPerSecond = 0;
+    IpSetupPacer *ipSetupPacer = nullptr;
 };
 
 // The steps of one device, in order.
@@ -81,6 +86,7 @@ private:
     void enter(CommissionStep step);
     void probe();
     void assign();
+    void sendIpSetup(); // the datagram of assign(), when its turn comes
     void verify();
     void upgradeFirmware();
     void uploadWebPages();

@@ -60,6 +60,12 @@ struct Limits {
     // Hundreds of devices answer a discovery within milliseconds of each
     // other; zero leaves the system's receive buffer as it is.
     int discoveryReceiveBufferBytes = 4 * 1024 * 1024;
+    // cfgutil commission without --jobs: as many devices at a time as the
+    // plan allows, up to this many.
+    int commissionJobs = 64;
+    // IP-SETUP broadcasts a second across a whole commissioning run, however
+    // many devices run, so that their segment is not flooded.
+    int ipSetupPerSecond = 50;
 };
 
 // The configuration and the state that the front ends share for the whole

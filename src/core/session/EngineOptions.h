@@ -55,5 +55,6 @@ inline CommissionSettings commissionSettings(const AppContext &context, const QS
     settings.comeBackEchoes = context.limits.comeBackEchoes;
     settings.tftp = tftpTransferOptions(context);
     settings.dataFile = dataFile;
+    settings.ipSetupPerSecond = context.limits.ipSetupPerSecond;
     return settings;
 }

@@ -9,6 +9,7 @@
 #include "core/commission/CsvText.h"
 #include "core/commission/DeviceListExport.h"
 #include "core/commission/ResumeMatch.h"
+#include "core/device/IpSetupPacer.h"
 #include "core/host/IcmpAvailability.h"
 #include "core/session/EngineOptions.h"
 #include "core/settings/ProgramPaths.h"
@@ -35,7 +36,10 @@ private Q_SLOTS:
     void deviceStepsEndAsTheDeviceAnswers_data();
     void deviceStepsEndAsTheDeviceAnswers();
     void devicesBecomeAPlanOnceAddressesAreIn();
+    void runKeepsToJobsAndHardwareTails_data();
     void runKeepsToJobsAndHardwareTails();
+    void pacerSpacesBroadcastsInOrder_data();
+    void pacerSpacesBroadcastsInOrder();
 };
 
 void CommissionTest::csvFieldsSurviveTheRoundTrip_data()
@@ -365,8 +369,22 @@ void CommissionTest::devicesBecomeAPlanOnceAddressesAreIn()
     QCOMPARE(file.readAll(), kept);
 }
 
+void CommissionTest::runKeepsToJobsAndHardwareTails_data()
+{
+    QTest::addColumn<int>("jobs");
+    QTest::addColumn<int>("most");          // running at once, at the peak
+    QTest::addColumn<QStringList>("first"); // the rows started before any ends
+    QTest::newRow("two at a time") << 2 << 2 << QStringList{"start 0", "start 2"};
+    // Rows 1 and 4 wait for the rows they share an ending or address with.
+    QTest::newRow("as many as the plan allows")
+        << Limits{}.commissionJobs << 3 << QStringList{"start 0", "start 2", "start 3"};
+}
+
 void CommissionTest::runKeepsToJobsAndHardwareTails()
 {
+    QFETCH(int, jobs);
+    QFETCH(int, most);
+    QFETCH(QStringList, first);
     if (!probeIcmp().usable())
         QSKIP("no ICMP socket can be opened here");
     SimulatorFixture sim; // 02-00-00-04-0B-0C at every address
@@ -384,17 +402,18 @@ void CommissionTest::runKeepsToJobsAndHardwareTails()
         r.address = QHostAddress(r.ip).toIPv4Address();
         return r;
     };
-    // Row 1 shares row 0's last two bytes: it must wait for row 0.
+    // Row 1 shares row 0's last two bytes, row 4 row 2's address.
     const QList<PlanRow> rows = {
         row(2, "02-00-00-04-0B-0C", "127.0.0.2"), row(3, "02-00-00-99-0B-0C", "127.0.0.3"),
-        row(4, "02-00-00-04-0B-0D", "127.0.0.4"), row(5, "02-00-00-04-0B-0E", "127.0.0.5")};
-    CommissionRun run(rows, settings, 2);
+        row(4, "02-00-00-04-0B-0D", "127.0.0.4"), row(5, "02-00-00-04-0B-0E", "127.0.0.5"),
+        row(6, "02-00-00-04-0B-0F", "127.0.0.4")};
+    CommissionRun run(rows, settings, jobs);
     QStringList events;
-    int most = 0;
+    int peak = 0;
     QList<CommissionResult> results(rows.size());
     connect(&run, &CommissionRun::rowStarted, this, [&](int index) {
         events.append(QStringLiteral("start %1").arg(index));
-        most = qMax(most, run.running());
+        peak = qMax(peak, run.running());
     });
     connect(&run, &CommissionRun::rowFinished, this,
             [&](int index, const CommissionResult &result) {
@@ -406,15 +425,57 @@ void CommissionTest::runKeepsToJobsAndHardwareTails()
     run.start();
     QTRY_VERIFY_WITH_TIMEOUT(finished, 20000);
 
-    QCOMPARE(most, 2);
-    QCOMPARE(events.size(), 8);
-    QCOMPARE(events.mid(0, 2), (QStringList{"start 0", "start 2"}));
+    QCOMPARE(peak, most);
+    QCOMPARE(events.size(), 10);
+    QCOMPARE(events.mid(0, first.size()), first);
     QVERIFY2(events.indexOf("start 1") > events.indexOf("end 0"), qPrintable(events.join(", ")));
+    QVERIFY2(events.indexOf("start 4") > events.indexOf("end 2"), qPrintable(events.join(", ")));
     QCOMPARE(outcomeText(results[0]), "already done");
-    for (int i : {1, 2, 3}) {
+    for (int i : {1, 2, 3, 4}) {
         QCOMPARE(outcomeText(results[i]), "failed at probe");
         QCOMPARE(results[i].failure, "address in use by HW 02-00-00-04-0B-0C");
     }
+}
+
+void CommissionTest::pacerSpacesBroadcastsInOrder_data()
+{
+    QTest::addColumn<int>("perSecond"); // 0: no pacing
+    QTest::addColumn<int>("destroyed"); // whose receiver goes before its turn; -1: none
+    QTest::newRow("the run's rate") << Limits{}.ipSetupPerSecond << -1;
+    QTest::newRow("a destroyed receiver skipped") << 100 << 2;
+    QTest::newRow("the last receiver destroyed") << 100 << 4;
+    QTest::newRow("no pacing") << 0 << -1;
+}
+
+void CommissionTest::pacerSpacesBroadcastsInOrder()
+{
+    QFETCH(int, perSecond);
+    QFETCH(int, destroyed);
+    IpSetupPacer pacer(perSecond);
+    QObject owner;
+    QList<QObject *> receivers;
+    QList<int> sent, expected;
+    QList<qint64> sentAtNs;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 5; ++i) {
+        receivers.append(new QObject(&owner));
+        pacer.enqueue(receivers[i], [&, i] {
+            sent.append(i);
+            sentAtNs.append(clock.nsecsElapsed());
+        });
+        if (i != destroyed)
+            expected.append(i);
+    }
+    QCOMPARE(sent.size(), perSecond > 0 ? 1 : 5); // the others from the event loop
+    if (destroyed >= 0)
+        delete receivers[destroyed];
+    QTRY_COMPARE_WITH_TIMEOUT(sent, expected, 5000);
+    QCOMPARE(pacer.waiting(), 0);
+    // Half a millisecond for the clocks read a moment apart.
+    const qint64 spacingNs = perSecond > 0 ? 1'000'000'000 / perSecond - 500'000 : 0;
+    for (qsizetype i = 1; i < sentAtNs.size(); ++i)
+        QVERIFY2(sentAtNs[i] - sentAtNs[i - 1] >= spacingNs, qPrintable(QString::number(i)));
 }
 
 QTEST_GUILESS_MAIN(CommissionTest)
