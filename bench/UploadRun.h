@@ -36,8 +36,10 @@ inline UploadFigures uploadWithTransfer(AppContext &context, const QString &path
     TftpTransfer transfer(tftpTransferOptions(context));
     QEventLoop loop;
     bool ok = false;
-    QObject::connect(&transfer, &TftpTransfer::succeeded, [&] { ok = true; });
-    QObject::connect(&transfer, &TftpTransfer::becameIdle, &loop, &QEventLoop::quit);
+    QObject::connect(&transfer, &TftpTransfer::finished, &loop, [&](const TransferResult &result) {
+        ok = result.outcome == TransferResult::Outcome::Succeeded;
+        loop.quit();
+    });
     const double cpuBefore = cpuSeconds(RUSAGE_SELF);
     QElapsedTimer clock;
     clock.start();

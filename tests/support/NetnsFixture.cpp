@@ -106,16 +106,9 @@ bool NetnsFixture::setUp(QString *reason)
 
     CreationLock lock;
     removeStale();
-    QByteArray addresses;
-    ip({QStringLiteral("-4"), QStringLiteral("-o"), QStringLiteral("addr"), QStringLiteral("show")},
-       &addresses);
-    for (int n = 1 + int(QCoreApplication::applicationPid() % 200); m_subnet == 0; ++n) {
-        const int candidate = 1 + (n % 254);
-        if (!addresses.contains(QStringLiteral("198.18.%1.").arg(candidate).toLatin1()))
-            m_subnet = candidate;
-        if (n > 600)
-            return refuse(QStringLiteral("no free 198.18.N.0/24 subnet on this host"));
-    }
+    m_subnet = freeSubnet(1 + int(QCoreApplication::applicationPid() % 200));
+    if (m_subnet == 0)
+        return refuse(QStringLiteral("no free 198.18.N.0/24 subnet on this host"));
 
     QByteArray output;
     if (ip({QStringLiteral("netns"), QStringLiteral("add"), m_name}, &output) != 0) {
@@ -143,9 +136,54 @@ bool NetnsFixture::setUp(QString *reason)
     return true;
 }
 
+int NetnsFixture::freeSubnet(int from)
+{
+    QByteArray addresses;
+    ip({QStringLiteral("-4"), QStringLiteral("-o"), QStringLiteral("addr"), QStringLiteral("show")},
+       &addresses);
+    for (int n = from; n <= from + 600; ++n) {
+        const int candidate = 1 + (n % 254);
+        if (!addresses.contains(QStringLiteral("198.18.%1.").arg(candidate).toLatin1()))
+            return candidate;
+    }
+    return 0;
+}
+
+bool NetnsFixture::addSecondSubnet(QString *reason)
+{
+    CreationLock lock;
+    m_secondSubnet = freeSubnet(m_subnet);
+    if (m_secondSubnet == 0) {
+        *reason = QStringLiteral("no second free 198.18.N.0/24 subnet on this host");
+        return false;
+    }
+    // Both ends get an address in it, so each side routes it to the pair.
+    const QString mask = QStringLiteral("/24");
+    const QList<QStringList> steps = {
+        {"addr", "add", secondAddress(1) + mask, "dev", m_hostIf},
+        {"-n", m_name, "addr", "add", secondAddress(2) + mask, "dev", m_nsIf},
+    };
+    QByteArray output;
+    for (const QStringList &step : steps) {
+        if (ip(step, &output) != 0) {
+            *reason =
+                QStringLiteral("ip %1 failed: %2")
+                    .arg(step.join(QLatin1Char(' ')), QString::fromLocal8Bit(output).trimmed());
+            m_secondSubnet = 0;
+            return false;
+        }
+    }
+    return true;
+}
+
 QString NetnsFixture::address(int host) const
 {
     return QStringLiteral("198.18.%1.%2").arg(m_subnet).arg(host);
+}
+
+QString NetnsFixture::secondAddress(int host) const
+{
+    return QStringLiteral("198.18.%1.%2").arg(m_secondSubnet).arg(host);
 }
 
 QString NetnsFixture::simulatorProgram()

@@ -36,6 +36,11 @@ public:
     QString hostAddress() const { return address(1); }
     QString namespaceAddress() const { return address(2); }
     QString broadcastAddress() const { return address(255); }
+    // A second 198.18.M.0/24 on the same pair, for more devices than one
+    // subnet holds (1 is this host's end, 2 the namespace's). False, with the
+    // reason, when none is free.
+    bool addSecondSubnet(QString *reason);
+    QString secondAddress(int host) const;
     QString namespaceInterface() const { return m_nsIf; }
     // This host's end of the pair: name it to broadcast into the namespace only.
     QString hostInterface() const { return m_hostIf; }
@@ -61,12 +66,16 @@ public:
 private:
     static int ip(const QStringList &arguments, QByteArray *output = nullptr);
     static void removeStale();
+    // The first 198.18.N.0/24 no interface of this host uses, looking from
+    // `from` on; 0 when there is none. Under the creation lock.
+    static int freeSubnet(int from);
     void tearDown();
 
     QString m_name;
     QString m_hostIf;
     QString m_nsIf;
     int m_subnet = 0;
+    int m_secondSubnet = 0;
     QProcess m_simulator;
     QByteArray m_log;
     quint16 m_queryPort = 0;
