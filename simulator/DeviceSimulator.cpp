@@ -4,6 +4,7 @@
 #include "DeviceDatagrams.h"
 #include "SourcedSend.h"
 #include "TftpWriteServer.h"
+#include "core/net/UnproxiedUdpSocket.h"
 
 #include <QDir>
 #include <QNetworkDatagram>
@@ -120,7 +121,7 @@ bool DeviceSimulator::start(const SimulatorOptions &options, QString *error)
             if (!entry.broadcast().isNull())
                 m_broadcasts.insert(entry.broadcast().toIPv4Address());
 
-    m_querySocket = new QUdpSocket(this);
+    m_querySocket = newUdpSocket(this);
     if (!m_querySocket->bind(options.bindAddress, options.queryPort)) {
         const QString why = QStringLiteral("Cannot bind the query port %1: %2")
                                 .arg(options.queryPort)

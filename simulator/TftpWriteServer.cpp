@@ -3,6 +3,7 @@
 #include "DelayLine.h"
 #include "SourcedSend.h"
 #include "TftpReceiveFile.h"
+#include "core/net/UnproxiedUdpSocket.h"
 
 #include <QDir>
 #include <QNetworkDatagram>
@@ -63,7 +64,7 @@ bool TftpWriteServer::start(const Settings &settings, QString *error)
         return false;
     }
     m_settings = settings;
-    m_listener = new QUdpSocket(this);
+    m_listener = newUdpSocket(this);
     if (!m_listener->bind(settings.bindAddress, settings.port)) {
         if (error)
             *error = QStringLiteral("Cannot bind the TFTP port %1: %2")
@@ -219,7 +220,7 @@ void TftpWriteServer::handleRequest(const QNetworkDatagram &datagram, const Endp
         return;
     }
     if (m_settings.fault == TftpFault::NewPort) {
-        transfer->ownSocket = std::make_unique<QUdpSocket>();
+        transfer->ownSocket.reset(newUdpSocket());
         // Answers from the new port still come from the device's address.
         const QHostAddress local =
             endpoint.source.isNull() ? m_settings.bindAddress : endpoint.source;

@@ -24,7 +24,7 @@ void CfgUtil::end(int exitCode)
         this, [this, exitCode] { Q_EMIT finished(exitCode); }, Qt::QueuedConnection);
 }
 
-void CfgUtil::run(const QStringList &arguments, AppContext &context)
+void CfgUtil::run(const QStringList &arguments, AppContext &context, const Prepare &prepare)
 {
     CommandLine line = readCommandLine(arguments, context, m_output);
     m_output.setJson(line.json);
@@ -47,6 +47,8 @@ void CfgUtil::run(const QStringList &arguments, AppContext &context)
              {QStringLiteral("error"), line.error}});
         return end(ExitCode::BadInput);
     }
+    if (prepare)
+        prepare(context);
     m_command = std::move(line.command);
     connect(m_command.get(), &CliCommand::finished, this, &CfgUtil::finished);
     m_command->start();

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class CliCommand;
@@ -21,8 +22,11 @@ public:
 
     // `arguments` starts with the program name. The context's prompts are
     // replaced by ones that never ask. finished() follows through the event
-    // loop, also for bad usage and --help.
-    void run(const QStringList &arguments, AppContext &context);
+    // loop, also for bad usage and --help. `prepare` (the paths and settings
+    // of the run) is called only for a command that is started, so help and
+    // bad usage neither read the settings nor make the user's folders.
+    using Prepare = std::function<void(AppContext &)>;
+    void run(const QStringList &arguments, AppContext &context, const Prepare &prepare = {});
 
 Q_SIGNALS:
     void finished(int exitCode);

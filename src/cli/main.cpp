@@ -17,14 +17,14 @@ int main(int argc, char *argv[])
         !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return 3;
 
-    // The same settings file and folders as the windows, in either mode.
     AppContext context;
-    context.paths = programPathsFor(QCoreApplication::applicationDirPath());
-    prepareUserFiles(context.paths);
-    context.settings = LoadSettings(context.paths);
-
     CfgUtil cfgutil(out, err, ::isatty(STDERR_FILENO) == 1);
     QObject::connect(&cfgutil, &CfgUtil::finished, &app, &QCoreApplication::exit);
-    cfgutil.run(QCoreApplication::arguments(), context);
+    // The same settings file and folders as the windows, in either mode.
+    cfgutil.run(QCoreApplication::arguments(), context, [](AppContext &started) {
+        started.paths = programPathsFor(QCoreApplication::applicationDirPath());
+        prepareUserFiles(started.paths);
+        started.settings = LoadSettings(started.paths);
+    });
     return QCoreApplication::exec();
 }

@@ -28,7 +28,8 @@ CliResult runCli(AppContext &context, const QStringList &arguments, int waitMs)
         CfgUtil cfgutil(out, err, false);
         QObject::connect(&cfgutil, &CfgUtil::finished, &cfgutil,
                          [&result](int code) { result.exitCode = code; });
-        cfgutil.run(QStringList{QStringLiteral("cfgutil")} + arguments, context);
+        cfgutil.run(QStringList{QStringLiteral("cfgutil")} + arguments, context,
+                    [&result](AppContext &) { ++result.prepared; });
         (void)QTest::qWaitFor([&] { return result.exitCode >= 0; }, waitMs);
     }
     context.prompts = nullptr; // they went with the run

@@ -13,6 +13,7 @@ struct CliResult {
     int exitCode = -1; // -1: it did not end in time
     QByteArray out;
     QByteArray err;
+    int prepared = 0;         // times the run asked for the context's paths and settings
     QJsonObject json() const; // standard output read as one JSON document
 };
 

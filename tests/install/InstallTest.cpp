@@ -164,7 +164,8 @@ void InstallTest::installedLayout()
 
     // The command line finds the shipped files as the windows do, and gives
     // its user a settings file of their own (in folders of its own here, so
-    // that the windows' first start below still finds none).
+    // that the windows' first start below still finds none) once it runs a
+    // command: its help makes nothing.
     QProcess cli;
     QProcessEnvironment environment = m_environment;
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home(QStringLiteral("cli-config")));
@@ -174,6 +175,13 @@ void InstallTest::installedLayout()
     QVERIFY(cli.waitForFinished(60000));
     QCOMPARE(cli.exitCode(), 0);
     QVERIFY(cli.readAllStandardOutput().contains("Exit status:"));
+    QVERIFY(!QFileInfo::exists(home(QStringLiteral("cli-config"))));
+    QVERIFY(!QFileInfo::exists(home(QStringLiteral("cli-data"))));
+    // Refused for its missing file, before anything is sent.
+    cli.start(prefix(QStringLiteral("bin/cfgutil")),
+              {QStringLiteral("load-firmware"), QStringLiteral("127.0.0.1"), home("none.rom")});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 2);
     QCOMPARE(readFile(home(QStringLiteral("cli-config/configutility/ConfigUtility.ini"))),
              readFile(prefix(QStringLiteral("share/configutility/ConfigUtility.ini"))));
 }

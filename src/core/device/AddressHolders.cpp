@@ -1,6 +1,7 @@
 #include "core/device/AddressHolders.h"
 
 #include "core/device/AddressText.h"
+#include "core/net/UnproxiedUdpSocket.h"
 #include "core/support/Failure.h"
 
 #include <QNetworkDatagram>
@@ -26,7 +27,7 @@ void AddressHolders::start(const QString &address)
     if (m_address.protocol() != QAbstractSocket::IPv4Protocol)
         throw Failure(FailureNumber::InvalidAddress,
                       QStringLiteral("\"%1\" is not an IPv4 address").arg(address));
-    m_socket = new QUdpSocket(this);
+    m_socket = newUdpSocket(this);
     if (!m_socket->bind(QHostAddress::AnyIPv4, 0)) {
         const QString why = m_socket->errorString();
         stop();

@@ -1,5 +1,6 @@
 #include "core/device/DeviceDiscovery.h"
 
+#include "core/net/UnproxiedUdpSocket.h"
 #include "core/support/Failure.h"
 
 #include <QNetworkDatagram>
@@ -43,7 +44,7 @@ DeviceDiscovery::~DeviceDiscovery()
 
 QUdpSocket *DeviceDiscovery::openSocket(const LocalInterface &interface, DiscoveryInterface &info)
 {
-    auto *socket = new QUdpSocket(this);
+    auto *socket = newUdpSocket(this);
     if (socket->bind(QHostAddress::AnyIPv4, 0)) {
         const QByteArray name = interface.name.toLocal8Bit();
         if (::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_BINDTODEVICE,
@@ -53,7 +54,7 @@ QUdpSocket *DeviceDiscovery::openSocket(const LocalInterface &interface, Discove
         }
     }
     delete socket;
-    socket = new QUdpSocket(this);
+    socket = newUdpSocket(this);
     if (!socket->bind(info.address, 0)) {
         const QString why = socket->errorString();
         delete socket;

@@ -1,5 +1,6 @@
 #include "core/net/UdpSocketControl.h"
 
+#include "core/net/UnproxiedUdpSocket.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/Failure.h"
 
@@ -43,7 +44,7 @@ void UdpSocketControl::connectSocket()
     if (m_socket)
         close();
 
-    auto *socket = new QUdpSocket(this);
+    auto *socket = newUdpSocket(this);
     if (!socket->bind(QHostAddress::AnyIPv4, m_localPort)) {
         const QString why = socket->errorString();
         delete socket;

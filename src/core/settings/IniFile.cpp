@@ -134,6 +134,16 @@ QByteArray readAll(const QString &path, bool *ok)
 
 IniFile::IniFile(QString path) : m_path(std::move(path)) {}
 
+const QByteArray &IniFile::contents(bool *readable) const
+{
+    if (!m_loaded) {
+        m_contents = readAll(m_path, &m_readable);
+        m_loaded = true;
+    }
+    *readable = m_readable;
+    return m_contents;
+}
+
 ProfileValue IniFile::read(const QString &section, const QString &key, const QString &defaultValue,
                            int bufferSize) const
 {
@@ -144,7 +154,7 @@ ProfileValue IniFile::read(const QString &section, const QString &key, const QSt
     };
 
     bool ok = false;
-    const QByteArray data = readAll(m_path, &ok);
+    const QByteArray &data = contents(&ok);
     if (!ok)
         return result(defaultValue);
 
@@ -232,5 +242,9 @@ bool IniFile::write(const QString &section, const QString &key, const QString &v
         file.commit();
         return false;
     }
-    return file.commit();
+    if (!file.commit())
+        return false;
+    m_contents = out;
+    m_readable = m_loaded = true;
+    return true;
 }

@@ -22,6 +22,11 @@ struct ProfileValue {
 // - a line added to the file takes the line end of the line it follows.
 // Text is read as UTF-8, except that a value that is not valid UTF-8 is read
 // as Latin-1 (files written by older programs); it is written as UTF-8.
+//
+// The file is read once, at the first read(): later reads answer from that
+// copy, so changes made to the file by others are not seen until this object
+// writes. A write works on the file as it is then, keeping every line others
+// put there, and the written file becomes the copy read from.
 class IniFile {
 public:
     static constexpr int kWholeValue = 0; // bufferSize for a value of any length
@@ -39,5 +44,10 @@ public:
     bool write(const QString &section, const QString &key, const QString &value);
 
 private:
+    const QByteArray &contents(bool *readable) const;
+
     QString m_path;
+    mutable bool m_loaded = false;
+    mutable bool m_readable = false;
+    mutable QByteArray m_contents;
 };

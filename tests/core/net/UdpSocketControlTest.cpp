@@ -3,6 +3,7 @@
 #include "LoopbackPeer.h"
 #include "SimulatorFixture.h"
 
+#include <QNetworkProxy>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -13,6 +14,22 @@ bool staysAt(const LoopbackPeer &peer, const QList<QByteArray> &received)
     QTest::qWait(150);
     return peer.received == received;
 }
+
+// Sets the program's proxy for one test and puts the previous one back.
+class ApplicationProxy {
+public:
+    explicit ApplicationProxy(const QNetworkProxy &proxy)
+        : m_previous(QNetworkProxy::applicationProxy())
+    {
+        QNetworkProxy::setApplicationProxy(proxy);
+    }
+    ~ApplicationProxy() { QNetworkProxy::setApplicationProxy(m_previous); }
+    ApplicationProxy(const ApplicationProxy &) = delete;
+    ApplicationProxy &operator=(const ApplicationProxy &) = delete;
+
+private:
+    QNetworkProxy m_previous;
+};
 
 void aim(UdpSocketControl &control, quint16 remotePort)
 {
@@ -100,15 +117,22 @@ void UdpSocketControlTest::readsTheSimulatorReply_data()
 {
     QTest::addColumn<qint64>("readLength");
     QTest::addColumn<int>("expectedCount");
-    QTest::newRow("the event's count") << qint64(30) << 30;
-    QTest::newRow("more than arrived") << qint64(100) << 30;
-    QTest::newRow("less than arrived") << qint64(10) << 10;
+    QTest::addColumn<bool>("deadProxy");
+    QTest::newRow("the event's count") << qint64(30) << 30 << false;
+    QTest::newRow("more than arrived") << qint64(100) << 30 << false;
+    QTest::newRow("less than arrived") << qint64(10) << 10 << false;
+    // A socket that asked for a proxy would bind through this one and fail.
+    QTest::newRow("proxy configured, none used") << qint64(30) << 30 << true;
 }
 
 void UdpSocketControlTest::readsTheSimulatorReply()
 {
     QFETCH(qint64, readLength);
     QFETCH(int, expectedCount);
+    QFETCH(bool, deadProxy);
+    const ApplicationProxy proxy(
+        deadProxy ? QNetworkProxy(QNetworkProxy::Socks5Proxy, QStringLiteral("127.0.0.1"), 9)
+                  : QNetworkProxy(QNetworkProxy::DefaultProxy));
     SimulatorFixture sim;
     QVERIFY(sim.start());
     UdpSocketControl control;

@@ -70,6 +70,24 @@ void SettingsTest::iniReadCutsToBuffer()
     QCOMPARE(ini.read("S", "K", {}, 10).value, QString(9, QLatin1Char('x')));
 }
 
+void SettingsTest::iniReadOnceUntilWritten()
+{
+    // One read of the file answers every key; a write keeps what others
+    // changed meanwhile and is then what the reads see.
+    TestContext t;
+    t.writeFile("a.ini", "[s]\r\nA=1\r\nB=2\r\n");
+    IniFile ini(t.path("a.ini"));
+    QCOMPARE(ini.read("s", "A", {}).value, "1");
+    t.writeFile("a.ini", "[s]\r\nA=changed\r\nC=3\r\n");
+    QCOMPARE(ini.read("s", "A", {}).value, "1");
+    QCOMPARE(ini.read("s", "B", "-").value, "2");
+    QCOMPARE(ini.read("s", "C", "-").value, "-");
+    QVERIFY(ini.write("s", "D", "4"));
+    QCOMPARE(t.readFile("a.ini"), "[s]\r\nA=changed\r\nC=3\r\nD=4\r\n");
+    QCOMPARE(ini.read("s", "A", {}).value, "changed");
+    QCOMPARE(ini.read("s", "B", "-").value, "-");
+}
+
 void SettingsTest::iniWrite_data()
 {
     QTest::addColumn<QByteArray>("before");

@@ -10,6 +10,7 @@ private Q_SLOTS:
     void iniRead_data();
     void iniRead();
     void iniReadCutsToBuffer();
+    void iniReadOnceUntilWritten();
     void iniWrite_data();
     void iniWrite();
     void iniWriteValueReadsBack_data();
