@@ -4,6 +4,7 @@
 #include "SimulatorFixture.h"
 #include "TestContext.h"
 #include "cli/CommandRegistry.h"
+#include "core/support/ProgramVersion.h"
 #include "core/support/SharedMessages.h"
 
 #include <QFile>
@@ -43,6 +44,9 @@ void CommandLineTest::usageAndExitStatus_data()
     row("help command of one command", {"help", "save"}, 0, "Usage: cfgutil save IP");
     row("help after a bad option", {"save", "--bogus", "-h"}, 0, "Usage: cfgutil save IP");
     row("help of no command", {"frob", "--help"}, 0, "Exit status:");
+    row("version", {"--version"}, 0, versionLine(QStringLiteral("cfgutil")));
+    row("version beside a command", {"ping", "--version"}, 0,
+        versionLine(QStringLiteral("cfgutil")));
     row("no command", {}, 2, "No command given");
     row("unknown command", {"frob"}, 2, "Unknown command \"frob\"");
     row("operand missing", {"query"}, 2, "Usage: cfgutil query IP");
