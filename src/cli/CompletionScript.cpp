@@ -148,15 +148,14 @@ QString bashCompletionScript()
         QStringList kinds;
         for (const QString &operand : command.operands)
             kinds.append(kindWord(valueCompletion({}, operand), operand));
-        options += QStringLiteral("        [%1]=%2\n").arg(command.name, words(names));
-        operands += QStringLiteral("        [%1]=%2\n").arg(command.name, words(kinds));
+        options += QStringLiteral("        [%1]=%2\n").arg(quoted(command.name), words(names));
+        operands += QStringLiteral("        [%1]=%2\n").arg(quoted(command.name), words(kinds));
     }
     QStringList common;
     for (const GlobalOption &option : globalOptions())
         common += option.names;
 
-    return QStringLiteral("# bash completion for cfgutil                              -*- "
-                          "shell-script -*-\n"
+    return QStringLiteral("# bash completion for cfgutil -*- shell-script -*-\n"
                           "# Made from cfgutil's command table when it was built.\n"
                           "\n"
                           "_cfgutil()\n"
