@@ -12,6 +12,8 @@ packages=(
   inetutils-telnet xterm # Telnet to Device runs the telnet client in a terminal window
   procps            # sysctl, which a ping test runs inside its network namespace
   dpkg-dev file     # the Debian package: dpkg-shlibdeps finds its dependencies
+  lintian appstream desktop-file-utils # the package's checks: Debian's, AppStream's, the menu entry's
+  bash-completion   # the tests complete cfgutil's command lines as an interactive bash would
   clang libclang-rt-14-dev # the fuzz targets: clang and its libFuzzer and sanitizer runtimes
 )
 

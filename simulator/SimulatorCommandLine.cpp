@@ -94,6 +94,7 @@ void setUp(QCommandLineParser &parser)
         "Simulated device server: answers the device query, takes an address from IP-SETUP "
         "and receives files by TFTP write. Every datagram is logged in hex."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addOptions(optionList());
 }
 } // namespace
@@ -120,6 +121,10 @@ SimulatorCommandLine SimulatorCommandLine::parse(const QStringList &arguments)
         return refuse(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         line.helpRequested = true;
+        return line;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        line.versionRequested = true;
         return line;
     }
     if (!parser.positionalArguments().isEmpty())

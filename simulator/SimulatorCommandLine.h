@@ -10,6 +10,7 @@ struct SimulatorCommandLine {
     SimulatorOptions options;
     QString logFile; // empty: standard output
     bool helpRequested = false;
+    bool versionRequested = false;
     QString error; // set when the arguments are refused
 
     static SimulatorCommandLine parse(const QStringList &arguments);

@@ -36,6 +36,10 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(SimulatorCommandLine::helpText()), stdout);
         return 0;
     }
+    if (line.versionRequested) {
+        std::printf("devsim %s\n", CFG_PROJECT_VERSION);
+        return 0;
+    }
     if (!line.error.isEmpty()) {
         std::fprintf(stderr, "devsim: %s\nTry devsim --help.\n", qPrintable(line.error));
         return 2;

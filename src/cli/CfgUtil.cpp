@@ -7,6 +7,7 @@
 #include "cli/ExitCode.h"
 #include "cli/TerminalPrompts.h"
 #include "core/session/AppContext.h"
+#include "core/support/ProgramVersion.h"
 
 #include <QIODevice>
 #include <QJsonValue>
@@ -35,6 +36,10 @@ void CfgUtil::run(const QStringList &arguments, AppContext &context, const Prepa
 
     if (line.help) {
         m_out.write((line.declared ? commandHelpText(*line.declared) : helpText()).toUtf8());
+        return end(ExitCode::Done);
+    }
+    if (line.version) {
+        m_out.write(versionLine(QStringLiteral("cfgutil")).toUtf8());
         return end(ExitCode::Done);
     }
     if (!line.error.isEmpty()) {

@@ -3,6 +3,7 @@
 #include "cli/CommandDeclaration.h"
 #include "cli/CommandLine.h"
 #include "cli/CommandRegistry.h"
+#include "cli/ExitCode.h"
 
 namespace {
 constexpr qsizetype kWidth = 80;
@@ -40,6 +41,21 @@ QString shownNames(const QStringList &names, const QString &valueName)
 }
 } // namespace
 
+const QList<ExitStatusMeaning> &exitStatusMeanings()
+{
+    static const QList<ExitStatusMeaning> meanings = {
+        {ExitCode::Done, QStringLiteral("done")},
+        {ExitCode::DeviceFailed, QStringLiteral("the device failed or did not answer")},
+        {ExitCode::BadInput,
+         QStringLiteral("bad usage or input, or a question only a flag can answer (the message\n"
+                        "names the flag)")},
+        {ExitCode::Environment,
+         QStringLiteral("the environment: no ICMP socket, no usable interface, a file or socket\n"
+                        "that cannot be opened")},
+    };
+    return meanings;
+}
+
 QString helpText()
 {
     QString text = QStringLiteral(
@@ -56,16 +72,11 @@ QString helpText()
     for (const GlobalOption &option : globalOptions())
         text += QStringLiteral("  %1%2\n")
                     .arg(option.names.first().leftJustified(10), indented(option.help, 12));
-    text += QStringLiteral(
-        "Errors go to standard error; progress too, when it is a terminal.\n"
-        "\n"
-        "Exit status:\n"
-        "  0  done\n"
-        "  1  the device failed or did not answer\n"
-        "  2  bad usage or input, or a question only a flag can answer (the message\n"
-        "     names the flag)\n"
-        "  3  the environment: no ICMP socket, no usable interface, a file or socket\n"
-        "     that cannot be opened\n");
+    text += QStringLiteral("Errors go to standard error; progress too, when it is a terminal.\n"
+                           "\n"
+                           "Exit status:\n");
+    for (const ExitStatusMeaning &status : exitStatusMeanings())
+        text += QStringLiteral("  %1  %2\n").arg(status.code).arg(indented(status.meaning, 5));
     return text;
 }
 

@@ -57,6 +57,9 @@ const QList<GlobalOption> &globalOptions()
         {{QStringLiteral("--help"), QStringLiteral("-h")},
          &CommandLine::help,
          QStringLiteral("show this text")},
+        {{QStringLiteral("--version")},
+         &CommandLine::version,
+         QStringLiteral("show the program's name and version")},
     };
     return options;
 }
@@ -128,6 +131,8 @@ CommandLine readCommandLine(const QStringList &arguments, AppContext &context, C
             line.declared = findCommand(words.first());
         return line;
     }
+    if (line.version)
+        return line;
     if (words.isEmpty()) {
         line.error = QStringLiteral("No command given");
         return line;

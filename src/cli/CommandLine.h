@@ -15,6 +15,7 @@ struct CommandLine {
     bool json = false;
     bool quiet = false;
     bool help = false;
+    bool version = false;
     // The command named; null when none is named or the name is not a
     // command's.
     const CommandDeclaration *declared = nullptr;

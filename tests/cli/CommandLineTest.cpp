@@ -4,6 +4,8 @@
 #include "SimulatorFixture.h"
 #include "TestContext.h"
 #include "cli/CommandRegistry.h"
+#include "cli/CompletionScript.h"
+#include "core/support/ProgramVersion.h"
 #include "core/support/SharedMessages.h"
 
 #include <QFile>
@@ -43,6 +45,9 @@ void CommandLineTest::usageAndExitStatus_data()
     row("help command of one command", {"help", "save"}, 0, "Usage: cfgutil save IP");
     row("help after a bad option", {"save", "--bogus", "-h"}, 0, "Usage: cfgutil save IP");
     row("help of no command", {"frob", "--help"}, 0, "Exit status:");
+    row("version", {"--version"}, 0, versionLine(QStringLiteral("cfgutil")));
+    row("version beside a command", {"ping", "--version"}, 0,
+        versionLine(QStringLiteral("cfgutil")));
     row("no command", {}, 2, "No command given");
     row("unknown command", {"frob"}, 2, "Unknown command \"frob\"");
     row("operand missing", {"query"}, 2, "Usage: cfgutil query IP");
@@ -186,8 +191,16 @@ void CommandLineTest::declarationsAgreeWithEachOtherAndTheDocs()
     for (const GlobalOption &global : globalOptions())
         for (const QString &name : global.names)
             meaning.insert(name, {QStringLiteral("every command"), false});
+    // Values the shell completion offers nothing for; any other value must have
+    // a kind there (a file, an interface, a range of names).
+    const QStringList freeText{"IP", "HW", "N", "SECONDS", "NAME"};
+    const auto completes = [&](const QString &option, const QString &value) {
+        return valueCompletion(option, value) != ValueCompletion::None || freeText.contains(value);
+    };
     QSet<QString> commands;
     for (const CommandDeclaration &command : registeredCommands()) {
+        for (const QString &operand : command.operands)
+            QVERIFY2(completes({}, operand), qPrintable(operand));
         QVERIFY2(!commands.contains(command.name), qPrintable(command.name));
         commands.insert(command.name);
         QVERIFY2(documented.contains(QStringLiteral("cfgutil ") + command.synopsis()),
@@ -197,6 +210,8 @@ void CommandLineTest::declarationsAgreeWithEachOtherAndTheDocs()
         QVERIFY(help.out.startsWith(("Usage: cfgutil " + command.name + ' ').toUtf8()));
         for (const OptionDeclaration &option : command.options) {
             QVERIFY2(help.out.contains(option.names.join(", ").toUtf8()), help.out.constData());
+            QVERIFY2(!option.takesValue() || completes(option.names.first(), option.valueName),
+                     qPrintable(option.valueName));
             for (const QString &name : option.names) {
                 const QPair<QString, bool> means{option.names.first(), option.takesValue()};
                 QVERIFY2(meaning.value(name, means) == means,

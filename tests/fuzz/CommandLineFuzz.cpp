@@ -32,6 +32,7 @@ struct Reading {
     bool json = false;
     bool quiet = false;
     bool help = false;
+    bool version = false;
 };
 
 Reading read(const QStringList &arguments)
@@ -53,6 +54,7 @@ Reading read(const QStringList &arguments)
                             argument == QStringLiteral("-q");
             reading.help = reading.help || argument == QStringLiteral("--help") ||
                            argument == QStringLiteral("-h");
+            reading.version = reading.version || argument == QStringLiteral("--version");
         }
     }
     return reading;
@@ -78,9 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FUZZ_CHECK(line.json == reading.json);
     FUZZ_CHECK(line.quiet == reading.quiet);
     FUZZ_CHECK(!reading.help || line.help);
+    FUZZ_CHECK(line.version == reading.version);
     // A command is made exactly when the line is good, and it is the first word.
-    FUZZ_CHECK(!line.command || (line.error.isEmpty() && !line.help));
-    if (line.error.isEmpty() && !line.help) {
+    FUZZ_CHECK(!line.command || (line.error.isEmpty() && !line.help && !line.version));
+    if (line.error.isEmpty() && !line.help && !line.version) {
         FUZZ_CHECK(line.command && line.declared);
         FUZZ_CHECK(reading.words.value(0) == line.declared->name);
     }

@@ -16,6 +16,8 @@
 #include <QMap>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTest>
 #include <memory>
@@ -81,6 +83,41 @@ QMap<QString, QString> keyValues(const QByteArray &text, char separator)
     return keys;
 }
 
+// Runs an installed program to its end and returns its standard output.
+QByteArray outputOf(const QString &program, const QStringList &arguments,
+                    const QProcessEnvironment &environment, int *exitCode = nullptr)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000))
+        return QByteArray("<did not finish>");
+    if (exitCode)
+        *exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return process.readAllStandardOutput();
+}
+
+// Every option name a text shows ("-c", "--count"), not the hyphens inside words.
+QSet<QString> optionNames(const QString &text)
+{
+    static const QRegularExpression option(QStringLiteral("(?<![\\w-])--?[A-Za-z][\\w-]*"));
+    QSet<QString> names;
+    for (const QRegularExpressionMatch &match : option.globalMatch(text))
+        names.insert(match.captured());
+    return names;
+}
+
+// A manual page as its reader sees the words: fonts, minus signs and
+// zero-width escapes taken out.
+QString pageWords(const QString &compressedPage)
+{
+    QString text =
+        QString::fromUtf8(outputOf(QStringLiteral("gzip"), {QStringLiteral("-dc"), compressedPage},
+                                   QProcessEnvironment::systemEnvironment()));
+    static const QRegularExpression escapes(QStringLiteral("\\\\f[BIRP]|\\\\&"));
+    return text.remove(escapes).replace(QStringLiteral("\\-"), QStringLiteral("-"));
+}
+
 // One start of the program inside this process, on the paths that the program
 // decides for an executable in `binFolder` (what the menu entry starts can
 // only be watched from outside; this is the same code on the same files).
@@ -144,7 +181,11 @@ void InstallTest::installedLayout()
          {"bin/ConfigUtility", "bin/cfgutil", "share/configutility/ConfigUtility.ini",
           "share/configutility/ProductInfobase.txt", "share/configutility/Graphics/appicon.png",
           "share/configutility/Firmware", "share/applications/configutility.desktop",
-          "share/icons/hicolor/64x64/apps/configutility.png", "share/doc/configutility/cfgutil.md"})
+          "share/icons/hicolor/64x64/apps/configutility.png", "share/doc/configutility/cfgutil.md",
+          "share/doc/configutility/copyright", "share/doc/configutility/changelog.gz",
+          "share/man/man1/cfgutil.1.gz", "share/man/man1/ConfigUtility.1.gz",
+          "share/bash-completion/completions/cfgutil",
+          "share/metainfo/com.example.configutility.metainfo.xml"})
         QVERIFY2(QFileInfo::exists(prefix(QString::fromLatin1(path))), path);
     // Only the two programs: the simulator, tests and benchmarks stay in the build.
     QCOMPARE(QDir(prefix(QStringLiteral("bin")))
@@ -244,6 +285,167 @@ void InstallTest::installedProgramKeepsUserFilesInXdgFolders()
     QCOMPARE(snapshot(share), shipped);
 }
 
+void InstallTest::programsAnswerWithoutADisplay_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("says"); // the whole output, or its start when not a line
+    const QString version = QStringLiteral(" " CFG_PROJECT_VERSION "\n");
+    QTest::newRow("ConfigUtility version") << "bin/ConfigUtility"
+                                           << "--version"
+                                           << "ConfigUtility" + version;
+    QTest::newRow("ConfigUtility help") << "bin/ConfigUtility"
+                                        << "--help"
+                                        << "Usage: ConfigUtility";
+    QTest::newRow("cfgutil version") << "bin/cfgutil"
+                                     << "--version"
+                                     << "cfgutil" + version;
+    QTest::newRow("devsim version") << CFG_BUILD_DIR "/bin/devsim"
+                                    << "--version"
+                                    << "devsim" + version;
+}
+
+void InstallTest::programsAnswerWithoutADisplay()
+{
+    QFETCH(QString, program);
+    QFETCH(QString, argument);
+    QFETCH(QString, says);
+    QProcessEnvironment environment = m_environment;
+    for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(display));
+    int exitCode = -1;
+    const QString out =
+        QString::fromUtf8(outputOf(program.startsWith(QLatin1Char('/')) ? program : prefix(program),
+                                   {argument}, environment, &exitCode));
+    QCOMPARE(exitCode, 0);
+    QCOMPARE(says.endsWith(QLatin1Char('\n')) ? out : out.left(says.size()), says);
+}
+
+void InstallTest::manualPagesListEveryOptionOfTheHelp_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::newRow("cfgutil") << "cfgutil";
+    QTest::newRow("ConfigUtility") << "ConfigUtility";
+}
+
+void InstallTest::manualPagesListEveryOptionOfTheHelp()
+{
+    QFETCH(QString, program);
+    const QString binary = prefix(QStringLiteral("bin/") + program);
+    const QString help =
+        QString::fromUtf8(outputOf(binary, {QStringLiteral("--help")}, m_environment));
+    const QString page = pageWords(prefix(QStringLiteral("share/man/man1/%1.1.gz").arg(program)));
+    QVERIFY2(page.contains(QStringLiteral(".SH OPTIONS")), qPrintable(page.left(200)));
+
+    // Each command of the help, and what its own help says.
+    QStringList texts{help};
+    static const QRegularExpression command(QStringLiteral("^  ([a-z][a-z-]+)\\b"),
+                                            QRegularExpression::MultilineOption);
+    QStringList commands;
+    for (const QRegularExpressionMatch &match : command.globalMatch(help))
+        commands.append(match.captured(1));
+    for (const QString &name : std::as_const(commands))
+        texts.append(
+            QString::fromUtf8(outputOf(binary, {name, QStringLiteral("--help")}, m_environment)));
+    QCOMPARE(commands.isEmpty(), program == QLatin1String("ConfigUtility"));
+
+    QSet<QString> options;
+    for (const QString &text : std::as_const(texts))
+        options.unite(optionNames(text));
+    QVERIFY(options.contains(QStringLiteral("--version")));
+    QStringList missing;
+    for (const QString &word :
+         std::as_const(options) + QSet<QString>(commands.begin(), commands.end()))
+        if (!QRegularExpression(
+                 QStringLiteral("(?<![\\w-])%1(?![\\w-])").arg(QRegularExpression::escape(word)))
+                 .match(page)
+                 .hasMatch())
+            missing.append(word);
+    QVERIFY2(missing.isEmpty(), qPrintable(missing.join(QLatin1Char(' '))));
+}
+
+void InstallTest::bashCompletesCfgutil_data()
+{
+    QTest::addColumn<QString>("line"); // typed up to the cursor; %dir: a folder with fw.rom
+    QTest::addColumn<QStringList>("offered");
+    QTest::addColumn<QStringList>("notOffered");
+    QTest::newRow("command") << "cfgutil d" << QStringList{"discover", "doctor"}
+                             << QStringList{"query"};
+    QTest::newRow("command to help with")
+        << "cfgutil help load" << QStringList{"load-firmware", "load-web"} << QStringList{"help"};
+    QTest::newRow("options of the command and of every command")
+        << "cfgutil ping 127.0.0.1 -" << QStringList{"-c", "--count", "--json", "--version"}
+        << QStringList{"--file", "--interface"};
+    QTest::newRow("option after another's value")
+        << "cfgutil save 127.0.0.1 --file x --t" << QStringList{"--timeout"} << QStringList{};
+    QTest::newRow("interface name")
+        << "cfgutil discover --interface l" << QStringList{"lo"} << QStringList{};
+    QTest::newRow("interface name after a comma")
+        << "cfgutil discover --interface lo,l" << QStringList{"lo,lo"} << QStringList{};
+    QTest::newRow("web directory") << "cfgutil load-web 127.0.0.1 x.wpk --destination WEB"
+                                   << QStringList{"WEB1", "WEB6"} << QStringList{"WEB7"};
+    QTest::newRow("file operand") << "cfgutil load-firmware 127.0.0.1 %dir/f"
+                                  << QStringList{"%dir/fw.rom"} << QStringList{};
+    QTest::newRow("address operand is no file")
+        << "cfgutil load-firmware %dir/f" << QStringList{} << QStringList{"%dir/fw.rom"};
+    QTest::newRow("file value") << "cfgutil commission plan.csv --report %dir/f"
+                                << QStringList{"%dir/fw.rom"} << QStringList{};
+    QTest::newRow("operands only after --")
+        << "cfgutil query -- -" << QStringList{} << QStringList{"--timeout", "--json"};
+}
+
+void InstallTest::bashCompletesCfgutil()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, offered);
+    QFETCH(QStringList, notOffered);
+    const QString framework = QStringLiteral("/usr/share/bash-completion/bash_completion");
+    if (!QFileInfo::exists(framework))
+        QSKIP("bash-completion is not installed; scripts/install-deps.sh installs it");
+    QTemporaryDir dir;
+    QFile(dir.filePath(QStringLiteral("fw.rom"))).open(QIODevice::WriteOnly);
+    for (QStringList *words : {&offered, &notOffered})
+        words->replaceInStrings(QStringLiteral("%dir"), dir.path());
+
+    // As bash calls the function for the word at the cursor.
+    const QString script = QStringLiteral(
+        "source \"$1\"; source \"$2\"\n"
+        "COMP_LINE=$3 COMP_POINT=${#3}\n"
+        "read -ra COMP_WORDS <<<\"$3\"; COMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
+        "_cfgutil cfgutil \"${COMP_WORDS[COMP_CWORD]}\" \"${COMP_WORDS[COMP_CWORD - 1]}\"\n"
+        "printf '%s\\n' \"${COMPREPLY[@]}\"\n");
+    int exitCode = -1;
+    const QStringList replies =
+        QString::fromUtf8(
+            outputOf(QStringLiteral("bash"),
+                     {QStringLiteral("-c"), script, QStringLiteral("bash"), framework,
+                      prefix(QStringLiteral("share/bash-completion/completions/cfgutil")),
+                      QString(line).replace(QStringLiteral("%dir"), dir.path())},
+                     m_environment, &exitCode))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(exitCode, 0);
+    for (const QString &word : std::as_const(offered))
+        QVERIFY2(replies.contains(word), qPrintable(word + " not in: " + replies.join(' ')));
+    for (const QString &word : std::as_const(notOffered))
+        QVERIFY2(!replies.contains(word), qPrintable(word + " in: " + replies.join(' ')));
+}
+
+void InstallTest::metadataPassesItsValidators()
+{
+    for (const char *tool : {"desktop-file-validate", "appstreamcli"})
+        if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty())
+            QSKIP("the validators are not installed; scripts/install-deps.sh installs them");
+    const Outcome entry = run(QStringLiteral("desktop-file-validate"),
+                              {prefix(QStringLiteral("share/applications/configutility.desktop"))});
+    QVERIFY2(entry.ok && entry.output.isEmpty(), entry.output.constData());
+    // --no-net: the screenshot and home page addresses are not fetched.
+    const Outcome metainfo =
+        run(QStringLiteral("appstreamcli"),
+            {QStringLiteral("validate"), QStringLiteral("--no-net"), QStringLiteral("--pedantic"),
+             prefix(QStringLiteral("share/metainfo/com.example.configutility.metainfo.xml"))});
+    QVERIFY2(metainfo.ok, metainfo.output.constData());
+}
+
 void InstallTest::packageListsDependencies()
 {
     for (const char *tool : {"dpkg-deb", "dpkg-shlibdeps", "file"})
@@ -278,4 +480,15 @@ void InstallTest::packageListsDependencies()
                              "./usr/share/applications/configutility.desktop"})
         QVERIFY2(listing.output.contains(path), path);
     QVERIFY(!listing.output.contains("devsim"));
+
+    // Debian's own checks: no error and no warning (informational tags may stay).
+    if (QStandardPaths::findExecutable(QStringLiteral("lintian")).isEmpty())
+        QSKIP("lintian is not installed; scripts/install-deps.sh installs it");
+    const Outcome lintian = run(QStringLiteral("lintian"),
+                                {QStringLiteral("--fail-on"), QStringLiteral("error,warning"),
+                                 QStringLiteral("--tag-display-limit"), QStringLiteral("0"), deb});
+    static const QRegularExpression tag(QStringLiteral("^[EW]: "),
+                                        QRegularExpression::MultilineOption);
+    QVERIFY2(lintian.ok && !tag.match(QString::fromUtf8(lintian.output)).hasMatch(),
+             lintian.output.constData());
 }

@@ -13,6 +13,13 @@ private Q_SLOTS:
     void initTestCase();
     void installedLayout();
     void installedProgramKeepsUserFilesInXdgFolders();
+    void programsAnswerWithoutADisplay_data();
+    void programsAnswerWithoutADisplay();
+    void manualPagesListEveryOptionOfTheHelp_data();
+    void manualPagesListEveryOptionOfTheHelp();
+    void bashCompletesCfgutil_data();
+    void bashCompletesCfgutil();
+    void metadataPassesItsValidators();
     void packageListsDependencies();
 
 private:
