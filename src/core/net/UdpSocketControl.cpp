@@ -143,6 +143,7 @@ void UdpSocketControl::onReadyRead()
             if (m_acceptAnyPort)
                 m_peerPortLocked = true;
             copy.truncate(length);
+            copy.squeeze();
             m_queue.append(copy);
         }
     } else {
