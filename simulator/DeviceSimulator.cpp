@@ -146,7 +146,8 @@ bool DeviceSimulator::start(const SimulatorOptions &options, QString *error)
                                    options.fault,
                                    options.ackDelayMs,
                                    options.lostDataBlocks,
-                                   {}};
+                                   {},
+                                   options.logDatagrams};
     // A write request belongs to the device it was sent to.
     tftp.endpointFor =
         [this](const QHostAddress &destination) -> std::optional<TftpWriteServer::Endpoint> {
@@ -198,6 +199,8 @@ quint16 DeviceSimulator::tftpPort() const
 
 void DeviceSimulator::record(const LoggedDatagram &entry)
 {
+    if (!m_options.logDatagrams)
+        return;
     m_log.append(entry);
     Q_EMIT datagramLogged(entry);
 }

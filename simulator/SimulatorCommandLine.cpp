@@ -78,6 +78,9 @@ QList<QCommandLineOption> optionList()
         o("store", "Folder that receives the files (default: the current folder).", "folder"),
         o("interface", "Interface that assigned addresses are added to (namespace use).", "name"),
         o("log", "Append the datagram log to this file instead of standard output.", "file"),
+        QCommandLineOption(
+            QStringLiteral("no-datagram-log"),
+            QStringLiteral("Log no datagrams (notices only): for timing transfers.")),
         o("devices",
           "Play N devices (1-4096) with consecutive hardware addresses from --hardware-address.",
           "N"),
@@ -92,7 +95,8 @@ void setUp(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(QStringLiteral(
         "Simulated device server: answers the device query, takes an address from IP-SETUP "
-        "and receives files by TFTP write. Every datagram is logged in hex."));
+        "and receives files by TFTP write. Every datagram is logged in hex unless "
+        "--no-datagram-log."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions(optionList());
@@ -174,6 +178,7 @@ SimulatorCommandLine SimulatorCommandLine::parse(const QStringList &arguments)
             std::tie(o.identity.versionMajor, o.identity.versionMinor) = bytes;
     }
     o.silentAfterUpgrade = isSet("silent-after-upgrade");
+    o.logDatagrams = !isSet("no-datagram-log");
     if (isSet("firmware-type")) {
         o.identity.firmwareType = value("firmware-type").toLatin1();
         if (o.identity.firmwareType.size() != 2)

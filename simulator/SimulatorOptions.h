@@ -67,4 +67,7 @@ struct SimulatorOptions {
     // Such a device answers no query from then on, as one whose new image
     // does not start.
     bool silentAfterUpgrade = false;
+    // Every datagram received or sent is logged (log(), datagramLogged()).
+    // Off, a transfer runs without the per-datagram copy and hex text.
+    bool logDatagrams = true;
 };

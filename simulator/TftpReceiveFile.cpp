@@ -5,7 +5,7 @@
 bool TftpReceiveFile::open(const QString &path, QString *error)
 {
     m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         if (error)
             *error = m_file.errorString();
         return false;
@@ -13,20 +13,20 @@ bool TftpReceiveFile::open(const QString &path, QString *error)
     return true;
 }
 
-TftpReceiveFile::Result TftpReceiveFile::accept(const QByteArray &datagram)
+TftpReceiveFile::Result TftpReceiveFile::accept(QByteArrayView datagram)
 {
-    const quint16 block = qFromBigEndian<quint16>(datagram.constData() + 2);
+    const quint16 block = qFromBigEndian<quint16>(datagram.data() + 2);
     if (block == m_lastBlock)
         return {Outcome::Duplicate, block, m_finished};
     if (m_finished || block != quint16(m_lastBlock + 1))
         return {Outcome::OutOfOrder, block, m_finished};
 
-    const QByteArray payload = datagram.mid(4);
+    const QByteArrayView payload = datagram.sliced(4);
     if (m_size + payload.size() > MaxBytes) {
         m_error = QStringLiteral("Disk full or allocation exceeded");
         return {Outcome::Failed, block, false};
     }
-    if (m_file.write(payload) != payload.size() || !m_file.flush()) {
+    if (m_file.write(payload.data(), payload.size()) != payload.size()) {
         m_error = QStringLiteral("Write failed: ") + m_file.errorString();
         return {Outcome::Failed, block, false};
     }

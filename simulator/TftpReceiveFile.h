@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
 
 // The receiving end of one TFTP write: lock-step block order and the file
-// under its name. Each block is flushed as it comes, so the file on disk
-// always holds every byte received so far; a writer that stops after a full
+// under its name. Each block is written straight to the file (no buffer in
+// between) as it comes, so the file on disk always holds every byte received
+// so far; a writer that stops after a full
 // last block (no empty closing block) still leaves the whole file.
 class TftpReceiveFile {
 public:
@@ -26,7 +27,7 @@ public:
 
     bool open(const QString &path, QString *error);
     // A data packet (opcode 3, block, payload).
-    Result accept(const QByteArray &datagram);
+    Result accept(QByteArrayView datagram);
     void discard(); // removes the partial file
 
     qint64 size() const { return m_size; }

@@ -1,28 +1,17 @@
 #include "TftpWriteServer.h"
 
 #include "DelayLine.h"
-#include "SourcedSend.h"
 #include "TftpReceiveFile.h"
-#include "core/net/UnproxiedUdpSocket.h"
 
 #include <QDir>
-#include <QNetworkDatagram>
 #include <QSet>
 #include <QTimer>
-#include <QUdpSocket>
 #include <QtEndian>
 #include <cmath>
 
 namespace {
 constexpr int IdleMs = 30000; // a transfer silent this long is forgotten
-
-QByteArray ackPacket(quint16 block)
-{
-    QByteArray packet(4, '\0');
-    packet[1] = 4;
-    qToBigEndian(block, packet.data() + 2);
-    return packet;
-}
+constexpr qint64 MaxDatagram = 65536;
 
 QByteArray errorPacket(quint16 code, const QByteArray &text)
 {
@@ -32,23 +21,29 @@ QByteArray errorPacket(quint16 code, const QByteArray &text)
     return packet + text + '\0';
 }
 
-quint16 opcodeOf(const QByteArray &bytes)
+quint16 opcodeOf(QByteArrayView bytes)
 {
-    return bytes.size() < 2 ? 0 : qFromBigEndian<quint16>(bytes.constData());
+    return bytes.size() < 2 ? 0 : qFromBigEndian<quint16>(bytes.data());
+}
+
+QHostAddress addressOf(quint32 address)
+{
+    return address ? QHostAddress(address) : QHostAddress();
 }
 } // namespace
 
 struct TftpWriteServer::Transfer {
     QString name;
     Endpoint endpoint;
-    QHostAddress peer;
-    quint16 peerPort = 0;
-    QUdpSocket *socket = nullptr;
-    std::unique_ptr<QUdpSocket> ownSocket; // NewPort only
+    Peer peer;
+    quint32 source = 0; // the sender address of our answers (0: the system's choice)
+    DatagramSocket *socket = nullptr;
+    std::unique_ptr<DatagramSocket> ownSocket; // NewPort only
     TftpReceiveFile file;
-    QObject guard;      // context of delayed acknowledgements
-    QTimer idle;        // restarted by each datagram; a transfer silent this long is forgotten
-    QSet<quint16> lost; // blocks of lostDataBlocks already lost once
+    QObject guard;        // context of delayed acknowledgements
+    QTimer idle;          // a transfer silent for IdleMs is forgotten
+    qint64 lastHeard = 0; // on m_clock
+    QSet<quint16> lost;   // blocks of lostDataBlocks already lost once
     bool dead = false;
 };
 
@@ -64,8 +59,11 @@ bool TftpWriteServer::start(const Settings &settings, QString *error)
         return false;
     }
     m_settings = settings;
-    m_listener = newUdpSocket(this);
-    if (!m_listener->bind(settings.bindAddress, settings.port)) {
+    m_buffer = std::make_unique<char[]>(MaxDatagram);
+    m_clock.start();
+    // The destination of each request tells which device it was sent to.
+    m_listener = new DatagramSocket(this);
+    if (!m_listener->bind(settings.bindAddress.toIPv4Address(), settings.port, true)) {
         if (error)
             *error = QStringLiteral("Cannot bind the TFTP port %1: %2")
                          .arg(settings.port)
@@ -74,7 +72,7 @@ bool TftpWriteServer::start(const Settings &settings, QString *error)
         m_listener = nullptr;
         return false;
     }
-    connect(m_listener, &QUdpSocket::readyRead, this, [this] { readAll(m_listener); });
+    connect(m_listener, &DatagramSocket::readyRead, this, [this] { readOne(m_listener); });
     if (settings.fault == TftpFault::DelayAck && settings.ackDelayMs > 0)
         m_ackDelay = new DelayLine(
             std::chrono::microseconds(std::llround(settings.ackDelayMs * 1000)), this);
@@ -98,34 +96,38 @@ bool TftpWriteServer::isAcceptableName(const QString &name)
     return true;
 }
 
-void TftpWriteServer::readAll(QUdpSocket *socket)
+void TftpWriteServer::readOne(DatagramSocket *socket)
 {
-    // Handling may drop a transfer and with it a socket: read first, then
-    // handle, looking every transfer up afresh.
-    QList<QNetworkDatagram> arrived;
-    while (socket->hasPendingDatagrams())
-        arrived.append(socket->receiveDatagram());
-    for (const QNetworkDatagram &datagram : arrived) {
-        if (!datagram.isValid() || lostOnTheWay(socket, datagram))
-            continue;
-        Q_EMIT datagramLogged({QDateTime::currentDateTime(),
-                               false,
-                               datagram.senderAddress(),
-                               quint16(datagram.senderPort()),
-                               socket->localPort(),
-                               datagram.data(),
-                               {}});
-        handle(socket, datagram);
-    }
+    // One datagram per notification: the socket notifies again while more
+    // wait. Handling may drop a transfer; its socket lives until the event
+    // loop removes it, and every transfer is looked up afresh.
+    Arrived datagram;
+    const qint64 length =
+        socket->receive(m_buffer.get(), MaxDatagram, &datagram.from, &datagram.destination);
+    if (length < 0)
+        return;
+    datagram.bytes = QByteArrayView(m_buffer.get(), length);
+    if (lostOnTheWay(socket, datagram))
+        return;
+    log(false, datagram.from, socket, datagram.bytes, {});
+    handle(socket, datagram);
 }
 
-bool TftpWriteServer::lostOnTheWay(QUdpSocket *socket, const QNetworkDatagram &datagram)
+void TftpWriteServer::log(bool sent, Peer peer, DatagramSocket *socket, QByteArrayView bytes,
+                          const QString &device)
 {
-    const QByteArray bytes = datagram.data();
+    if (m_settings.logDatagrams)
+        Q_EMIT datagramLogged({QDateTime::currentDateTime(), sent, QHostAddress(peer.address),
+                               peer.port, socket->localPort(), bytes.toByteArray(), device});
+}
+
+bool TftpWriteServer::lostOnTheWay(DatagramSocket *socket, const Arrived &datagram)
+{
+    const QByteArrayView bytes = datagram.bytes;
     if (m_settings.lostDataBlocks.isEmpty() || opcodeOf(bytes) != 3 || bytes.size() < 4)
         return false;
-    Transfer *transfer = find(socket, datagram.senderAddress(), quint16(datagram.senderPort()));
-    const quint16 block = qFromBigEndian<quint16>(bytes.constData() + 2);
+    Transfer *transfer = find(socket, datagram.from);
+    const quint16 block = qFromBigEndian<quint16>(bytes.data() + 2);
     if (!transfer || !m_settings.lostDataBlocks.contains(block) || transfer->lost.contains(block))
         return false;
     transfer->lost.insert(block);
@@ -135,11 +137,10 @@ bool TftpWriteServer::lostOnTheWay(QUdpSocket *socket, const QNetworkDatagram &d
     return true;
 }
 
-void TftpWriteServer::handle(QUdpSocket *socket, const QNetworkDatagram &datagram)
+void TftpWriteServer::handle(DatagramSocket *socket, const Arrived &datagram)
 {
-    const QByteArray bytes = datagram.data();
-    const QHostAddress peer = datagram.senderAddress();
-    const quint16 peerPort = quint16(datagram.senderPort());
+    const QByteArrayView bytes = datagram.bytes;
+    const Peer peer = datagram.from;
     const quint16 opcode = opcodeOf(bytes);
 
     if (m_settings.fault == TftpFault::NeverAck)
@@ -148,20 +149,19 @@ void TftpWriteServer::handle(QUdpSocket *socket, const QNetworkDatagram &datagra
         const std::optional<Endpoint> endpoint = endpointOf(datagram);
         if (!endpoint)
             Q_EMIT notice(QStringLiteral("No device at %1: request ignored")
-                              .arg(datagram.destinationAddress().toString()));
+                              .arg(addressOf(datagram.destination).toString()));
         else if (opcode == 1)
-            sendFrom(socket, errorPacket(4, "Only write requests are served"), peer, peerPort,
-                     *endpoint);
+            sendFrom(socket, errorPacket(4, "Only write requests are served"), peer, *endpoint);
         else
             handleRequest(datagram, *endpoint);
         return;
     }
-    Transfer *transfer = find(socket, peer, peerPort);
+    Transfer *transfer = find(socket, peer);
     if (opcode == 3 && bytes.size() >= 4) {
         if (transfer)
             handleData(transfer, bytes);
         else
-            sendFrom(socket, errorPacket(5, "Unknown transfer ID"), peer, peerPort,
+            sendFrom(socket, errorPacket(5, "Unknown transfer ID"), peer,
                      endpointOf(datagram).value_or(Endpoint{}));
     } else if (opcode == 5 && transfer) {
         Q_EMIT notice(QStringLiteral("Transfer of %1 aborted by the writer").arg(transfer->name));
@@ -170,80 +170,75 @@ void TftpWriteServer::handle(QUdpSocket *socket, const QNetworkDatagram &datagra
     // Anything else (acknowledgements, fragments) is only logged.
 }
 
-std::optional<TftpWriteServer::Endpoint>
-TftpWriteServer::endpointOf(const QNetworkDatagram &datagram) const
+std::optional<TftpWriteServer::Endpoint> TftpWriteServer::endpointOf(const Arrived &datagram) const
 {
     if (m_settings.endpointFor)
-        return m_settings.endpointFor(datagram.destinationAddress());
+        return m_settings.endpointFor(addressOf(datagram.destination));
     return Endpoint{m_settings.storeFolder, {}, {}};
 }
 
-void TftpWriteServer::handleRequest(const QNetworkDatagram &datagram, const Endpoint &endpoint)
+void TftpWriteServer::handleRequest(const Arrived &datagram, const Endpoint &endpoint)
 {
-    const QByteArray bytes = datagram.data();
-    const QHostAddress peer = datagram.senderAddress();
-    const quint16 peerPort = quint16(datagram.senderPort());
-    const QList<QByteArray> fields = bytes.mid(2).split('\0');
+    const Peer peer = datagram.from;
+    const QList<QByteArray> fields = datagram.bytes.sliced(2).toByteArray().split('\0');
     // name \0 mode \0 [options...]: the split leaves at least three parts.
     if (fields.size() < 3) {
-        sendFrom(m_listener, errorPacket(4, "Malformed write request"), peer, peerPort, endpoint);
+        sendFrom(m_listener, errorPacket(4, "Malformed write request"), peer, endpoint);
         return;
     }
     const QString name = QString::fromLatin1(fields.at(0));
     if (m_settings.fault == TftpFault::ErrorPacket) {
-        sendFrom(m_listener, errorPacket(0, "Simulated fault"), peer, peerPort, endpoint);
+        sendFrom(m_listener, errorPacket(0, "Simulated fault"), peer, endpoint);
         return;
     }
     if (fields.at(1).toLower() != "octet") {
-        sendFrom(m_listener, errorPacket(0, "Only octet mode is supported"), peer, peerPort,
-                 endpoint);
+        sendFrom(m_listener, errorPacket(0, "Only octet mode is supported"), peer, endpoint);
         return;
     }
     if (!isAcceptableName(name)) {
         Q_EMIT notice(QStringLiteral("Refused the file name \"%1\"").arg(name));
-        sendFrom(m_listener, errorPacket(2, "Access violation"), peer, peerPort, endpoint);
+        sendFrom(m_listener, errorPacket(2, "Access violation"), peer, endpoint);
         return;
     }
-    if (Transfer *old = find(m_listener, peer, peerPort))
+    if (Transfer *old = find(m_listener, peer))
         drop(old); // the writer started over
 
     auto transfer = std::make_unique<Transfer>();
     transfer->name = name;
     transfer->endpoint = endpoint;
     transfer->peer = peer;
-    transfer->peerPort = peerPort;
     transfer->socket = m_listener;
     QString error;
     if (!transfer->file.open(QDir(endpoint.folder).filePath(name), &error)) {
         Q_EMIT notice(QStringLiteral("Cannot store %1: %2").arg(name, error));
-        sendFrom(m_listener, errorPacket(2, "Access violation"), peer, peerPort, endpoint);
+        sendFrom(m_listener, errorPacket(2, "Access violation"), peer, endpoint);
         return;
     }
     if (m_settings.fault == TftpFault::NewPort) {
-        transfer->ownSocket.reset(newUdpSocket());
+        transfer->ownSocket = std::make_unique<DatagramSocket>();
         // Answers from the new port still come from the device's address.
         const QHostAddress local =
             endpoint.source.isNull() ? m_settings.bindAddress : endpoint.source;
-        if (!transfer->ownSocket->bind(local, 0)) {
+        if (!transfer->ownSocket->bind(local.toIPv4Address(), 0)) {
             Q_EMIT notice(QStringLiteral("Cannot open a transfer port: ") +
                           transfer->ownSocket->errorString());
             transfer->file.discard();
             return;
         }
-        QUdpSocket *own = transfer->ownSocket.get();
-        connect(own, &QUdpSocket::readyRead, this, [this, own] { readAll(own); });
+        DatagramSocket *own = transfer->ownSocket.get();
+        connect(own, &DatagramSocket::readyRead, this, [this, own] { readOne(own); });
         transfer->socket = own;
     }
+    transfer->source = sourceFor(transfer->socket, endpoint);
     Transfer *t = transfer.get();
     t->idle.setSingleShot(true);
-    t->idle.setInterval(IdleMs);
-    connect(&t->idle, &QTimer::timeout, this, [this, t] { drop(t); });
+    connect(&t->idle, &QTimer::timeout, this, [this, t] { idleDue(t); });
     m_transfers.push_back(std::move(transfer));
     touch(t);
     acknowledge(t, 0, true);
 }
 
-void TftpWriteServer::handleData(Transfer *transfer, const QByteArray &bytes)
+void TftpWriteServer::handleData(Transfer *transfer, QByteArrayView bytes)
 {
     touch(transfer);
     const TftpReceiveFile::Result result = transfer->file.accept(bytes);
@@ -265,7 +260,7 @@ void TftpWriteServer::handleData(Transfer *transfer, const QByteArray &bytes)
         Q_EMIT notice(QStringLiteral("Transfer of %1 failed: %2")
                           .arg(transfer->name, transfer->file.errorText()));
         sendFrom(transfer->socket, errorPacket(3, transfer->file.errorText().toLatin1()),
-                 transfer->peer, transfer->peerPort, transfer->endpoint);
+                 transfer->peer, transfer->endpoint);
         transfer->file.discard();
         drop(transfer);
         break;
@@ -274,14 +269,14 @@ void TftpWriteServer::handleData(Transfer *transfer, const QByteArray &bytes)
 
 void TftpWriteServer::acknowledge(Transfer *transfer, quint16 block, bool fresh)
 {
-    const QByteArray packet = m_settings.fault == TftpFault::ShortDatagram
-                                  ? QByteArray::fromHex("000400")
-                                  : ackPacket(block);
     const int copies = (fresh && m_settings.fault == TftpFault::RepeatAck) ? 2 : 1;
-    auto send = [this, transfer, packet, copies] {
+    const bool shortened = m_settings.fault == TftpFault::ShortDatagram;
+    auto send = [this, transfer, block, copies, shortened] {
+        // Shortened: 00 04 00, no block number.
+        const char packet[4] = {0, 4, shortened ? char(0) : char(block >> 8), char(block & 0xFF)};
         for (int i = 0; i < copies; ++i)
-            sendFrom(transfer->socket, packet, transfer->peer, transfer->peerPort,
-                     transfer->endpoint);
+            sendFrom(transfer->socket, QByteArrayView(packet, shortened ? 3 : 4), transfer->peer,
+                     transfer->source, transfer->endpoint.device);
     };
     if (m_ackDelay)
         m_ackDelay->post(&transfer->guard, send);
@@ -289,24 +284,34 @@ void TftpWriteServer::acknowledge(Transfer *transfer, quint16 block, bool fresh)
         send();
 }
 
-void TftpWriteServer::sendFrom(QUdpSocket *socket, const QByteArray &bytes,
-                               const QHostAddress &peer, quint16 peerPort, const Endpoint &endpoint)
+quint32 TftpWriteServer::sourceFor(DatagramSocket *socket, const Endpoint &endpoint) const
 {
-    QString why;
-    if (sendDatagramFrom(*socket, bytes, endpoint.source, peer, peerPort, &why) < 0) {
-        Q_EMIT notice(QStringLiteral("Send failed: ") + why);
-        return;
-    }
-    Q_EMIT datagramLogged({QDateTime::currentDateTime(), true, peer, peerPort, socket->localPort(),
-                           bytes, endpoint.device});
+    // A socket bound to one address sends from that address anyway.
+    if (endpoint.source.protocol() != QAbstractSocket::IPv4Protocol || socket->localAddress() != 0)
+        return 0;
+    return endpoint.source.toIPv4Address();
 }
 
-TftpWriteServer::Transfer *TftpWriteServer::find(QUdpSocket *socket, const QHostAddress &peer,
-                                                 quint16 peerPort) const
+void TftpWriteServer::sendFrom(DatagramSocket *socket, QByteArrayView bytes, Peer peer,
+                               const Endpoint &endpoint)
+{
+    sendFrom(socket, bytes, peer, sourceFor(socket, endpoint), endpoint.device);
+}
+
+void TftpWriteServer::sendFrom(DatagramSocket *socket, QByteArrayView bytes, Peer peer,
+                               quint32 source, const QString &device)
+{
+    if (socket->send(bytes.data(), bytes.size(), peer, source) < 0) {
+        Q_EMIT notice(QStringLiteral("Send failed: ") + socket->errorString());
+        return;
+    }
+    log(true, peer, socket, bytes, device);
+}
+
+TftpWriteServer::Transfer *TftpWriteServer::find(DatagramSocket *socket, Peer peer) const
 {
     for (const auto &t : m_transfers) {
-        if (!t->dead && t->socket == socket && t->peerPort == peerPort &&
-            t->peer.isEqual(peer, QHostAddress::TolerantConversion))
+        if (!t->dead && t->socket == socket && t->peer == peer)
             return t.get();
     }
     return nullptr;
@@ -314,9 +319,21 @@ TftpWriteServer::Transfer *TftpWriteServer::find(QUdpSocket *socket, const QHost
 
 void TftpWriteServer::touch(Transfer *transfer)
 {
-    // One timer per transfer, restarted: a timer per datagram would pile up
-    // tens of thousands of them in a long transfer and stall the event loop.
-    transfer->idle.start();
+    // Not a timer restarted per datagram (each restart registers a timer
+    // anew): the time of the last one is kept, and the timer, when it comes,
+    // waits on for whatever is left.
+    transfer->lastHeard = m_clock.elapsed();
+    if (!transfer->idle.isActive())
+        transfer->idle.start(IdleMs);
+}
+
+void TftpWriteServer::idleDue(Transfer *transfer)
+{
+    const qint64 left = transfer->lastHeard + IdleMs - m_clock.elapsed();
+    if (left > 0)
+        transfer->idle.start(int(left));
+    else
+        drop(transfer);
 }
 
 void TftpWriteServer::drop(Transfer *transfer)

@@ -2,7 +2,10 @@
 
 #include "LoggedDatagram.h"
 #include "SimulatorOptions.h"
+#include "core/net/DatagramSocket.h"
 
+#include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
@@ -12,8 +15,6 @@
 #include <vector>
 
 class DelayLine;
-class QNetworkDatagram;
-class QUdpSocket;
 
 // A TFTP server that only takes write requests (RFC 1350, octet mode) and
 // stores each file under its request name in one folder. Lock-step: each
@@ -27,6 +28,10 @@ class QUdpSocket;
 // from an unknown peer gets error 5 "Unknown transfer ID". Data blocks named
 // in lostDataBlocks are lost once per transfer before they reach the server:
 // they are neither logged nor answered, only noticed.
+//
+// With datagram logging off, a data block costs no heap allocation: it is
+// read into one fixed buffer, written straight to the file and acknowledged
+// from the stack (DelayAck and lost blocks aside).
 class TftpWriteServer : public QObject {
     Q_OBJECT
 public:
@@ -48,6 +53,7 @@ public:
         // storeFolder for every request. A request it gives nothing for is
         // ignored (no device at that address).
         std::function<std::optional<Endpoint>(const QHostAddress &destination)> endpointFor;
+        bool logDatagrams = true; // datagramLogged() for each datagram
     };
 
     explicit TftpWriteServer(QObject *parent = nullptr);
@@ -68,22 +74,37 @@ Q_SIGNALS:
 
 private:
     struct Transfer;
+    using Peer = DatagramSocket::Peer;
+    // One datagram as it came in, in place in m_buffer.
+    struct Arrived {
+        QByteArrayView bytes;
+        Peer from;
+        quint32 destination = 0;
+    };
 
-    void readAll(QUdpSocket *socket);
-    bool lostOnTheWay(QUdpSocket *socket, const QNetworkDatagram &datagram);
-    void handle(QUdpSocket *socket, const QNetworkDatagram &datagram);
-    std::optional<Endpoint> endpointOf(const QNetworkDatagram &datagram) const;
-    void handleRequest(const QNetworkDatagram &datagram, const Endpoint &endpoint);
-    void handleData(Transfer *transfer, const QByteArray &bytes);
+    void readOne(DatagramSocket *socket);
+    bool lostOnTheWay(DatagramSocket *socket, const Arrived &datagram);
+    void handle(DatagramSocket *socket, const Arrived &datagram);
+    std::optional<Endpoint> endpointOf(const Arrived &datagram) const;
+    void handleRequest(const Arrived &datagram, const Endpoint &endpoint);
+    void handleData(Transfer *transfer, QByteArrayView bytes);
     void acknowledge(Transfer *transfer, quint16 block, bool fresh);
-    void sendFrom(QUdpSocket *socket, const QByteArray &bytes, const QHostAddress &peer,
-                  quint16 peerPort, const Endpoint &endpoint = {});
-    Transfer *find(QUdpSocket *socket, const QHostAddress &peer, quint16 peerPort) const;
+    void sendFrom(DatagramSocket *socket, QByteArrayView bytes, Peer peer,
+                  const Endpoint &endpoint = {});
+    void sendFrom(DatagramSocket *socket, QByteArrayView bytes, Peer peer, quint32 source,
+                  const QString &device);
+    quint32 sourceFor(DatagramSocket *socket, const Endpoint &endpoint) const;
+    void log(bool sent, Peer peer, DatagramSocket *socket, QByteArrayView bytes,
+             const QString &device);
+    Transfer *find(DatagramSocket *socket, Peer peer) const;
     void drop(Transfer *transfer);
     void touch(Transfer *transfer);
+    void idleDue(Transfer *transfer);
 
     Settings m_settings;
-    QUdpSocket *m_listener = nullptr;
-    DelayLine *m_ackDelay = nullptr; // DelayAck only
+    DatagramSocket *m_listener = nullptr;
+    std::unique_ptr<char[]> m_buffer; // every datagram is read into it
+    QElapsedTimer m_clock;            // of the transfers' last datagrams
+    DelayLine *m_ackDelay = nullptr;  // DelayAck only
     std::vector<std::unique_ptr<Transfer>> m_transfers;
 };

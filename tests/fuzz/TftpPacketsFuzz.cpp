@@ -52,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     source.open(QIODevice::ReadOnly);
     QByteArray sent;
     for (;;) {
-        const QByteArray payload = Tftp::readPayload(source);
+        char buffer[Tftp::BlockSize];
+        const QByteArray payload(buffer, Tftp::readPayload(source, buffer));
         if (payload.isEmpty())
             break;
         FUZZ_CHECK(payload.size() <= Tftp::BlockSize);

@@ -1,11 +1,7 @@
 #include "core/net/UdpSocketControl.h"
 
-#include "core/net/UnproxiedUdpSocket.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/Failure.h"
-
-#include <QNetworkDatagram>
-#include <QUdpSocket>
 
 namespace {
 // Larger than any IPv4 datagram, so no size peek is needed before a read.
@@ -44,19 +40,22 @@ void UdpSocketControl::connectSocket()
     if (m_socket)
         close();
 
-    auto *socket = newUdpSocket(this);
-    if (!socket->bind(QHostAddress::AnyIPv4, m_localPort)) {
+    // Our own socket rather than QUdpSocket: see DatagramSocket for why.
+    auto *socket = new DatagramSocket(this);
+    if (!socket->bind(0, m_localPort)) {
         const QString why = socket->errorString();
         delete socket;
         throw Failure(FailureNumber::SocketBindFailed,
                       QStringLiteral("Could not open a UDP socket: ") + why);
     }
+    if (!m_buffer)
+        m_buffer = std::make_unique<char[]>(kMaxDatagram);
     m_socket = socket;
-    m_peer = peer;
+    m_peer = peer.toIPv4Address();
     m_peerPort = m_remotePort;
     m_peerPortLocked = false;
     m_state = 0; // non-zero only once the connection event has been raised
-    connect(m_socket, &QUdpSocket::readyRead, this, &UdpSocketControl::onReadyRead);
+    connect(m_socket, &DatagramSocket::readyRead, this, &UdpSocketControl::onReadyRead);
 
     const quint64 generation = m_generation;
     QMetaObject::invokeMethod(
@@ -71,11 +70,11 @@ void UdpSocketControl::raiseConnected(quint64 generation)
     Q_EMIT connected();
 }
 
-qint64 UdpSocketControl::send(const QByteArray &bytes)
+qint64 UdpSocketControl::send(QByteArrayView bytes)
 {
     if (!m_socket)
         throw Failure(FailureNumber::SocketNotConnected, QStringLiteral("Socket is not connected"));
-    const qint64 sent = m_socket->writeDatagram(bytes, m_peer, m_peerPort);
+    const qint64 sent = m_socket->send(bytes.data(), bytes.size(), {m_peer, m_peerPort});
     if (sent < 0)
         throw Failure(FailureNumber::SocketSendFailed,
                       QStringLiteral("Could not send datagram: ") + m_socket->errorString());
@@ -86,9 +85,8 @@ QByteArray UdpSocketControl::read(qint64 maxLength)
 {
     QByteArray datagram;
     if (m_haveCurrent) {
-        datagram = m_current;
+        datagram = m_current.toByteArray();
         m_haveCurrent = false;
-        m_current.clear();
     } else if (!m_queue.isEmpty()) {
         datagram = m_queue.takeFirst();
     }
@@ -109,19 +107,18 @@ void UdpSocketControl::close()
     }
     m_state = 0;
     m_queue.clear();
-    m_current.clear();
     m_haveCurrent = false;
     m_peerPortLocked = false;
 }
 
-bool UdpSocketControl::fromPeer(const QHostAddress &sender, quint16 senderPort)
+bool UdpSocketControl::fromPeer(DatagramSocket::Peer sender)
 {
-    if (!sender.isEqual(m_peer, QHostAddress::TolerantConversion))
+    if (sender.address != m_peer)
         return false;
-    if (senderPort == m_peerPort)
+    if (sender.port == m_peerPort)
         return true;
     if (m_acceptAnyPort && !m_peerPortLocked) {
-        m_peerPort = senderPort;
+        m_peerPort = sender.port;
         m_peerPortLocked = true;
         return true;
     }
@@ -132,29 +129,48 @@ void UdpSocketControl::onReadyRead()
 {
     // The socket stays alive until this frame ends, even when a handler closes
     // the control and then waits in a nested event loop (a modal box).
-    // One datagram per notification: the socket notifies again while more
-    // are waiting. Not so while a handler of ours waits in a nested loop: the
-    // socket does not notify inside its own notification and then stops
-    // notifying, so after a raised event whatever came meanwhile is read here.
+    // One datagram per notification: the socket notifies again, from the
+    // event loop, while more are waiting; inside a handler's nested loop too,
+    // and then the datagram is read into a copy of its own, since the buffer
+    // still holds the one being raised.
     ++m_readDepth;
-    QUdpSocket *const socket = m_socket;
-    bool raised = false;
-    do {
-        const QNetworkDatagram datagram = socket->receiveDatagram(kMaxDatagram);
-        raised = datagram.isValid() &&
-                 fromPeer(datagram.senderAddress(), quint16(datagram.senderPort()));
-        if (raised) {
+    DatagramSocket *const socket = m_socket;
+    DatagramSocket::Peer sender;
+    if (m_dispatching) {
+        QByteArray copy(kMaxDatagram, Qt::Uninitialized);
+        const qint64 length = socket->receive(copy.data(), kMaxDatagram, &sender);
+        if (length >= 0 && fromPeer(sender)) {
             if (m_acceptAnyPort)
                 m_peerPortLocked = true;
-            m_queue.append(datagram.data());
+            copy.truncate(length);
+            copy.squeeze();
+            m_queue.append(copy);
+        }
+    } else {
+        const qint64 length = socket->receive(m_buffer.get(), kMaxDatagram, &sender);
+        if (length >= 0 && fromPeer(sender)) {
+            if (m_acceptAnyPort)
+                m_peerPortLocked = true;
+            raise(QByteArrayView(m_buffer.get(), length));
             dispatchQueued();
         }
-    } while (raised && m_socket == socket && socket->hasPendingDatagrams());
+    }
     if (--m_readDepth == 0) {
-        for (QUdpSocket *retired : std::as_const(m_retired))
+        for (DatagramSocket *retired : std::as_const(m_retired))
             retired->deleteLater();
         m_retired.clear();
     }
+}
+
+void UdpSocketControl::raise(QByteArrayView datagram)
+{
+    m_dispatching = true;
+    m_current = datagram;
+    m_haveCurrent = true;
+    Q_EMIT dataArrived(int(qMin<qsizetype>(datagram.size(), 65535)));
+    m_haveCurrent = false;
+    m_current = {};
+    m_dispatching = false;
 }
 
 void UdpSocketControl::dispatchQueued()
@@ -165,14 +181,9 @@ void UdpSocketControl::dispatchQueued()
     // belongs to the socket as it is now (possibly reconnected).
     if (m_dispatching)
         return;
-    m_dispatching = true;
     while (!m_queue.isEmpty()) {
-        m_current = m_queue.takeFirst();
-        m_haveCurrent = true;
-        const int length = int(qMin<qsizetype>(m_current.size(), 65535));
-        Q_EMIT dataArrived(length);
-        m_haveCurrent = false;
-        m_current.clear();
+        m_held = m_queue.takeFirst();
+        raise(m_held);
     }
-    m_dispatching = false;
+    m_held.clear();
 }

@@ -1,21 +1,26 @@
 #pragma once
 
+#include "core/net/DatagramSocket.h"
+
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
 #include <QString>
-
-class QUdpSocket;
+#include <memory>
 
 // The UDP socket control that the query and download dialogs drive by
-// properties and events, on QUdpSocket and the event loop.
+// properties and events, on a DatagramSocket and the event loop.
 //
 // connectSocket() binds a local port and associates the control with the
 // remote host and port; the connected() event follows through the event loop,
 // never inside the call. Each arriving datagram from the associated peer
-// raises dataArrived(length); the handler then read()s it. Failures of the
-// operations are thrown as Failure.
+// raises dataArrived(length); the handler then read()s it, or looks at it in
+// place through datagram(). Failures of the operations are thrown as Failure.
+// A datagram raised straight from the socket is neither copied nor allocated
+// for: only one that arrives while a handler waits in a nested loop is kept
+// aside, to be raised once that handler returns.
 class UdpSocketControl : public QObject {
     Q_OBJECT
 public:
@@ -49,10 +54,13 @@ public:
 
     void connectSocket();
     // Sends the bytes as one datagram to the peer; returns the count sent.
-    qint64 send(const QByteArray &bytes);
+    qint64 send(QByteArrayView bytes);
     // The datagram of the current data-arrival event (or the next one
     // waiting), cut to maxLength bytes. Its size is the count read.
     QByteArray read(qint64 maxLength);
+    // The datagram of the current data-arrival event, in place: valid until
+    // the handler returns; empty outside one or once read() has taken it.
+    QByteArrayView datagram() const { return m_haveCurrent ? m_current : QByteArrayView(); }
     // Closes the socket; the control can be set up and connected again.
     void close();
 
@@ -63,8 +71,9 @@ Q_SIGNALS:
 private:
     void onReadyRead();
     void raiseConnected(quint64 generation);
+    void raise(QByteArrayView datagram);
     void dispatchQueued();
-    bool fromPeer(const QHostAddress &sender, quint16 senderPort);
+    bool fromPeer(DatagramSocket::Peer sender);
 
     int m_family = 2;
     int m_protocol = 0;
@@ -76,18 +85,20 @@ private:
     quint16 m_remotePort = 0;
     bool m_acceptAnyPort = false;
 
-    QUdpSocket *m_socket = nullptr;
-    QHostAddress m_peer;
+    DatagramSocket *m_socket = nullptr;
+    quint32 m_peer = 0;
     quint16 m_peerPort = 0;
     bool m_peerPortLocked = false;
     int m_state = 0;
-    quint64 m_generation = 0; // changes at each close, so stale events are dropped
-    QList<QByteArray> m_queue;
-    QByteArray m_current;
+    quint64 m_generation = 0;         // changes at each close, so stale events are dropped
+    std::unique_ptr<char[]> m_buffer; // what a datagram is read into, made at the first connect
+    QList<QByteArray> m_queue;        // arrived while a handler waited in a nested loop
+    QByteArray m_held;                // the queued datagram being raised
+    QByteArrayView m_current;         // the datagram being raised
     bool m_haveCurrent = false;
     bool m_dispatching = false;
     int m_readDepth = 0;
-    QList<QUdpSocket *> m_retired;
+    QList<DatagramSocket *> m_retired;
 };
 
 // Reads a dotted IPv4 text leniently (blanks, signs and leading zeros inside

@@ -38,31 +38,31 @@ QByteArray dataHeader(quint16 block)
     return header(OpData, block);
 }
 
-static QByteArray readPiece(QIODevice &file)
+void writeDataHeader(char *packet, quint16 block)
 {
-    const QByteArray piece = file.read(PieceSize);
-    if (piece.isEmpty() && !file.atEnd())
-        throw Failure(FailureNumber::DeviceIOError,
-                      QStringLiteral("Device I/O error: ") + file.errorString());
-    return piece;
+    packet[0] = '\0';
+    packet[1] = OpData;
+    packet[2] = char(block >> 8);
+    packet[3] = char(block & 0xFF);
 }
 
-QByteArray readPayload(QIODevice &file)
+qint64 readPayload(QIODevice &file, char *payload)
 {
     if (file.atEnd())
-        return {};
-    QByteArray payload = readPiece(file);
-    if (!file.atEnd())
-        payload.append(readPiece(file));
-    return payload;
+        return 0;
+    const qint64 length = file.read(payload, BlockSize);
+    if (length < 0 || (length == 0 && !file.atEnd()))
+        throw Failure(FailureNumber::DeviceIOError,
+                      QStringLiteral("Device I/O error: ") + file.errorString());
+    return length;
 }
 
-static quint16 numberAfterOpcode(const QByteArray &datagram)
+static quint16 numberAfterOpcode(QByteArrayView datagram)
 {
     return quint16((quint8(datagram.at(2)) << 8) | quint8(datagram.at(3)));
 }
 
-Ack readAck(const QByteArray &datagram)
+Ack readAck(QByteArrayView datagram)
 {
     if (datagram.size() < 4 || datagram.at(1) != OpAck)
         return {};
@@ -77,14 +77,14 @@ QByteArray errorPacket(quint16 code, const QString &text)
     return packet;
 }
 
-Error readError(const QByteArray &datagram)
+Error readError(QByteArrayView datagram)
 {
     if (datagram.size() < 4 || datagram.at(1) != OpError)
         return {};
-    const QByteArray rest = datagram.mid(4);
+    const QByteArrayView rest = datagram.sliced(4);
     const qsizetype end = rest.indexOf('\0');
     return {true, numberAfterOpcode(datagram),
-            QString::fromLatin1(end < 0 ? rest : rest.left(end))};
+            QString::fromLatin1(end < 0 ? rest : rest.first(end))};
 }
 
 } // namespace Tftp

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 
@@ -16,8 +17,8 @@ constexpr char OpWriteRequest = 2;
 constexpr char OpData = 3;
 constexpr char OpAck = 4;
 constexpr char OpError = 5;
-constexpr int PieceSize = 256;           // the payload is read in two pieces of this size
-constexpr int BlockSize = 2 * PieceSize; // so a data packet carries at most 512 bytes
+constexpr int BlockSize = 512; // a data packet carries at most this many bytes
+constexpr int HeaderSize = 4;  // opcode and block number
 
 // 00 02, the name one byte per character, 00, "octet", 00. A name that
 // cannot be sent one byte per character (a character beyond Latin-1, or a
@@ -26,11 +27,13 @@ QByteArray writeRequest(const QString &deviceFileName);
 
 // 00 03 and the block number, high byte first.
 QByteArray dataHeader(quint16 block);
+// The same four bytes written over the start of a packet buffer.
+void writeDataHeader(char *packet, quint16 block);
 
-// The next payload of the file: up to 256 bytes, then up to 256 more only
-// when the file has not ended after the first piece. Empty when the file is
-// already at its end. A read error throws Failure 57.
-QByteArray readPayload(QIODevice &file);
+// The next payload of the file, up to BlockSize bytes in one read, into
+// `payload`; its length, 0 when the file is already at its end. A read error
+// throws Failure 57.
+qint64 readPayload(QIODevice &file, char *payload);
 
 struct Ack {
     bool isAck = false;
@@ -39,7 +42,7 @@ struct Ack {
 
 // Only the second byte of the opcode is compared. A datagram shorter than
 // four bytes carries no block number and is not an acknowledgement.
-Ack readAck(const QByteArray &datagram);
+Ack readAck(QByteArrayView datagram);
 
 // 00 05, the error code, the text one byte per character (characters beyond
 // Latin-1 become '?'), 00. Code 0 is "not defined, see the text".
@@ -52,6 +55,6 @@ struct Error {
 };
 
 // As for acknowledgements, only the second byte of the opcode is compared.
-Error readError(const QByteArray &datagram);
+Error readError(QByteArrayView datagram);
 
 } // namespace Tftp

@@ -8,13 +8,15 @@ void TftpSource::open(const QString &path)
 {
     close();
     SourceFile.setFileName(path);
-    openOrThrow(SourceFile, QIODevice::ReadOnly);
+    // Unbuffered: each block is one read straight into the packet, with no
+    // buffer of the device's own to fill and copy from.
+    openOrThrow(SourceFile, QIODevice::ReadOnly | QIODevice::Unbuffered);
     m_size = SourceFile.size();
     m_bytesRead = 0;
-    m_packet.clear();
+    m_packetSize = 0;
 }
 
-bool TftpSource::trapped(const QString &place, const std::function<void()> &body, bool report)
+template <typename Body> bool TftpSource::trapped(const QString &place, Body &&body, bool report)
 {
     try {
         body();
@@ -47,27 +49,28 @@ bool TftpSource::resendData(quint16 block, UdpSocketControl &socket)
 
 void TftpSource::sendData(quint16 block, UdpSocketControl &socket)
 {
-    const QByteArray header = Tftp::dataHeader(block);
-    if (!m_packet.startsWith(header)) {
-        m_packet.clear();
+    if (m_packetSize == 0 || m_packetBlock != block) {
+        m_packetSize = 0;
         if (!SourceFile.isOpen() || SourceFile.atEnd()) {
             SourceFile.close();
             m_transferDone = true;
             return;
         }
-        // A read that fails after its first piece must not leave the file
-        // part-way into the block, or the next attempt would shift the data.
+        // A failed read must not leave the file part-way into the block, or
+        // the next attempt would shift the data.
         const qint64 start = SourceFile.pos();
-        QByteArray payload;
+        qint64 length = 0;
         try {
-            payload = Tftp::readPayload(SourceFile);
+            length = Tftp::readPayload(SourceFile, m_packet.data() + Tftp::HeaderSize);
         } catch (const Failure &) {
             if (!SourceFile.seek(start))
                 SourceFile.close(); // the transfer then ends short: no success
             throw;
         }
-        m_bytesRead += payload.size();
-        m_packet = header + payload;
+        Tftp::writeDataHeader(m_packet.data(), block);
+        m_packetBlock = block;
+        m_packetSize = Tftp::HeaderSize + length;
+        m_bytesRead += length;
     }
-    socket.send(m_packet);
+    socket.send(QByteArrayView(m_packet.data(), m_packetSize));
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/support/Failure.h"
+#include "core/tftp/TftpPackets.h"
 
 #include <QFile>
 #include <QString>
+#include <array>
 #include <functional>
 
 class UdpSocketControl;
@@ -46,11 +48,17 @@ public:
     bool resendData(quint16 block, UdpSocketControl &socket);
 
 private:
-    bool trapped(const QString &place, const std::function<void()> &body, bool report = true);
+    // A template, not a std::function: the operation's closure is too large
+    // for one's inline storage and would cost an allocation per packet.
+    template <typename Body> bool trapped(const QString &place, Body &&body, bool report = true);
     void sendData(quint16 block, UdpSocketControl &socket);
 
     QFile SourceFile;
-    QByteArray m_packet; // the last data packet built (header and payload)
+    // The last data packet built, header and payload: one buffer for the
+    // whole transfer, the header rewritten in place for each block.
+    std::array<char, Tftp::HeaderSize + Tftp::BlockSize> m_packet{};
+    qint64 m_packetSize = 0; // 0: none kept
+    quint16 m_packetBlock = 0;
     bool m_transferDone = false;
     qint64 m_size = 0;
     qint64 m_bytesRead = 0;

@@ -58,6 +58,8 @@ void TftpTransfer::onConnected()
     m_lastSent = 0;
     m_inFlight = 0;
     m_bytesThroughLastSent = 0;
+    m_percentShown = -1;
+    m_clock.start();
     if (!m_source.UDP_WriteReq(m_deviceFileName, m_socket)) {
         Q_EMIT writeRequestFailed();
         SocketCleanup();
@@ -67,9 +69,10 @@ void TftpTransfer::onConnected()
     m_sessionOpen = true;
 }
 
-void TftpTransfer::onDataArrived(int byteCount)
+void TftpTransfer::onDataArrived(int)
 {
-    const QByteArray buffer = m_socket.read(byteCount);
+    // Looked at in place: an acknowledgement costs no copy.
+    const QByteArrayView buffer = m_socket.datagram();
     // The time-out box is up: the transfer is over, whatever still arrives.
     if (m_timingOut || !m_downloading)
         return;
@@ -126,7 +129,18 @@ void TftpTransfer::onDataArrived(int byteCount)
         }
         return;
     }
-    Q_EMIT progressed(m_source.bytesRead(), m_source.size());
+    reportProgress();
+}
+
+void TftpTransfer::reportProgress()
+{
+    const qint64 size = m_source.size();
+    const qint64 sent = m_source.bytesRead();
+    const int percent = size > 0 ? int(qMin<qint64>(sent, size) * 100 / size) : 100;
+    if (percent == m_percentShown)
+        return;
+    m_percentShown = percent;
+    Q_EMIT progressed(sent, size);
 }
 
 bool TftpTransfer::sendData(quint16 block, bool retransmission)
@@ -136,7 +150,9 @@ bool TftpTransfer::sendData(quint16 block, bool retransmission)
     m_inFlight = block;
     // Armed whether or not the send succeeds: a packet that never left is
     // tried again the same way as one that was lost on the way.
-    m_resendTimer.start(m_options.retransmitMs);
+    m_resendAt = m_clock.elapsed() + m_options.retransmitMs;
+    if (!m_resendTimer.isActive())
+        m_resendTimer.start(m_options.retransmitMs);
     // Our own retransmissions fail quietly: the user has heard of the
     // first failure, and the time-out ends what does not recover.
     const bool sent =
@@ -154,6 +170,10 @@ void TftpTransfer::onResendDue()
     // Only data packets arm the timer: the write request is never repeated.
     if (!m_downloading || m_timingOut || !m_sessionOpen || m_resends >= m_options.maxResends)
         return;
+    if (const qint64 left = m_resendAt - m_clock.elapsed(); left > 0) {
+        m_resendTimer.start(int(left)); // packets went out since it was armed
+        return;
+    }
     ++m_resends;
     sendData(m_inFlight, true);
 }

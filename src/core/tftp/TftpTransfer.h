@@ -5,6 +5,7 @@
 #include "core/tftp/TftpSource.h"
 #include "core/tftp/TransferResult.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -80,6 +81,7 @@ Q_SIGNALS:
     // code and text as a failure for the error log.
     void deviceReportedError(const Failure &failure);
     void dataPacketFailed(int nextBlock);
+    // At most once per whole percent of the file (and so at its end).
     void progressed(qint64 bytesSent, qint64 fileSize);
     void succeeded(); // raised after the transfer is idle again
     void timedOut();  // raised before the clean-up
@@ -94,6 +96,7 @@ private:
     void onDataArrived(int byteCount);
     void onTimeout();
     void onResendDue();
+    void reportProgress();
     // Sends data packet `block` (the kept bytes when it is a repeat) and
     // arms the retransmission; false after a failure.
     bool sendData(quint16 block, bool retransmission);
@@ -103,7 +106,12 @@ private:
     TftpTransferOptions m_options;
     UdpSocketControl m_socket;
     QTimer tmrTFTP;
+    // Not restarted per block (a restart costs a timer registration): each
+    // packet sent moves m_resendAt, and the timer, when it fires early
+    // because the deadline moved, sleeps on for what is left.
     QTimer m_resendTimer;
+    QElapsedTimer m_clock;
+    qint64 m_resendAt = 0; // on m_clock
     TftpSource m_source;
     QString m_deviceFileName;
     bool m_downloading = false;
@@ -113,6 +121,7 @@ private:
     quint16 m_lastSent = 0;     // last data packet handed to the socket (0: the write request)
     quint16 m_inFlight = 0;     // the data packet awaiting its acknowledgement
     int m_resends = 0;          // of m_inFlight
+    int m_percentShown = -1;    // of the last progressed()
     qint64 m_bytesThroughLastSent = 0; // of the file, up to and with m_lastSent
     TransferResult m_result;           // of the transfer running or last run
 };

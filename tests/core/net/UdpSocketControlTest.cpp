@@ -2,6 +2,7 @@
 #include "FailureOf.h"
 #include "LoopbackPeer.h"
 #include "SimulatorFixture.h"
+#include "core/net/DatagramSocket.h"
 
 #include <QNetworkProxy>
 #include <QSignalSpy>
@@ -62,6 +63,8 @@ private Q_SLOTS:
     void refusesWhatItCannotDo();
     void readsTheHostAddress_data();
     void readsTheHostAddress();
+    void datagramSocketAddresses_data();
+    void datagramSocketAddresses();
 };
 
 void UdpSocketControlTest::connectEventComesThroughTheEventLoop_data()
@@ -324,6 +327,51 @@ void UdpSocketControlTest::readsTheHostAddress()
     QFETCH(QString, address);
     const QHostAddress read = parseDottedAddress(host);
     QCOMPARE(read.isNull() ? QString() : read.toString(), address);
+}
+
+void UdpSocketControlTest::datagramSocketAddresses_data()
+{
+    QTest::addColumn<QString>("to");     // where the datagram is sent
+    QTest::addColumn<QString>("source"); // the sender address asked for; empty: the system's
+    QTest::addColumn<int>("capacity");   // of the receiving buffer
+    QTest::newRow("the system's source") << "127.0.0.1"
+                                         << "" << 64;
+    QTest::newRow("chosen source, another destination") << "127.0.0.3"
+                                                        << "127.0.0.2" << 64;
+    QTest::newRow("cut to the buffer") << "127.0.0.1"
+                                       << "" << 3;
+}
+
+void UdpSocketControlTest::datagramSocketAddresses()
+{
+    QFETCH(QString, to);
+    QFETCH(QString, source);
+    QFETCH(int, capacity);
+    DatagramSocket sender;
+    DatagramSocket receiver;
+    QVERIFY(sender.bind(0, 0));
+    QVERIFY(receiver.bind(0, 0, true));
+    DatagramSocket second; // the port is taken
+    QVERIFY(!second.bind(0, receiver.localPort()));
+    QVERIFY(!second.errorString().isEmpty());
+
+    QSignalSpy ready(&receiver, &DatagramSocket::readyRead);
+    const QByteArray bytes = QByteArray::fromHex("0004123456");
+    const quint32 toAddress = QHostAddress(to).toIPv4Address();
+    const quint32 sourceAddress = source.isEmpty() ? 0 : QHostAddress(source).toIPv4Address();
+    QCOMPARE(sender.send(bytes.constData(), bytes.size(), {toAddress, receiver.localPort()},
+                         sourceAddress),
+             qint64(bytes.size()));
+    QVERIFY(ready.wait(2000));
+    char buffer[64];
+    DatagramSocket::Peer from;
+    quint32 destination = 0;
+    const qint64 length = receiver.receive(buffer, capacity, &from, &destination);
+    QCOMPARE(QByteArray(buffer, length), bytes.left(capacity));
+    QCOMPARE(from.address, sourceAddress ? sourceAddress : toAddress);
+    QCOMPARE(from.port, sender.localPort());
+    QCOMPARE(destination, toAddress);
+    QCOMPARE(receiver.receive(buffer, capacity, &from), qint64(-1)); // nothing else waits
 }
 
 QObject *createUdpSocketControlTest()

@@ -14,8 +14,8 @@ private Q_SLOTS:
     void writeRequestRefusesUnsendableNames();
     void dataHeaderBytes_data();
     void dataHeaderBytes();
-    void payloadIsReadInTwoPieces_data();
-    void payloadIsReadInTwoPieces();
+    void payloadIsReadInOneCall_data();
+    void payloadIsReadInOneCall();
     void acknowledgement_data();
     void acknowledgement();
     void errorFromTheDevice_data();
@@ -39,6 +39,7 @@ private Q_SLOTS:
     // TransferTests.cpp
     void transferStoresTheFile_data();
     void transferStoresTheFile();
+    void transferAllocatesNothingPerBlock();
     void blockNumberWrapsAfter65535();
     void notAcknowledgedThenTimeout_data();
     void notAcknowledgedThenTimeout();

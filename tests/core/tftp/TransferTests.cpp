@@ -1,5 +1,6 @@
 #include "TestDownloadLogic.h"
 
+#include "AllocationCount.h"
 #include "BytePattern.h"
 #include "FailureOf.h"
 #include "LoopbackPeer.h"
@@ -12,6 +13,7 @@
 #include "core/tftp/TftpTransfer.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -21,8 +23,9 @@ namespace {
 // in the order raised.
 struct TransferRun {
     explicit TransferRun(TftpFault fault = TftpFault::None, int ackDelayMs = 0,
-                         const QList<quint16> &lost = {})
+                         const QList<quint16> &lost = {}, bool logDatagrams = true)
     {
+        sim.options.logDatagrams = logDatagrams;
         sim.options.fault = fault;
         sim.options.ackDelayMs = ackDelayMs;
         sim.options.lostDataBlocks = lost;
@@ -87,16 +90,25 @@ void TestDownloadLogic::transferStoresTheFile_data()
     QTest::addColumn<int>("fault");
     QTest::addColumn<int>("size");
     QTest::addColumn<QList<quint16>>("lost"); // data blocks lost once on the way
+    QTest::addColumn<int>("reports");         // progressed(): once per whole percent
+    QTest::addColumn<int>("retransmitMs");    // 0: the program's
     const QList<quint16> none;
-    QTest::newRow("empty: the write request only") << int(TftpFault::None) << 0 << none;
-    QTest::newRow("3 blocks") << int(TftpFault::None) << 1300 << none;
-    QTest::newRow("past block 256") << int(TftpFault::None) << 300 * 512 + 100 << none;
-    QTest::newRow("device answers from a new port") << int(TftpFault::NewPort) << 5000 << none;
-    QTest::newRow("every ack twice") << int(TftpFault::RepeatAck) << 5000 << none;
-    QTest::newRow("delayed acks") << int(TftpFault::DelayAck) << 2100 << none;
-    QTest::newRow("block 2 lost") << int(TftpFault::None) << 1300 << QList<quint16>{2};
+    QTest::newRow("empty: the write request only") << int(TftpFault::None) << 0 << none << 0 << 0;
+    QTest::newRow("3 blocks") << int(TftpFault::None) << 1300 << none << 3 << 0;
+    QTest::newRow("past block 256: percents 0-100")
+        << int(TftpFault::None) << 300 * 512 + 100 << none << 101 << 0;
+    QTest::newRow("device answers from a new port")
+        << int(TftpFault::NewPort) << 5000 << none << 10 << 0;
+    QTest::newRow("every ack twice") << int(TftpFault::RepeatAck) << 5000 << none << 10 << 0;
+    QTest::newRow("delayed acks") << int(TftpFault::DelayAck) << 2100 << none << 5 << 0;
+    // The repeat waits for the packet in flight, not for the first one sent.
+    QTest::newRow("acks in 5 ms over two repeat times: no repeat")
+        << int(TftpFault::DelayAck) << 150 * 512 << none << 101 << 300;
+    // Only where a packet is lost is the repeat time short: a spurious
+    // repeat on a busy machine would show up below as a block received twice.
+    QTest::newRow("block 2 lost") << int(TftpFault::None) << 1300 << QList<quint16>{2} << 3 << 150;
     QTest::newRow("first and last block lost")
-        << int(TftpFault::DelayAck) << 1300 << QList<quint16>{1, 3};
+        << int(TftpFault::DelayAck) << 1300 << QList<quint16>{1, 3} << 3 << 150;
 }
 
 void TestDownloadLogic::transferStoresTheFile()
@@ -104,12 +116,12 @@ void TestDownloadLogic::transferStoresTheFile()
     QFETCH(int, fault);
     QFETCH(int, size);
     QFETCH(QList<quint16>, lost);
+    QFETCH(int, reports);
+    QFETCH(int, retransmitMs);
     TransferRun run(TftpFault(fault), 5, lost);
     QVERIFY(run.simStarted);
-    // Only where a packet is lost: a spurious repeat on a busy machine would
-    // show up below as a block received twice.
-    if (!lost.isEmpty())
-        run.transfer.options().retransmitMs = 150;
+    if (retransmitMs > 0)
+        run.transfer.options().retransmitMs = retransmitMs;
     const QByteArray bytes = pattern(size);
     run.transfer.start("FW.ROM", run.source(bytes), "127.0.0.1");
     QTRY_VERIFY(run.events.contains("success"));
@@ -128,8 +140,34 @@ void TestDownloadLogic::transferStoresTheFile()
         QCOMPARE(data[i].left(4), Tftp::dataHeader(quint16(i + 1)));
         QCOMPARE(data[i].size(), 4 + qMin(512, size - i * 512));
     }
-    QCOMPARE(run.progress.size(), blocks);
-    QCOMPARE(run.progress.value(blocks - 1), qint64(size));
+    QCOMPARE(run.progress.size(), reports);
+    QCOMPARE(run.progress.value(reports - 1), qint64(size));
+}
+
+void TestDownloadLogic::transferAllocatesNothingPerBlock()
+{
+    if (!AllocationCount::available())
+        QSKIP("This build's allocator cannot be counted (sanitizers)");
+    // The heap allocations of one whole transfer, the in-process device's
+    // side included, for a file of 128 and one of 2048 blocks: a fixed cost
+    // per transfer is fine, any cost per block shows as thousands.
+    auto allocationsFor = [](int size) -> qint64 {
+        TransferRun run(TftpFault::None, 0, {}, false);
+        const QByteArray bytes = pattern(size);
+        const QString path = run.source(bytes);
+        QEventLoop loop;
+        QObject::connect(&run.transfer, &TftpTransfer::finished, &loop, &QEventLoop::quit);
+        const quint64 before = AllocationCount::now();
+        run.transfer.start("FW.ROM", path, "127.0.0.1");
+        loop.exec();
+        const quint64 after = AllocationCount::now();
+        const bool stored = run.sim.storedFile("FW.ROM") == bytes;
+        return run.events.contains("success") && stored ? qint64(after - before) : -1;
+    };
+    const qint64 small = allocationsFor(64 * 1024);
+    const qint64 large = allocationsFor(1024 * 1024);
+    QVERIFY(small > 0 && large > 0);
+    QVERIFY2(large - small < 48, qPrintable(QStringLiteral("%1 against %2").arg(large).arg(small)));
 }
 
 void TestDownloadLogic::blockNumberWrapsAfter65535()
