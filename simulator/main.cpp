@@ -1,6 +1,7 @@
 // devsim: the simulated device server as a program.
 #include "DeviceSimulator.h"
 #include "SimulatorCommandLine.h"
+#include "core/support/ProgramVersion.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -37,7 +38,7 @@ int main(int argc, char *argv[])
         return 0;
     }
     if (line.versionRequested) {
-        std::printf("devsim %s\n", CFG_PROJECT_VERSION);
+        std::fputs(qPrintable(versionLine(QStringLiteral("devsim"))), stdout);
         return 0;
     }
     if (!line.error.isEmpty()) {
