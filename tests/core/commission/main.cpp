@@ -243,7 +243,7 @@ void CommissionTest::deviceStepsEndAsTheDeviceAnswers_data()
     row("file refused with a TFTP error", "refuses", "5.0", false, "failed at firmware",
         "refused the file: TFTP error 0", "probe firmware", "");
     row("no reply after the upload", "silent after an upgrade", "5.0", false, "failed at firmware",
-        "no reply to the device query after", "probe firmware", "");
+        "after the upload, no reply to the device query", "probe firmware", "");
     row("version unchanged by the upload", "keeps its version", "5.0", false, "failed at firmware",
         "firmware version 4.10 after the upgrade", "probe firmware", "");
     row("data file cannot be written", "no data file folder", "", false, "failed at record",
@@ -279,7 +279,6 @@ void CommissionTest::deviceStepsEndAsTheDeviceAnswers()
     sim.pointAt(tc.context);
     CommissionSettings settings = commissionSettings(
         tc.context, folder.filePath(trouble == "no data file folder" ? "none/d.txt" : "d.txt"));
-    settings.queryTimeoutMs = 300; // the pings are answered at once
     settings.tftp.timeoutMs = 400;
     PlanRow row;
     row.hardwareAddress = "02-00-00-04-0B-0C";
