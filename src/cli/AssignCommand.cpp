@@ -72,10 +72,6 @@ void AssignCommand::counted()
 
 void AssignCommand::start()
 {
-    if (m_confirm != QLatin1String("query") && m_confirm != QLatin1String("ping"))
-        return finish(
-            ExitCode::BadInput,
-            QStringLiteral("--confirm takes query or ping, not \"%1\"").arg(shownText(m_confirm)));
     // The datagram carries the address as typed; the confirmation goes to the trimmed one.
     const QString typed = operand(0);
     const std::optional<quint32> value = checkedNewAddress(typed);
@@ -87,6 +83,10 @@ void AssignCommand::start()
         return finish(ExitCode::BadInput);
     const QString hardware = upperCaseHardwareText(operand(1));
     result().insert(QStringLiteral("hardwareAddress"), hardware);
+    if (m_confirm != QLatin1String("query") && m_confirm != QLatin1String("ping"))
+        return finish(
+            ExitCode::BadInput,
+            QStringLiteral("--confirm takes query or ping, not \"%1\"").arg(shownText(m_confirm)));
 
     // An address the datagram cannot carry is refused before the probe.
     try {
