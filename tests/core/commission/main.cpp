@@ -240,6 +240,8 @@ void CommissionTest::deviceStepsEndAsTheDeviceAnswers_data()
     row("web pages", "", "", true, "done", "", "probe web pages record", "4.10");
     row("another hardware address read", "another device", "5.0", false, "failed at probe",
         "in use by HW 02-00-00-04-0B-0D", "probe", "");
+    row("a host there that is no device", "no device", "", false, "failed at probe",
+        "by a host that does not answer the device query", "probe", "");
     row("file refused with a TFTP error", "refuses", "5.0", false, "failed at firmware",
         "refused the file: TFTP error 0", "probe firmware", "");
     row("no reply after the upload", "silent after an upgrade", "5.0", false, "failed at firmware",
@@ -267,6 +269,8 @@ void CommissionTest::deviceStepsEndAsTheDeviceAnswers()
     if (trouble != "keeps its version")
         sim.options.upgradedVersion = std::pair<quint8, quint8>{0x05, 0x00};
     sim.options.silentAfterUpgrade = trouble == "silent after an upgrade";
+    if (trouble == "no device") // only the kernel's echo replies answer there
+        sim.options.replyMode = QueryReplyMode::None;
     if (trouble == "another device")
         sim.options.identity.hardwareAddress = QByteArray::fromHex("020000040b0d");
     QVERIFY(sim.start());
