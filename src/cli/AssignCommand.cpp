@@ -5,14 +5,16 @@
 #include "core/commission/EndingCheck.h"
 #include "core/device/AddressAssignment.h"
 #include "core/device/AddressHolders.h"
+#include "core/device/AddressProbe.h"
 #include "core/device/AddressText.h"
+#include "core/device/QueryPoll.h"
 #include "core/host/Diagnosis.h"
-#include "core/net/PingSeries.h"
 #include "core/net/UdpSocketControl.h"
 #include "core/session/EngineOptions.h"
 #include "core/support/AddressChecks.h"
 #include "core/support/Failure.h"
 #include "core/support/SharedMessages.h"
+#include "core/support/ShownText.h"
 
 #include <QHostAddress>
 #include <QJsonArray>
@@ -31,10 +33,11 @@ QString conversionFailed(const Failure &failure)
 AssignCommand::AssignCommand(AppContext &context, CliOutput &output, QObject *parent)
     : CliCommand(context, output, parent)
 {
-    for (const char *field : {"address", "hardwareAddress", "answeredBefore", "confirmed"})
+    for (const char *field :
+         {"address", "hardwareAddress", "answeredBefore", "confirmed", "confirmation"})
         result().insert(QLatin1String(field), QJsonValue());
     result().insert(QStringLiteral("holders"), QJsonArray());
-    for (const char *count : {"echoes", "replies", "timeouts"})
+    for (const char *count : {"polls", "echoes", "replies", "timeouts"})
         result().insert(QLatin1String(count), 0);
 }
 
@@ -45,14 +48,19 @@ CommandDeclaration AssignCommand::declaration()
                QStringLiteral(
                    "Give the device with hardware address HW (as 02-00-00-14-01-18) the address "
                    "IP,\n"
-                   "then confirm it by ping (two replies of four echo requests) and prove it by\n"
-                   "the query: HW alone answers at IP. Refused when IP answers a ping already\n"
-                   "(--force goes on) or another device's hardware address ends in HW's last\n"
-                   "two bytes (IP-SETUP would move it too)."))
+                   "then confirm it: the device query at IP, repeated until HW answers there\n"
+                   "alone. Refused when IP is in use already (--force goes on) or another\n"
+                   "device's hardware address ends in HW's last two bytes (IP-SETUP would move\n"
+                   "it too)."))
+        .text({QStringLiteral("--confirm")}, QStringLiteral("query|ping"),
+              &AssignCommand::m_confirm,
+              QStringLiteral("how the new address is confirmed: by the device query (the "
+                             "default), or by ping (two replies of four echo requests), then "
+                             "the query once"))
         .flag({QStringLiteral("--no-confirm")}, &AssignCommand::m_noConfirm,
               QStringLiteral("send the IP-SETUP datagram and end: no confirmation, no proof"))
         .flag({QStringLiteral("--force")}, &AssignCommand::m_force,
-              QStringLiteral("go on when IP answers a ping already"));
+              QStringLiteral("go on when IP is in use already"));
 }
 
 void AssignCommand::counted()
@@ -64,7 +72,7 @@ void AssignCommand::counted()
 
 void AssignCommand::start()
 {
-    // The datagram carries the address as typed; the pings go to the trimmed one.
+    // The datagram carries the address as typed; the confirmation goes to the trimmed one.
     const QString typed = operand(0);
     const std::optional<quint32> value = checkedNewAddress(typed);
     if (!value)
@@ -75,6 +83,10 @@ void AssignCommand::start()
         return finish(ExitCode::BadInput);
     const QString hardware = upperCaseHardwareText(operand(1));
     result().insert(QStringLiteral("hardwareAddress"), hardware);
+    if (m_confirm != QLatin1String("query") && m_confirm != QLatin1String("ping"))
+        return finish(
+            ExitCode::BadInput,
+            QStringLiteral("--confirm takes query or ping, not \"%1\"").arg(shownText(m_confirm)));
 
     // An address the datagram cannot carry is refused before the probe.
     try {
@@ -103,23 +115,25 @@ void AssignCommand::start()
 
 void AssignCommand::probe()
 {
-    m_probe = new PingSeries(probePingOptions(context()), this);
-    connect(m_probe, &PingSeries::finished, this, [this](bool answered) {
-        result().insert(QStringLiteral("answeredBefore"), answered);
-        if (answered && !m_force)
+    m_probe = new AddressProbe(addressProbeOptions(context()), this);
+    connect(m_probe, &AddressProbe::finished, this, [this] {
+        const bool inUse = m_probe->finding() != AddressProbe::Finding::Free;
+        result().insert(QStringLiteral("answeredBefore"), inUse);
+        const QString who = m_probe->finding() == AddressProbe::Finding::Planned
+                                ? QStringLiteral("%1 answers there").arg(m_hardware)
+                                : m_probe->problem();
+        if (inUse && !m_force)
             return finish(ExitCode::BadInput,
-                          QStringLiteral("%1 already answers a ping: another host holds it, and "
-                                         "the confirmation pings would count its replies. "
-                                         "Nothing was sent; give --force to assign it all the "
-                                         "same")
-                              .arg(m_address));
-        if (answered)
-            output().note(
-                QStringLiteral("%1 already answers a ping; going on (--force)").arg(m_address));
+                          QStringLiteral("%1 is in use already (%2). Nothing was sent; give "
+                                         "--force to assign it all the same")
+                              .arg(m_address, who));
+        if (inUse)
+            output().note(QStringLiteral("%1 is in use already (%2); going on (--force)")
+                              .arg(m_address, who));
         lookForEndings();
     });
     try {
-        m_probe->start(m_address, 1, context().limits.probeEchoes);
+        m_probe->start(m_address, m_hardware);
     } catch (const Failure &failure) {
         if (!m_force)
             return fail(failure);
@@ -184,9 +198,12 @@ void AssignCommand::send()
                                  .arg(m_assignment->echoes()));
             });
 
+    const bool byPing = !m_noConfirm && m_confirm == QLatin1String("ping");
+    if (!m_noConfirm)
+        result().insert(QStringLiteral("confirmation"), m_confirm);
     IpSetupOutcome outcome;
     try {
-        outcome = m_assignment->start(typed, m_hardware, !m_noConfirm);
+        outcome = m_assignment->start(typed, m_hardware, byPing);
     } catch (const Failure &failure) {
         output().error(QStringLiteral("The IP-SETUP datagram was sent, but it cannot be "
                                       "confirmed by ping."));
@@ -209,7 +226,46 @@ void AssignCommand::send()
         QStringLiteral("IP-SETUP sent for %1 to the broadcast of %2").arg(m_hardware, m_address));
     if (m_noConfirm)
         return finish(ExitCode::Done);
+    if (!byPing)
+        return confirmByQuery();
     output().note(QStringLiteral("Confirming by ping..."));
+}
+
+void AssignCommand::confirmByQuery()
+{
+    output().note(QStringLiteral("Confirming by the device query..."));
+    m_poll = new QueryPoll(assignConfirmOptions(context()), this);
+    connect(m_poll, &QueryPoll::finished, this, [this] {
+        QStringList holders;
+        for (const DecodedReply &holder : m_poll->holders())
+            holders.append(holder.hardwareAddress);
+        result().insert(QStringLiteral("holders"), QJsonArray::fromStringList(holders));
+        result().insert(QStringLiteral("polls"), m_poll->polls());
+        result().insert(QStringLiteral("confirmed"), m_poll->confirmed());
+        if (!m_poll->confirmed())
+            return notConfirmed(
+                QStringLiteral("%1 (%2 queries)").arg(m_poll->problem()).arg(m_poll->polls()),
+                !holders.isEmpty());
+        output().line(kAssignSucceededText);
+        finish(ExitCode::Done);
+    });
+    try {
+        m_poll->start(m_address, m_hardware);
+    } catch (const Failure &failure) {
+        result().insert(QStringLiteral("confirmed"), false);
+        output().error(QStringLiteral("The IP-SETUP datagram was sent, but it cannot be "
+                                      "confirmed by the device query."));
+        fail(failure);
+    }
+}
+
+void AssignCommand::notConfirmed(const QString &why, bool anyAnswer)
+{
+    // Silence at the address is the window's "no response"; anything else is named.
+    finish(ExitCode::DeviceFailed, anyAnswer ? QStringLiteral("Assign IP not proven: ") + why
+                                             : kAssignFailedTitle + QLatin1Char(' ') +
+                                                   kNoResponseText.simplified() +
+                                                   QStringLiteral(" (") + why + QLatin1Char(')'));
 }
 
 // The pings prove only that something answers at the address: the device

@@ -184,32 +184,44 @@ void NamespaceCliTest::assignIsProvenByTheQuery_data()
 {
     QTest::addColumn<QString>("address"); // %N: host N of the namespace's subnet; 2 is in use
     QTest::addColumn<QString>("hardware");
-    QTest::addColumn<bool>("force");
+    QTest::addColumn<QStringList>("options");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("error"); // a part of it
+    const QStringList none;
+    const QStringList force{"--force"};
+    const QStringList byPing{"--confirm", "ping"};
     QTest::newRow("the device's own") << "%50"
-                                      << "02-00-00-14-01-18" << false << 0 << "";
+                                      << "02-00-00-14-01-18" << none << 0 << "";
+    QTest::newRow("the device's own, confirmed by ping")
+        << "%51"
+        << "02-00-00-14-01-18" << byPing << 0 << "";
     QTest::newRow("another device's tail")
         << "%50"
-        << "02-00-00-14-01-19" << false << 1 << kNoResponseText.simplified();
+        << "02-00-00-14-01-19" << none << 1 << kNoResponseText.simplified();
+    QTest::newRow("another device's tail, by ping")
+        << "%50"
+        << "02-00-00-14-01-19" << byPing << 1 << kNoResponseText.simplified();
     QTest::newRow("another device ends alike")
         << "%50"
-        << "02-00-00-99-01-18" << false << 2
+        << "02-00-00-99-01-18" << none << 2
         << "02-00-00-99-01-18 ends in the same two bytes as 02-00-00-14-01-18";
     QTest::newRow("an address in use") << "%2"
-                                       << "02-00-00-14-01-18" << false << 2 << "--force";
-    // The pings are answered by the host there: only the query tells.
+                                       << "02-00-00-14-01-18" << none << 2 << "--force";
+    // A host there would answer pings too: only the query tells.
     QTest::newRow("an address in use, forced")
         << "%2"
-        << "02-00-00-14-01-19" << true << 1 << "is 02-00-00-14-01-18, not 02-00-00-14-01-19";
+        << "02-00-00-14-01-19" << force << 1 << "is 02-00-00-14-01-18, not 02-00-00-14-01-19";
+    QTest::newRow("an unknown way to confirm")
+        << "%50"
+        << "02-00-00-14-01-18" << QStringList{"--confirm", "echo"} << 2 << "query or ping";
     // TEST-NET-2: no interface reaches it.
     QTest::newRow("unreachable") << "198.51.100.7"
-                                 << "02-00-00-14-01-18" << true << 3 << "lies in no local subnet";
+                                 << "02-00-00-14-01-18" << force << 3 << "lies in no local subnet";
     // Upper-cased by Unicode rules, "\u00DF" would become "SS" and shift the tail to
     // 00 01: nothing would clash. Its tail is the device's own, on another device.
     QTest::newRow("a letter that upper-cases to two")
         << "%50"
-        << "\u00DF2-00-00-14-01-18" << false << 2
+        << "\u00DF2-00-00-14-01-18" << none << 2
         << "ends in the same two bytes as 02-00-00-14-01-18";
 }
 
@@ -217,7 +229,7 @@ void NamespaceCliTest::assignIsProvenByTheQuery()
 {
     QFETCH(QString, address);
     QFETCH(QString, hardware);
-    QFETCH(bool, force);
+    QFETCH(QStringList, options);
     QFETCH(int, exitCode);
     QFETCH(QString, error);
     NETNS_OR_SKIP(ns, why);
@@ -226,6 +238,10 @@ void NamespaceCliTest::assignIsProvenByTheQuery()
              qPrintable(why));
     TestContext tc; // short ping intervals
     tc.context.ports.query = 30718;
+    // This device, at every address, answers the broadcast copy from the
+    // namespace's first address: only the copy to the new address counts, and
+    // it waits for the neighbour entry that the probe's echo request left.
+    tc.context.intervals.assignConfirmMs = 3000;
     if (address.startsWith('%'))
         address = ns.address(address.mid(1).toInt());
     else if (subnetHolding(localInterfaces(), QHostAddress(address)))
@@ -233,8 +249,7 @@ void NamespaceCliTest::assignIsProvenByTheQuery()
 
     // Lower case is accepted and sent upper-cased, as the dialog does.
     const CliResult result =
-        runCli(tc.context, QStringList{"--json", "assign", address, hardware.toLower()} +
-                               (force ? QStringList{"--force"} : QStringList{}));
+        runCli(tc.context, QStringList{"--json", "assign", address, hardware.toLower()} + options);
     QCOMPARE(result.exitCode, exitCode);
     const QJsonObject document = result.json();
     QCOMPARE(undocumentedOrMissing(document, "assign"), QString());
@@ -246,6 +261,10 @@ void NamespaceCliTest::assignIsProvenByTheQuery()
     if (exitCode != 0)
         return;
     QCOMPARE(document.value("holders").toArray(), QJsonArray{hardware});
+    const bool pinged = options.contains("ping");
+    QCOMPARE(document.value("confirmation").toString(), pinged ? "ping" : "query");
+    QCOMPARE(document.value("polls").toInt() > 0, !pinged);
+    QCOMPARE(document.value("echoes").toInt() > 0, pinged);
     // The device now answers the query at its new address, from that address.
     const CliResult query = runCli(tc.context, {"--json", "query", address});
     QCOMPARE(query.json().value("hardwareAddress").toString(), "02-00-00-14-01-18");
@@ -286,7 +305,7 @@ void NamespaceCliTest::commissionFiveDevicesThenResume()
     const Expected expected[] = {
         {"done", "02-00-00-04-0B-00", "4.10", ""},
         {"failed at probe", "02-00-00-04-0B-04", "4.10", "address in use by HW 02-00-00-04-0B-04"},
-        {"failed at assign", "", "", "the new address was not confirmed: 0 replies to"},
+        {"failed at assign", "", "", "IP-SETUP sent, not confirmed after"},
         {"done", "02-00-00-04-0B-02", "5.0", ""},
         {"already done", "02-00-00-04-0B-03", "4.10", ""},
     };
@@ -375,7 +394,7 @@ void NamespaceCliTest::commissionStopsADeviceAtItsFirstFailure_data()
         << QStringList{"--fault", "never-ack"} << "02-00-00-04-0B-00,,,pages.wpk"
         << "failed at web pages" << kDownloadTimeoutLine;
     QTest::newRow("no query reply") << QStringList{"--reply", "none"} << "02-00-00-04-0B-00,,,"
-                                    << "failed at verify"
+                                    << "failed at assign"
                                     << "no reply to the device query at";
 }
 

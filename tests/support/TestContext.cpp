@@ -70,6 +70,11 @@ TestContext::TestContext(const QByteArray &ini)
     context.intervals.tftpTimeoutMs = 2000;
     context.intervals.pingFirstMs = 200;
     context.intervals.pingSecondMs = 300;
+    context.intervals.probeMs = 200;
+    context.intervals.confirmPollMs = 50;
+    context.intervals.assignConfirmMs = 1000;
+    context.intervals.comeBackPollMs = 50;
+    context.intervals.comeBackMs = 1000;
 }
 
 void TestContext::writeFile(const QString &name, const QByteArray &bytes) const

@@ -1,11 +1,8 @@
 #include "core/commission/DeviceCommissioning.h"
 
 #include "core/datafile/DataFile.h"
-#include "core/device/AddressAssignment.h"
-#include "core/device/AddressHolders.h"
-#include "core/device/DeviceQuery.h"
+#include "core/device/IpSetupExchange.h"
 #include "core/device/IpSetupPacer.h"
-#include "core/net/PingSeries.h"
 #include "core/support/Failure.h"
 #include "core/support/SharedMessages.h"
 
@@ -28,8 +25,6 @@ QString stepName(CommissionStep step)
         return QStringLiteral("probe");
     case CommissionStep::Assign:
         return QStringLiteral("assign");
-    case CommissionStep::Verify:
-        return QStringLiteral("verify");
     case CommissionStep::Firmware:
         return QStringLiteral("firmware");
     case CommissionStep::WebPages:
@@ -81,8 +76,6 @@ void DeviceCommissioning::next(CommissionStep step)
                 return probe();
             case CommissionStep::Assign:
                 return assign();
-            case CommissionStep::Verify:
-                return verify();
             case CommissionStep::Firmware:
                 return upgradeFirmware();
             case CommissionStep::WebPages:
@@ -100,106 +93,36 @@ void DeviceCommissioning::enter(CommissionStep step)
     Q_EMIT stepStarted(step);
 }
 
-void DeviceCommissioning::query(std::function<void(const DecodedReply &)> onReply,
-                                std::function<void()> onTimeout)
-{
-    if (!m_query) {
-        m_query = new DeviceQuery(m_settings.queryPort, m_settings.queryTimeoutMs, this);
-        m_query->prepareSocket();
-        connect(m_query, &DeviceQuery::replyReceived, this, [this](const DecodedReply &reply) {
-            if (m_ended)
-                return;
-            m_result.identity = reply;
-            if (m_onReply)
-                m_onReply(reply);
-        });
-        connect(m_query, &DeviceQuery::timedOut, this, [this] {
-            if (!m_ended && m_onTimeout)
-                m_onTimeout();
-        });
-    }
-    m_onReply = std::move(onReply);
-    m_onTimeout = std::move(onTimeout);
-    try {
-        m_query->startQuery(m_row.ip);
-    } catch (const Failure &failure) {
-        m_query->SocketCleanup();
-        fail(QStringLiteral("the device query cannot be sent: ") + failureText(failure));
-    }
-}
-
-void DeviceCommissioning::askHolders(std::function<void(const QList<DecodedReply> &)> then)
-{
-    if (!m_holders) {
-        m_holders = new AddressHolders(m_settings.queryPort, m_settings.queryTimeoutMs,
-                                       m_settings.holdersSettleMs, this);
-        connect(m_holders, &AddressHolders::finished, this, [this] {
-            if (m_ended)
-                return;
-            const QList<DecodedReply> &holders = m_holders->holders();
-            const auto mine = std::find_if(holders.cbegin(), holders.cend(), [this](const auto &h) {
-                return h.hardwareAddress == m_row.hardwareAddress;
-            });
-            if (mine != holders.cend())
-                m_result.identity = *mine;
-            else if (!holders.isEmpty())
-                m_result.identity = holders.first();
-            m_onHolders(holders);
-        });
-    }
-    m_onHolders = std::move(then);
-    try {
-        m_holders->start(m_row.ip);
-    } catch (const Failure &failure) {
-        fail(QStringLiteral("the device query cannot be sent: ") + failureText(failure));
-    }
-}
-
 void DeviceCommissioning::probe()
 {
     enter(CommissionStep::Probe);
-    // No pause: a device that holds the address answers the first request.
-    m_probe = new PingSeries({m_settings.pingDataBytes, m_settings.pingFirstMs, 0}, this);
-    connect(m_probe, &PingSeries::finished, this, [this](bool answered) {
+    m_probe = new AddressProbe(m_settings.probe, this);
+    connect(m_probe, &AddressProbe::finished, this, [this] {
         if (m_ended)
             return;
-        if (!answered)
+        const QList<DecodedReply> &holders = m_probe->holders();
+        if (!holders.isEmpty())
+            m_result.identity = holders.first();
+        switch (m_probe->finding()) {
+        case AddressProbe::Finding::Free:
             return next(CommissionStep::Assign);
-        askHolders([this](const QList<DecodedReply> &holders) {
-            if (holders.isEmpty())
-                return fail(QStringLiteral("address in use by a host that does not answer the "
-                                           "device query"));
-            QStringList others;
-            for (const DecodedReply &holder : holders)
-                if (holder.hardwareAddress != m_row.hardwareAddress)
-                    others.append(holder.hardwareAddress);
-            if (!others.isEmpty())
-                return fail(QStringLiteral("address in use by HW %1")
-                                .arg(others.join(QStringLiteral(" and "))));
+        case AddressProbe::Finding::Planned:
             m_alreadyThere = true;
-            next(CommissionStep::Firmware);
-        });
+            return next(CommissionStep::Firmware);
+        case AddressProbe::Finding::Taken:
+            return fail(m_probe->problem());
+        }
     });
     try {
-        m_probe->start(m_row.ip, 1, m_settings.probeEchoes);
+        m_probe->start(m_row.ip, m_row.hardwareAddress);
     } catch (const Failure &failure) {
-        fail(QStringLiteral("cannot ping: ") + failureText(failure));
+        fail(QStringLiteral("the address cannot be probed: ") + failureText(failure));
     }
 }
 
 void DeviceCommissioning::assign()
 {
     enter(CommissionStep::Assign);
-    m_assignment = new AddressAssignment(m_settings.queryPort, pings(), this);
-    connect(m_assignment, &AddressAssignment::finished, this,
-            [this](AssignConfirmation::Verdict verdict) {
-                if (verdict == AssignConfirmation::Verdict::Succeeded)
-                    return next(CommissionStep::Verify);
-                fail(QStringLiteral("the new address was not confirmed: %1 replies to %2 echo "
-                                    "requests")
-                         .arg(m_assignment->replies())
-                         .arg(m_assignment->echoes()));
-            });
     // The run's devices share one pace of broadcasts.
     if (m_settings.ipSetupPacer)
         return m_settings.ipSetupPacer->enqueue(this, [this] { sendIpSetup(); });
@@ -208,16 +131,13 @@ void DeviceCommissioning::assign()
 
 void DeviceCommissioning::sendIpSetup()
 {
-    IpSetupOutcome outcome;
-    try {
-        outcome = m_assignment->start(m_row.ip, m_row.hardwareAddress, true);
-    } catch (const Failure &failure) {
-        return fail(QStringLiteral("IP-SETUP sent, but it cannot be confirmed by ping: ") +
-                    failureText(failure));
-    }
+    if (m_ended)
+        return;
+    const IpSetupOutcome outcome =
+        set_tmx_ip(m_row.ip, m_row.hardwareAddress, m_settings.confirm.port);
     switch (outcome.kind) {
     case IpSetupOutcome::Kind::Sent:
-        return;
+        return confirm();
     case IpSetupOutcome::Kind::ConversionFailed:
         return fail(QStringLiteral("IP-SETUP not sent: ") + failureText(*outcome.failure));
     case IpSetupOutcome::Kind::UnknownHost:
@@ -226,17 +146,30 @@ void DeviceCommissioning::sendIpSetup()
     }
 }
 
-void DeviceCommissioning::verify()
+// Only this device alone at the address proves the step: another one ending
+// like it, missed by the search before the run, may have taken it too.
+void DeviceCommissioning::confirm()
 {
-    enter(CommissionStep::Verify);
-    // Another device ending like this one, missed by the search before the
-    // run, took the address too: only this device alone there proves the step.
-    askHolders([this](const QList<DecodedReply> &holders) {
-        if (const QString why = holdersProblem(m_row.ip, m_row.hardwareAddress, holders);
-            !why.isEmpty())
-            return fail(why);
+    m_confirm = new QueryPoll(m_settings.confirm, this);
+    connect(m_confirm, &QueryPoll::finished, this, [this] {
+        if (m_ended)
+            return;
+        const QList<DecodedReply> &holders = m_confirm->holders();
+        const DecodedReply *mine = m_confirm->planned();
+        if (mine || !holders.isEmpty())
+            m_result.identity = mine ? *mine : holders.first();
+        if (!m_confirm->confirmed())
+            return fail(QStringLiteral("IP-SETUP sent, not confirmed after %1 queries: %2")
+                            .arg(m_confirm->polls())
+                            .arg(m_confirm->problem()));
         next(CommissionStep::Firmware);
     });
+    try {
+        m_confirm->start(m_row.ip, m_row.hardwareAddress);
+    } catch (const Failure &failure) {
+        fail(QStringLiteral("IP-SETUP sent, but the device query cannot be sent: ") +
+             failureText(failure));
+    }
 }
 
 void DeviceCommissioning::upgradeFirmware()
@@ -246,7 +179,10 @@ void DeviceCommissioning::upgradeFirmware()
         return next(CommissionStep::WebPages);
     enter(CommissionStep::Firmware);
     m_alreadyThere = false;
-    upload(m_row.firmwareDeviceFile, m_row.firmware, [this](const DecodedReply &reply) {
+    const auto upgraded = [this](const DecodedReply &reply) {
+        return sameVersion(reply.firmwareVersion, m_row.firmwareVersion);
+    };
+    upload(m_row.firmwareDeviceFile, m_row.firmware, upgraded, [this](const DecodedReply &reply) {
         if (!sameVersion(reply.firmwareVersion, m_row.firmwareVersion))
             return fail(QStringLiteral("firmware version %1 after the upgrade, not %2")
                             .arg(reply.firmwareVersion.trimmed(), m_row.firmwareVersion));
@@ -260,11 +196,12 @@ void DeviceCommissioning::uploadWebPages()
         return next(CommissionStep::Record);
     enter(CommissionStep::WebPages);
     m_alreadyThere = false;
-    upload(m_row.webDestination, m_row.webPages,
+    upload(m_row.webDestination, m_row.webPages, {},
            [this](const DecodedReply &) { next(CommissionStep::Record); });
 }
 
 void DeviceCommissioning::upload(const QString &deviceFile, const QString &source,
+                                 std::function<bool(const DecodedReply &)> wanted,
                                  std::function<void(const DecodedReply &)> then)
 {
     if (!m_transfer) {
@@ -274,6 +211,7 @@ void DeviceCommissioning::upload(const QString &deviceFile, const QString &sourc
         m_transfer = new TftpTransfer(options, this);
         connect(m_transfer, &TftpTransfer::finished, this, &DeviceCommissioning::uploaded);
     }
+    m_wanted = std::move(wanted);
     m_uploaded = std::move(then);
     try {
         m_transfer->start(deviceFile, source, m_row.ip);
@@ -310,38 +248,28 @@ void DeviceCommissioning::uploaded(const TransferResult &transfer)
     }
 }
 
-PingOptions DeviceCommissioning::pings() const
-{
-    return {m_settings.pingDataBytes, m_settings.pingFirstMs, m_settings.pingSecondMs};
-}
-
 void DeviceCommissioning::comeBack()
 {
     if (!m_comeBack) {
-        m_comeBack = new PingSeries(pings(), this);
-        connect(m_comeBack, &PingSeries::finished, this, [this](bool answered) {
+        m_comeBack = new QueryPoll(m_settings.comeBack, this);
+        connect(m_comeBack, &QueryPoll::finished, this, [this] {
             if (m_ended)
                 return;
-            if (!answered)
-                return fail(QStringLiteral("the device did not answer a ping after the upload (%1 "
-                                           "echo requests)")
-                                .arg(m_comeBack->timeouts()));
-            query(
-                [this](const DecodedReply &reply) {
-                    if (normalHardwareAddress(reply.hardwareAddress) != m_row.hardwareAddress)
-                        return fail(
-                            QStringLiteral("after the upload the device at %1 is %2, not %3")
-                                .arg(m_row.ip, reply.hardwareAddress.trimmed(),
-                                     m_row.hardwareAddress));
-                    m_uploaded(reply);
-                },
-                [this] { fail(QStringLiteral("no reply to the device query after the upload")); });
+            const DecodedReply *mine = m_comeBack->planned();
+            if (mine)
+                m_result.identity = *mine;
+            // The device alone, but not as wanted: the step says what it read.
+            if (m_comeBack->confirmed() || (mine && m_comeBack->holders().size() == 1))
+                return m_uploaded(*mine);
+            fail(QStringLiteral("after the upload, %1 (%2 queries)")
+                     .arg(m_comeBack->problem())
+                     .arg(m_comeBack->polls()));
         });
     }
     try {
-        m_comeBack->start(m_row.ip, 1, m_settings.comeBackEchoes);
+        m_comeBack->start(m_row.ip, m_row.hardwareAddress, m_wanted);
     } catch (const Failure &failure) {
-        fail(QStringLiteral("cannot ping: ") + failureText(failure));
+        fail(QStringLiteral("the device query cannot be sent: ") + failureText(failure));
     }
 }
 
@@ -391,14 +319,10 @@ void DeviceCommissioning::end()
         [this] {
             if (m_probe)
                 m_probe->stop();
+            if (m_confirm)
+                m_confirm->stop();
             if (m_comeBack)
                 m_comeBack->stop();
-            if (m_assignment)
-                m_assignment->stop();
-            if (m_query)
-                m_query->SocketCleanup();
-            if (m_holders)
-                m_holders->stop();
             if (m_transfer && m_transfer->Downloading())
                 m_transfer->abandon();
             Q_EMIT finished();

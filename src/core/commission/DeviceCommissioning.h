@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/commission/CommissionPlan.h"
-#include "core/device/AssignConfirmation.h"
+#include "core/device/AddressProbe.h"
 #include "core/device/DeviceProtocol.h"
-#include "core/net/PingControl.h"
+#include "core/device/QueryPoll.h"
 #include "core/tftp/TftpTransfer.h"
 
 #include <QElapsedTimer>
@@ -12,27 +12,14 @@
 #include <functional>
 #include <optional>
 
-class AddressAssignment;
-class AddressHolders;
-class DeviceQuery;
 class IpSetupPacer;
-class PingSeries;
 
 // The values a commissioning run takes from the program's settings
 // (commissionSettings() gives them).
 struct CommissionSettings {
-    quint16 queryPort = 0; // query and IP-SETUP
-    int queryTimeoutMs = 0;
-    int holdersSettleMs = 0; // the other holders of an address answer within this
-    int pingDataBytes = 0;
-    int pingFirstMs = 0;  // wait for one echo reply
-    int pingSecondMs = 0; // pause between the assignment's echo requests
-    // The probe of the new address: this many echo requests with no pause;
-    // one lost datagram does not hide a device that holds it.
-    int probeEchoes = 0;
-    // After an upload the device restarts: it is pinged until it answers,
-    // for at most this many echo requests.
-    int comeBackEchoes = 0;
+    AddressProbeOptions probe; // is the new address in use?
+    QueryPollOptions confirm;  // the device answers at its new address
+    QueryPollOptions comeBack; // the device is back after an upload
     TftpTransferOptions tftp;
     QString dataFile; // the device data file the records go into
     // The run's pace of IP-SETUP broadcasts (0: none). The run sets
@@ -42,7 +29,7 @@ struct CommissionSettings {
 };
 
 // The steps of one device, in order.
-enum class CommissionStep { Probe, Assign, Verify, Firmware, WebPages, Record };
+enum class CommissionStep { Probe, Assign, Firmware, WebPages, Record };
 QString stepName(CommissionStep step);
 
 struct CommissionResult {
@@ -57,13 +44,12 @@ struct CommissionResult {
 QString outcomeText(const CommissionResult &result);
 
 // Brings one device from its plan row to its recorded state: the new address
-// probed for another user, assigned by IP-SETUP and confirmed by the Assign IP
-// rule, verified by a query that must find this device alone at the address,
-// firmware and web pages uploaded where the row
-// asks, and its record stored in the device data file. The device stops at its
-// first failure. Every step ends by itself (each has its time-out), so a
-// device once started always finishes. Each step starts from the event loop,
-// never inside a signal of the step before it.
+// probed for another user, assigned by IP-SETUP and confirmed by the device
+// query, which must find this device alone at the address, firmware and web
+// pages uploaded where the row asks, and its record stored in the device data
+// file. The device stops at its first failure. Every step ends by itself
+// (each has its time-out), so a device once started always finishes. Each
+// step starts from the event loop, never inside a signal of the step before it.
 class DeviceCommissioning : public QObject {
     Q_OBJECT
 public:
@@ -87,24 +73,20 @@ private:
     void probe();
     void assign();
     void sendIpSetup(); // the datagram of assign(), when its turn comes
-    void verify();
+    void confirm();
     void upgradeFirmware();
     void uploadWebPages();
     void record();
-    // Sends the file, waits for the device to come back, queries it and hands
-    // the reply on.
+    // Sends the file, waits for the device to come back as `wanted` says and
+    // hands its reply on.
     void upload(const QString &deviceFile, const QString &source,
+                std::function<bool(const DecodedReply &)> wanted,
                 std::function<void(const DecodedReply &)> then);
     void uploaded(const TransferResult &transfer);
     void comeBack();
-    void query(std::function<void(const DecodedReply &)> onReply, std::function<void()> onTimeout);
-    // Every device that answers at the row's address, in the order they answered.
-    void askHolders(std::function<void(const QList<DecodedReply> &)> then);
     void succeed();
     void fail(const QString &why);
     void end();
-    // The data size, wait and pause of the assignment's and the come-back pings.
-    PingOptions pings() const;
 
     PlanRow m_row;
     CommissionSettings m_settings;
@@ -114,14 +96,10 @@ private:
     bool m_alreadyThere = false;
     bool m_ended = false;
 
-    PingSeries *m_probe = nullptr;
-    PingSeries *m_comeBack = nullptr;
-    DeviceQuery *m_query = nullptr;
-    AddressHolders *m_holders = nullptr;
-    std::function<void(const QList<DecodedReply> &)> m_onHolders;
-    AddressAssignment *m_assignment = nullptr;
+    AddressProbe *m_probe = nullptr;
+    QueryPoll *m_confirm = nullptr;
+    QueryPoll *m_comeBack = nullptr;
     TftpTransfer *m_transfer = nullptr;
-    std::function<void(const DecodedReply &)> m_onReply;
-    std::function<void()> m_onTimeout;
+    std::function<bool(const DecodedReply &)> m_wanted;   // how the device comes back
     std::function<void(const DecodedReply &)> m_uploaded; // checks the device after an upload
 };

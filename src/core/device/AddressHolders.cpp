@@ -35,23 +35,34 @@ void AddressHolders::start(const QString &address)
                       QStringLiteral("Could not open a UDP socket: %1").arg(why));
     }
     connect(m_socket, &QUdpSocket::readyRead, this, &AddressHolders::read);
-    const QByteArray query = queryRequest();
-    int sent = 0;
     QString why;
-    for (const QHostAddress &to :
-         {m_address, QHostAddress(BroadcastAddressText(m_address.toString()))}) {
-        if (m_socket->writeDatagram(query, to, m_port) >= 0)
-            ++sent;
-        else
-            why = m_socket->errorString();
-    }
-    if (sent == 0) {
+    if (send(&why) == 0) {
         stop();
         throw Failure(FailureNumber::SocketSendFailed,
                       QStringLiteral("The device query to %1 could not be sent: %2")
                           .arg(m_address.toString(), why));
     }
     m_timer.start(m_timeoutMs);
+}
+
+int AddressHolders::send(QString *why)
+{
+    const QByteArray query = queryRequest();
+    int sent = 0;
+    for (const QHostAddress &to :
+         {m_address, QHostAddress(BroadcastAddressText(m_address.toString()))}) {
+        if (m_socket->writeDatagram(query, to, m_port) >= 0)
+            ++sent;
+        else
+            *why = m_socket->errorString();
+    }
+    return sent;
+}
+
+bool AddressHolders::poll()
+{
+    QString why;
+    return m_socket && send(&why) > 0;
 }
 
 void AddressHolders::stop()
@@ -82,11 +93,15 @@ void AddressHolders::read()
             QHostAddress(datagram.senderAddress().toIPv4Address()) != m_address)
             continue;
         const DecodedReply reply = decodeQueryReply(datagram.data());
-        if (hardwareAddresses().contains(reply.hardwareAddress))
-            continue;
-        m_holders.append(reply);
-        if (m_holders.size() == 1 && m_timer.remainingTime() > m_settleMs)
-            m_timer.start(m_settleMs);
+        const qsizetype known = hardwareAddresses().indexOf(reply.hardwareAddress);
+        if (known >= 0) {
+            m_holders[known] = reply;
+        } else {
+            m_holders.append(reply);
+            if (m_holders.size() == 1 && m_timer.remainingTime() > m_settleMs)
+                m_timer.start(m_settleMs);
+        }
+        Q_EMIT answered(reply);
     }
 }
 

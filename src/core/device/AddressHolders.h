@@ -16,8 +16,9 @@ class QUdpSocket;
 // neighbour table names), so the query also goes to the broadcast that the
 // address's IP-SETUP goes to, and every reply sent from the address counts,
 // one per hardware address. Collecting ends at the time-out, or a short while
-// after the first reply: the others answer the same broadcast. Runs on the
-// event loop; shows nothing.
+// after the first reply: the others answer the same broadcast. The queries
+// may be sent again on the same socket (poll()); a device that answers again
+// keeps its place with its latest reply. Runs on the event loop; shows nothing.
 class AddressHolders : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +29,8 @@ public:
     // Sends the queries; finished() follows. Throws Failure (InvalidAddress,
     // SocketBindFailed, SocketSendFailed) when nothing could be sent.
     void start(const QString &address);
+    // Sends the queries again while collecting; false when neither went.
+    bool poll();
     // Ends at once, without finished().
     void stop();
 
@@ -36,9 +39,13 @@ public:
     QStringList hardwareAddresses() const;
 
 Q_SIGNALS:
+    // Every reply from the address, a device's repeats too.
+    void answered(const DecodedReply &reply);
     void finished();
 
 private:
+    // Both copies of the query; how many went, and why the last one did not.
+    int send(QString *why);
     void read();
     void finish();
 

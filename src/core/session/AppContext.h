@@ -27,6 +27,18 @@ struct Intervals {
     // After the first device answers at an address, the others that hold it
     // get this long to answer too.
     int holdersSettleMs = 1000;
+    // Is a new address in use? The probe's echo request and device query
+    // wait this long for their answers.
+    int probeMs = 1000;
+    // After IP-SETUP (cfgutil assign, commissioning) the new address is
+    // queried this often until the device answers there, for at most
+    // assignConfirmMs.
+    int confirmPollMs = 250;
+    int assignConfirmMs = 10000;
+    // After an upload the device restarts: it is queried this often until it
+    // answers as expected, for at most comeBackMs.
+    int comeBackPollMs = 500;
+    int comeBackMs = 60000;
     int tftpTimeoutMs = 10000;
     // A TFTP data packet whose acknowledgement has not come this long is sent again.
     int tftpRetransmitMs = 1000;
@@ -48,13 +60,10 @@ struct Limits {
     // Ping Device (and cfgutil ping without -c) stops after this many
     // replies, or this many time-outs.
     int pingDeviceLimit = 4;
-    // Is an address taken before it is given? One reply within this many
-    // echo requests says so; the second covers a first one lost to address
-    // resolution.
+    // Does an address answer a ping (cfgutil doctor)? One reply within this
+    // many echo requests says so; the second covers a first one lost to
+    // address resolution.
     int probeEchoes = 2;
-    // After an upload the device restarts: it is pinged until it answers,
-    // for at most this many echo requests.
-    int comeBackEchoes = 20;
     // A TFTP data packet is sent again at most this many times.
     int tftpResends = 5;
     // Hundreds of devices answer a discovery within milliseconds of each

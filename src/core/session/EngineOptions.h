@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/commission/DeviceCommissioning.h"
+#include "core/device/AddressProbe.h"
 #include "core/device/DeviceDiscovery.h"
+#include "core/device/QueryPoll.h"
 #include "core/net/PingControl.h"
 #include "core/session/AppContext.h"
 #include "core/tftp/TftpTransfer.h"
@@ -10,20 +12,40 @@
 // end builds its engines through these, and the engines have no values of
 // their own.
 
-// Ping Device, the Assign IP confirmation and the pings after an upload.
+// Ping Device, and the Assign IP confirmation by ping.
 inline PingOptions pingOptions(const AppContext &context)
 {
     return {context.limits.pingDataBytes, context.intervals.pingFirstMs,
             context.intervals.pingSecondMs};
 }
 
-// Does something answer at an address? Each request goes as soon as the one
-// before has ended: the first reply settles it.
+// Does something answer a ping at an address (cfgutil doctor)? Each request
+// goes as soon as the one before has ended: the first reply settles it.
 inline PingOptions probePingOptions(const AppContext &context)
 {
     PingOptions options = pingOptions(context);
     options.pauseMs = 0;
     return options;
+}
+
+// Is a new address in use before IP-SETUP gives it?
+inline AddressProbeOptions addressProbeOptions(const AppContext &context)
+{
+    return {context.ports.query, context.limits.pingDataBytes, context.intervals.probeMs,
+            context.intervals.holdersSettleMs};
+}
+
+// The device answers at the address that IP-SETUP gave it.
+inline QueryPollOptions assignConfirmOptions(const AppContext &context)
+{
+    return {context.ports.query, context.intervals.confirmPollMs,
+            context.intervals.assignConfirmMs};
+}
+
+// The device is back after an upload.
+inline QueryPollOptions comeBackOptions(const AppContext &context)
+{
+    return {context.ports.query, context.intervals.comeBackPollMs, context.intervals.comeBackMs};
 }
 
 inline TftpTransferOptions tftpTransferOptions(const AppContext &context)
@@ -45,14 +67,9 @@ inline DiscoveryOptions discoveryOptions(const AppContext &context)
 inline CommissionSettings commissionSettings(const AppContext &context, const QString &dataFile)
 {
     CommissionSettings settings;
-    settings.queryPort = context.ports.query;
-    settings.queryTimeoutMs = context.intervals.queryTimeoutMs;
-    settings.holdersSettleMs = context.intervals.holdersSettleMs;
-    settings.pingDataBytes = context.limits.pingDataBytes;
-    settings.pingFirstMs = context.intervals.pingFirstMs;
-    settings.pingSecondMs = context.intervals.pingSecondMs;
-    settings.probeEchoes = context.limits.probeEchoes;
-    settings.comeBackEchoes = context.limits.comeBackEchoes;
+    settings.probe = addressProbeOptions(context);
+    settings.confirm = assignConfirmOptions(context);
+    settings.comeBack = comeBackOptions(context);
     settings.tftp = tftpTransferOptions(context);
     settings.dataFile = dataFile;
     settings.ipSetupPerSecond = context.limits.ipSetupPerSecond;

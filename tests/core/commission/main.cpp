@@ -244,10 +244,12 @@ void CommissionTest::deviceStepsEndAsTheDeviceAnswers_data()
     row("web pages", "", "", true, "done", "", "probe web pages record", "4.10");
     row("another hardware address read", "another device", "5.0", false, "failed at probe",
         "in use by HW 02-00-00-04-0B-0D", "probe", "");
+    row("a host there that is no device", "no device", "", false, "failed at probe",
+        "by a host that does not answer the device query", "probe", "");
     row("file refused with a TFTP error", "refuses", "5.0", false, "failed at firmware",
         "refused the file: TFTP error 0", "probe firmware", "");
     row("no reply after the upload", "silent after an upgrade", "5.0", false, "failed at firmware",
-        "no reply to the device query after", "probe firmware", "");
+        "after the upload, no reply to the device query", "probe firmware", "");
     row("version unchanged by the upload", "keeps its version", "5.0", false, "failed at firmware",
         "firmware version 4.10 after the upgrade", "probe firmware", "");
     row("data file cannot be written", "no data file folder", "", false, "failed at record",
@@ -271,6 +273,8 @@ void CommissionTest::deviceStepsEndAsTheDeviceAnswers()
     if (trouble != "keeps its version")
         sim.options.upgradedVersion = std::pair<quint8, quint8>{0x05, 0x00};
     sim.options.silentAfterUpgrade = trouble == "silent after an upgrade";
+    if (trouble == "no device") // only the kernel's echo replies answer there
+        sim.options.replyMode = QueryReplyMode::None;
     if (trouble == "another device")
         sim.options.identity.hardwareAddress = QByteArray::fromHex("020000040b0d");
     QVERIFY(sim.start());
@@ -283,7 +287,6 @@ void CommissionTest::deviceStepsEndAsTheDeviceAnswers()
     sim.pointAt(tc.context);
     CommissionSettings settings = commissionSettings(
         tc.context, folder.filePath(trouble == "no data file folder" ? "none/d.txt" : "d.txt"));
-    settings.queryTimeoutMs = 300; // the pings are answered at once
     settings.tftp.timeoutMs = 400;
     PlanRow row;
     row.hardwareAddress = "02-00-00-04-0B-0C";

@@ -1,13 +1,16 @@
 #include "IpSetupTest.h"
 
 #include "LoopbackPeer.h"
+#include "SimulatorFixture.h"
 #include "core/device/AddressText.h"
 #include "core/device/AssignConfirmation.h"
 #include "core/device/DeviceProtocol.h"
 #include "core/device/HostAddress.h"
 #include "core/device/IpSetupExchange.h"
+#include "core/device/QueryPoll.h"
 
 #include <QDir>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <arpa/inet.h>
@@ -265,4 +268,65 @@ void IpSetupTest::confirmation()
         }
     }
     QTEST(verdict, "verdict");
+}
+
+void IpSetupTest::queryPoll_data()
+{
+    // Simulated devices 02-00-00-04-0B-0C and up: "at" the address, "later"
+    // there (an IP-SETUP moves the device there after a few polls), "everywhere"
+    // (every loopback address), or none at all.
+    QTest::addColumn<QString>("devices");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("planned");
+    QTest::addColumn<int>("fewestPolls");
+    QTest::addColumn<QString>("problem"); // a part of it; empty: confirmed
+    const QString mine = QStringLiteral("02-00-00-04-0B-0C");
+    const QString other = QStringLiteral("02-00-00-04-0B-0D");
+    QTest::newRow("answers at once") << "at" << 1 << mine << 1 << QString();
+    QTest::newRow("after a few polls") << "later" << 1 << mine << 4 << QString();
+    QTest::newRow("never") << "none" << 0 << mine << 10
+                           << "no reply to the device query at 127.0.0.7";
+    QTest::newRow("another hardware address")
+        << "at" << 1 << other << 10 << "the device at 127.0.0.7 is " + mine + ", not " + other;
+    QTest::newRow("two devices") << "everywhere" << 2 << mine << 1
+                                 << "address conflict: 127.0.0.7 is answered by " + other;
+    QTest::newRow("a reply cut short") << "short" << 1 << mine << 10 << ", not " + mine;
+}
+
+void IpSetupTest::queryPoll()
+{
+    QFETCH(QString, devices);
+    QFETCH(int, count);
+    QFETCH(QString, planned);
+    QFETCH(int, fewestPolls);
+    QFETCH(QString, problem);
+    SimulatorFixture sim;
+    sim.options.bindAddress = QHostAddress::AnyIPv4;
+    sim.options.deviceCount = qMax(count, 1);
+    if (devices != QLatin1String("everywhere"))
+        sim.options.firstAddress =
+            QHostAddress(devices == QLatin1String("later") ? "127.0.0.20" : "127.0.0.7");
+    if (devices == QLatin1String("none"))
+        sim.options.replyMode = QueryReplyMode::None;
+    if (devices == QLatin1String("short"))
+        sim.options.replyMode = QueryReplyMode::Short;
+    QVERIFY(sim.start());
+    if (devices == QLatin1String("later"))
+        QTimer::singleShot(100, [&sim] {
+            (void)set_tmx_ip(QStringLiteral("127.0.0.7"), QStringLiteral("02-00-00-04-0B-0C"),
+                             sim.queryPort());
+        });
+
+    QueryPoll poll({sim.queryPort(), 30, 600});
+    QSignalSpy finished(&poll, &QueryPoll::finished);
+    poll.start(QStringLiteral("127.0.0.7"), planned);
+    QVERIFY(finished.wait(2000));
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(poll.confirmed(), problem.isEmpty());
+    QVERIFY2(poll.problem().contains(problem), qPrintable(poll.problem()));
+    QVERIFY2(poll.polls() >= fewestPolls, qPrintable(QString::number(poll.polls())));
+    // Answered at once, it ends after one interval more, not at the time-out.
+    if (fewestPolls == 1)
+        QVERIFY2(poll.polls() <= 3, qPrintable(QString::number(poll.polls())));
+    QCOMPARE(poll.holders().size(), devices == QLatin1String("none") ? 0 : count);
 }

@@ -3,7 +3,8 @@
 #include <QObject>
 
 // Assign IP without widgets: the address texts, the IP-SETUP datagram and its
-// send, and the rule that confirms the new address by ping.
+// send, the rule that confirms the new address by ping, and its confirmation
+// by the device query.
 class IpSetupTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -17,4 +18,6 @@ private Q_SLOTS:
     void noDescriptorLeftOpen();
     void confirmation_data();
     void confirmation();
+    void queryPoll_data();
+    void queryPoll();
 };

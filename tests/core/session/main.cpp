@@ -49,9 +49,13 @@ void SessionTest::enginesTakeTheContextsValues()
     c.intervals.tftpRetransmitMs = 15;
     c.intervals.pingFirstMs = 16;
     c.intervals.pingSecondMs = 17;
+    c.intervals.probeMs = 23;
+    c.intervals.confirmPollMs = 24;
+    c.intervals.assignConfirmMs = 25;
+    c.intervals.comeBackPollMs = 26;
+    c.intervals.comeBackMs = 27;
     c.limits.pingDataBytes = 18;
     c.limits.probeEchoes = 19;
-    c.limits.comeBackEchoes = 20;
     c.limits.tftpResends = 21;
     c.limits.discoveryReceiveBufferBytes = 22;
 
@@ -70,10 +74,11 @@ void SessionTest::enginesTakeTheContextsValues()
     QVERIFY(discovery.interfaceNames.isEmpty());
 
     const CommissionSettings run = commissionSettings(c, QStringLiteral("/data/devices.txt"));
-    QCOMPARE((QList<int>{run.queryPort, run.queryTimeoutMs, run.holdersSettleMs, run.pingDataBytes,
-                         run.pingFirstMs, run.pingSecondMs, run.probeEchoes, run.comeBackEchoes,
-                         run.tftp.port, run.tftp.maxResends}),
-             (QList<int>{4001, 11, 13, 18, 16, 17, 19, 20, 4002, 21}));
+    QCOMPARE((QList<int>{run.probe.port, run.probe.pingDataBytes, run.probe.waitMs,
+                         run.probe.settleMs, run.confirm.port, run.confirm.pollMs,
+                         run.confirm.timeoutMs, run.comeBack.port, run.comeBack.pollMs,
+                         run.comeBack.timeoutMs, run.tftp.port, run.tftp.maxResends}),
+             (QList<int>{4001, 18, 23, 13, 4001, 24, 25, 4001, 26, 27, 4002, 21}));
     QCOMPARE(run.dataFile, QStringLiteral("/data/devices.txt"));
 }
 
