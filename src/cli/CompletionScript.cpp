@@ -16,6 +16,13 @@ const QRegularExpression &choiceRange()
     return range;
 }
 
+// "query|ping": the words themselves.
+const QRegularExpression &choiceList()
+{
+    static const QRegularExpression list(QStringLiteral("^[a-z]+(\\|[a-z]+)+$"));
+    return list;
+}
+
 // A bash word in single quotes: anything in the command table is kept as it is.
 QString quoted(const QString &word)
 {
@@ -105,13 +112,15 @@ ValueCompletion valueCompletion(const QString &option, const QString &valueName)
                                         QStringLiteral("REPORT"), QStringLiteral("PLAN.csv")};
     if (files.contains(valueName))
         return ValueCompletion::File;
-    if (choiceRange().match(valueName).hasMatch())
+    if (choiceRange().match(valueName).hasMatch() || choiceList().match(valueName).hasMatch())
         return ValueCompletion::Choice;
     return ValueCompletion::None;
 }
 
 QString choiceWords(const QString &valueName)
 {
+    if (choiceList().match(valueName).hasMatch())
+        return valueName.split(QLatin1Char('|')).join(QLatin1Char(' '));
     const QRegularExpressionMatch match = choiceRange().match(valueName);
     if (!match.hasMatch())
         return {};

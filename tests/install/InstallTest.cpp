@@ -384,6 +384,8 @@ void InstallTest::bashCompletesCfgutil_data()
         << "cfgutil discover --interface lo,l" << QStringList{"lo,lo"} << QStringList{};
     QTest::newRow("web directory") << "cfgutil load-web 127.0.0.1 x.wpk --destination WEB"
                                    << QStringList{"WEB1", "WEB6"} << QStringList{"WEB7"};
+    QTest::newRow("confirmation") << "cfgutil assign 10.0.0.9 02-00-00-14-01-18 --confirm p"
+                                  << QStringList{"ping"} << QStringList{"query", "--force"};
     QTest::newRow("file operand") << "cfgutil load-firmware 127.0.0.1 %dir/f"
                                   << QStringList{"%dir/fw.rom"} << QStringList{};
     QTest::newRow("address operand is no file")
