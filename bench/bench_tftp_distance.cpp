@@ -5,14 +5,15 @@
 // per block (user plus system) and, for ours, heap allocations per block,
 // and the ratio of the processor times, ours / tftp-hpa, at each distance.
 //
-// Both are measured the same way: ours runs in this process, the client as
-// a process of its own, so each sender's cost of one transfer of a single
-// block (the client's start-up, our socket and event loop) is measured and
-// taken off its whole transfer; what is left, divided by the blocks after
-// the first, is what each further block costs. No block is lost: a lost
+// Both are measured the same way: each sender is a process of its own (ours
+// is tftp_sender, the transfer of this program in a plain console program),
+// its processor time read when it has ended, and its cost of a transfer of a
+// single block (its start-up, its socket and event loop) measured and taken
+// off its whole transfer; what is left, divided by the blocks after the
+// first, is what each further block costs. Our sender also counts its heap
+// allocations. No block is lost: a lost
 // block costs each sender about a second of waiting and almost no processor
 // time, so it would only lengthen the runs and blur blocks per second.
-#include "AllocationCount.h"
 #include "DevsimQuiet.h"
 #include "UploadRun.h"
 
@@ -28,31 +29,53 @@
 
 namespace {
 
-constexpr int kRuns = 3;                    // of each whole transfer; the median counts
+constexpr int kRuns = 5;                    // of each whole transfer; the median counts
 constexpr int kShortRuns = 5;               // of each one-block transfer
 constexpr qint64 kSize = 1024 * 1024 + 123; // 2049 blocks; not a multiple of 512
 constexpr qint64 kShortSize = 100;          // one block
 const QString kClient = QStringLiteral("/usr/bin/tftp");
 
-// The client's own retransmission time-out is set to one second, as ours.
-UploadFigures uploadWithClient(quint16 port, const QString &path, const QString &name)
+struct ProcessFigures {
+    UploadFigures upload;
+    double allocations = -1; // counted by our sender; negative when not counted
+};
+
+// Runs a sender to its end; `input` goes to its standard input.
+ProcessFigures runSender(const QString &program, const QStringList &arguments,
+                         const QByteArray &input)
 {
-    QProcess client;
+    QProcess sender;
     const double cpuBefore = cpuSeconds(RUSAGE_CHILDREN);
     QElapsedTimer clock;
     clock.start();
-    client.start(kClient, {QStringLiteral("127.0.0.1"), QString::number(port)});
-    client.write(QStringLiteral("binary\nrexmt 1\ntimeout 10\nput %1 %2\nquit\n")
-                     .arg(path, name)
-                     .toLocal8Bit());
-    client.closeWriteChannel();
-    if (!client.waitForFinished(30000) || client.exitCode() != 0)
+    sender.start(program, arguments);
+    sender.write(input);
+    sender.closeWriteChannel();
+    if (!sender.waitForFinished(30000) || sender.exitStatus() != QProcess::NormalExit ||
+        sender.exitCode() != 0)
         return {};
     const double wall = double(clock.nsecsElapsed()) / 1e9;
-    const QByteArray said = client.readAll();
+    const QByteArray said = sender.readAll();
     if (said.contains("Error") || said.contains("timed out"))
         return {};
-    return {wall, cpuSeconds(RUSAGE_CHILDREN) - cpuBefore};
+    bool counted = false;
+    const double allocations = said.trimmed().toDouble(&counted);
+    return {{wall, cpuSeconds(RUSAGE_CHILDREN) - cpuBefore}, counted ? allocations : -1};
+}
+
+// The client's own retransmission time-out is set to one second, as ours.
+ProcessFigures uploadWithClient(quint16 port, const QString &path, const QString &name)
+{
+    return runSender(kClient, {QStringLiteral("127.0.0.1"), QString::number(port)},
+                     QStringLiteral("binary\nrexmt 1\ntimeout 10\nput %1 %2\nquit\n")
+                         .arg(path, name)
+                         .toLocal8Bit());
+}
+
+ProcessFigures uploadWithOurs(quint16 port, const QString &path, const QString &name)
+{
+    return runSender(QCoreApplication::applicationDirPath() + QStringLiteral("/tftp_sender"),
+                     {QString::number(port), path, name}, {});
 }
 
 // devsim beside this program, on loopback, delaying each acknowledgement.
@@ -120,10 +143,7 @@ struct Medians {
 
 class Sender {
 public:
-    Sender(bool ours, const Device &device) : m_ours(ours), m_device(device)
-    {
-        m_context.ports.tftp = device.port();
-    }
+    Sender(bool ours, const Device &device) : m_ours(ours), m_device(device) {}
     const char *label() const { return m_ours ? "ours" : "tftp-hpa"; }
 
     Medians measure(const QString &path, int runs)
@@ -132,17 +152,16 @@ public:
         for (int run = 0; run < runs; ++run) {
             const QString name =
                 QStringLiteral("%1-%2").arg(QLatin1String(label())).arg(++m_serial);
-            const quint64 allocationsBefore = AllocationCount::now();
-            const UploadFigures f = m_ours ? uploadWithTransfer(m_context, path, name)
-                                           : uploadWithClient(m_device.port(), path, name);
-            const quint64 allocated = AllocationCount::now() - allocationsBefore;
+            const ProcessFigures p = m_ours ? uploadWithOurs(m_device.port(), path, name)
+                                            : uploadWithClient(m_device.port(), path, name);
+            const UploadFigures &f = p.upload;
             if (f.seconds < 0 || !sameFile(path, m_device.stored(name))) {
                 std::printf("  %s, upload %s failed\n", label(), qPrintable(name));
                 continue;
             }
             wall << f.seconds;
             cpu << f.cpuSeconds;
-            allocations << double(allocated);
+            allocations << p.allocations;
         }
         if (wall.isEmpty())
             return {0, 0, 0, false};
@@ -152,7 +171,6 @@ public:
 private:
     bool m_ours;
     const Device &m_device;
-    AppContext m_context;
     int m_serial = 0;
 };
 
@@ -199,7 +217,7 @@ int main(int argc, char **argv)
             cpuPerBlock[ours ? 0 : 1] = perBlock;
             const QString allocations =
                 !ours ? QStringLiteral("-")
-                : !AllocationCount::available()
+                : whole.allocations < 0 || one.allocations < 0
                     ? QStringLiteral("n/a")
                     : QString::number((whole.allocations - one.allocations) / double(blocks - 1),
                                       'f', 2);

@@ -9,6 +9,11 @@
 
 int main(int argc, char *argv[])
 {
+    // A console program has no use for the GLib main loop; Qt's own is
+    // lighter per wake-up, and a transfer or a run of many devices is one
+    // wake-up per datagram. Whoever sets the variable keeps the choice.
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("cfgutil"));
     QFile out;

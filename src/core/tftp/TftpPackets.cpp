@@ -46,11 +46,11 @@ void writeDataHeader(char *packet, quint16 block)
     packet[3] = char(block & 0xFF);
 }
 
-qint64 readPayload(QIODevice &file, char *payload)
+qint64 readPayload(QIODevice &file, char *payload, qint64 capacity)
 {
     if (file.atEnd())
         return 0;
-    const qint64 length = file.read(payload, BlockSize);
+    const qint64 length = file.read(payload, capacity);
     if (length < 0 || (length == 0 && !file.atEnd()))
         throw Failure(FailureNumber::DeviceIOError,
                       QStringLiteral("Device I/O error: ") + file.errorString());

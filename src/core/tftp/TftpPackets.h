@@ -30,10 +30,10 @@ QByteArray dataHeader(quint16 block);
 // The same four bytes written over the start of a packet buffer.
 void writeDataHeader(char *packet, quint16 block);
 
-// The next payload of the file, up to BlockSize bytes in one read, into
-// `payload`; its length, 0 when the file is already at its end. A read error
-// throws Failure 57.
-qint64 readPayload(QIODevice &file, char *payload);
+// The next bytes of the file, up to `capacity` (one payload unless told
+// otherwise) in one read, into `payload`; their count, 0 when the file is
+// already at its end. A read error throws Failure 57.
+qint64 readPayload(QIODevice &file, char *payload, qint64 capacity = BlockSize);
 
 struct Ack {
     bool isAck = false;

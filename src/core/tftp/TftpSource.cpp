@@ -4,13 +4,17 @@
 #include "core/support/FileFailures.h"
 #include "core/tftp/TftpPackets.h"
 
+#include <cstring>
+
 void TftpSource::open(const QString &path)
 {
     close();
     SourceFile.setFileName(path);
-    // Unbuffered: each block is one read straight into the packet, with no
-    // buffer of the device's own to fill and copy from.
+    // Unbuffered: the read-ahead below is the one buffer.
     openOrThrow(SourceFile, QIODevice::ReadOnly | QIODevice::Unbuffered);
+    if (!m_ahead)
+        m_ahead = std::make_unique<char[]>(AheadSize);
+    m_aheadPos = m_aheadEnd = 0;
     m_size = SourceFile.size();
     m_bytesRead = 0;
     m_packetSize = 0;
@@ -47,26 +51,37 @@ bool TftpSource::resendData(quint16 block, UdpSocketControl &socket)
         dataPlace(), [&] { sendData(block, socket); }, false);
 }
 
+void TftpSource::readAhead()
+{
+    if (!SourceFile.isOpen())
+        return;
+    // A failed read must not leave the file part-way into the stretch, or
+    // the next attempt would shift the data.
+    const qint64 start = SourceFile.pos();
+    try {
+        m_aheadEnd = Tftp::readPayload(SourceFile, m_ahead.get(), AheadSize);
+    } catch (const Failure &) {
+        if (!SourceFile.seek(start))
+            SourceFile.close(); // the transfer then ends short: no success
+        throw;
+    }
+    m_aheadPos = 0;
+}
+
 void TftpSource::sendData(quint16 block, UdpSocketControl &socket)
 {
     if (m_packetSize == 0 || m_packetBlock != block) {
         m_packetSize = 0;
-        if (!SourceFile.isOpen() || SourceFile.atEnd()) {
+        if (m_aheadPos == m_aheadEnd)
+            readAhead();
+        if (m_aheadPos == m_aheadEnd) {
             SourceFile.close();
             m_transferDone = true;
             return;
         }
-        // A failed read must not leave the file part-way into the block, or
-        // the next attempt would shift the data.
-        const qint64 start = SourceFile.pos();
-        qint64 length = 0;
-        try {
-            length = Tftp::readPayload(SourceFile, m_packet.data() + Tftp::HeaderSize);
-        } catch (const Failure &) {
-            if (!SourceFile.seek(start))
-                SourceFile.close(); // the transfer then ends short: no success
-            throw;
-        }
+        const qint64 length = qMin<qint64>(Tftp::BlockSize, m_aheadEnd - m_aheadPos);
+        std::memcpy(m_packet.data() + Tftp::HeaderSize, m_ahead.get() + m_aheadPos, size_t(length));
+        m_aheadPos += length;
         Tftp::writeDataHeader(m_packet.data(), block);
         m_packetBlock = block;
         m_packetSize = Tftp::HeaderSize + length;

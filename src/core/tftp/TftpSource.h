@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 
 class UdpSocketControl;
 
@@ -52,11 +53,19 @@ private:
     // for one's inline storage and would cost an allocation per packet.
     template <typename Body> bool trapped(const QString &place, Body &&body, bool report = true);
     void sendData(quint16 block, UdpSocketControl &socket);
+    // Reads the next stretch of the file ahead; nothing when it has ended.
+    void readAhead();
 
     QFile SourceFile;
     // The last data packet built, header and payload: one buffer for the
     // whole transfer, the header rewritten in place for each block.
     std::array<char, Tftp::HeaderSize + Tftp::BlockSize> m_packet{};
+    // The file is read 128 blocks at a time: one read in 128 instead of one
+    // a block is a system call less per packet, with no buffer made per read.
+    static constexpr qint64 AheadSize = 128 * Tftp::BlockSize;
+    std::unique_ptr<char[]> m_ahead; // made at the first open, kept
+    qint64 m_aheadPos = 0;
+    qint64 m_aheadEnd = 0;
     qint64 m_packetSize = 0; // 0: none kept
     quint16 m_packetBlock = 0;
     bool m_transferDone = false;

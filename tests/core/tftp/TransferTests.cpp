@@ -327,7 +327,7 @@ void TestDownloadLogic::fileChangedWhileSentIsNoSuccess_data()
     QTest::addColumn<int>("newSize");
     QTest::newRow("cut short") << 1500;
     QTest::newRow("cut to a block boundary") << 1024;
-    QTest::newRow("grown") << 70000;
+    QTest::newRow("grown") << 300000;
 }
 
 void TestDownloadLogic::fileChangedWhileSentIsNoSuccess()
@@ -336,10 +336,10 @@ void TestDownloadLogic::fileChangedWhileSentIsNoSuccess()
     // transfer must end without claiming success, and say why. The file is
     // larger than what the reader buffers, so the change is seen.
     QFETCH(int, newSize);
-    const int size = 40000;
+    const int size = 200000;
     TransferRun run(TftpFault::DelayAck, 2);
     QVERIFY(run.simStarted);
-    run.transfer.options().timeoutMs = 9000; // 137 delayed blocks on a busy machine
+    run.transfer.options().timeoutMs = 9000; // 587 delayed blocks on a busy machine
     const QString path = run.source(pattern(size));
     int failureNumber = 0;
     QString description;
@@ -358,7 +358,7 @@ void TestDownloadLogic::fileChangedWhileSentIsNoSuccess()
     QTRY_VERIFY_WITH_TIMEOUT(run.events.contains("idle"), 10000);
     QCOMPARE(run.events, QStringList({"started", "idle", "UDP_Data function in TFTP"}));
     QCOMPARE(failureNumber, FailureNumber::SourceFileChanged);
-    QVERIFY2(description.contains(QStringLiteral("of the 40000")), qPrintable(description));
+    QVERIFY2(description.contains(QStringLiteral("of the 200000")), qPrintable(description));
     verifyIdle(run.transfer);
     const QByteArray stored = run.sim.storedFile("FW.ROM");
     QVERIFY(stored.size() != size);
