@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
@@ -47,10 +48,13 @@ int main(int argc, char *argv[])
     }
 
     QFile out;
-    const bool opened =
-        line.logFile.isEmpty()
-            ? out.open(stdout, QIODevice::WriteOnly)
-            : (out.setFileName(line.logFile), out.open(QIODevice::WriteOnly | QIODevice::Append));
+    // A log file is appended to; /dev/null or a pipe cannot be sought to an end.
+    const QFileInfo logInfo(line.logFile);
+    const QIODevice::OpenMode logMode = logInfo.exists() && !logInfo.isFile()
+                                            ? QIODevice::WriteOnly
+                                            : QIODevice::WriteOnly | QIODevice::Append;
+    const bool opened = line.logFile.isEmpty() ? out.open(stdout, QIODevice::WriteOnly)
+                                               : (out.setFileName(line.logFile), out.open(logMode));
     if (!opened) {
         std::fprintf(stderr, "devsim: cannot open the log %s: %s\n", qPrintable(line.logFile),
                      qPrintable(out.errorString()));
