@@ -15,6 +15,7 @@ packages=(
   lintian appstream desktop-file-utils # the package's checks: Debian's, AppStream's, the menu entry's
   bash-completion   # the tests complete cfgutil's command lines as an interactive bash would
   clang libclang-rt-14-dev # the fuzz targets: clang and its libFuzzer and sanitizer runtimes
+  ansible-core      # the Ansible collection in ansible/: its modules, playbook and their tests
 )
 
 missing=()
