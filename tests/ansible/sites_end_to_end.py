@@ -121,6 +121,7 @@ def write_inventory(folder, sites, cfgutil):
 def play(folder, collection, check):
     environment = dict(os.environ, ANSIBLE_COLLECTIONS_PATH=os.path.join(folder, "collections"),
                        ANSIBLE_LOCAL_TEMP=os.path.join(folder, "tmp"),
+                       ANSIBLE_REMOTE_TEMP=os.path.join(folder, "tmp"),
                        ANSIBLE_PYTHON_INTERPRETER="auto_silent", ANSIBLE_NOCOLOR="1",
                        ANSIBLE_CONFIG=os.path.join(folder, "none.cfg"),
                        ANSIBLE_LOCALHOST_WARNING="false", ANSIBLE_RETRY_FILES_ENABLED="false")
