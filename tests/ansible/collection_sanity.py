@@ -47,13 +47,13 @@ def differences(spec, documented, where):
     for option in sorted(set(spec) | set(documented)):
         at = where + option
         if option not in documented or option not in spec:
-            found.append("%s: %s" % (at, "not documented" if option in spec else "not in the spec"))
+            found.append("%s: %s" % (at, "not documented" if option in spec else "not in the argument spec"))
             continue
         s, d = spec[option], documented[option]
         for key, fallback in (("type", "str"), ("elements", None), ("required", False),
                               ("default", None)):
             if s.get(key, fallback) != d.get(key, fallback):
-                found.append("%s: %s %r in the spec, %r documented"
+                found.append("%s: %s %r in the argument spec, %r documented"
                              % (at, key, s.get(key, fallback), d.get(key, fallback)))
         if s.get("options") or d.get("suboptions"):
             found += differences(s.get("options") or {}, d.get("suboptions") or {}, at + ".")
