@@ -208,6 +208,8 @@ void DeviceCommissioning::upload(const QString &deviceFile, const QString &sourc
         TftpTransferOptions options = m_settings.tftp;
         // The device ended the session: waiting for the time-out would tell nothing more.
         options.endOnDeviceError = true;
+        // Many uploads share the machine: one that keeps moving is not cut off.
+        options.timeoutSinceLastAck = true;
         m_transfer = new TftpTransfer(options, this);
         connect(m_transfer, &TftpTransfer::finished, this, &DeviceCommissioning::uploaded);
     }

@@ -60,6 +60,7 @@ void TftpTransfer::onConnected()
     m_bytesThroughLastSent = 0;
     m_percentShown = -1;
     m_clock.start();
+    m_lastAckAt = 0;
     if (!m_source.UDP_WriteReq(m_deviceFileName, m_socket)) {
         Q_EMIT writeRequestFailed();
         SocketCleanup();
@@ -102,6 +103,7 @@ void TftpTransfer::onDataArrived(int)
         return;
     m_result.lastBlock = ack.block;
     m_result.bytes = m_bytesThroughLastSent;
+    m_lastAckAt = m_clock.elapsed();
     const auto next = quint16(ack.block + 1);
     // After a failed send of `next`, the device's repeat of this
     // acknowledgement asks for it again: the kept packet goes out.
@@ -182,6 +184,11 @@ void TftpTransfer::onTimeout()
 {
     if (!m_downloading)
         return;
+    if (const qint64 left = m_lastAckAt + m_options.timeoutMs - m_clock.elapsed();
+        m_options.timeoutSinceLastAck && left > 0) {
+        tmrTFTP.start(int(left)); // acknowledgements came since it was armed
+        return;
+    }
     m_timingOut = true;
     m_resendTimer.stop();
     tellDeviceTheEnd(QStringLiteral("Download timed out"));

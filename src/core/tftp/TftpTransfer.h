@@ -20,6 +20,11 @@ struct TftpTransferOptions {
     // An error packet from the device ends the transfer at once. The windows
     // leave it off: they show "No Ack!" and let the time-out end it.
     bool endOnDeviceError = false;
+    // The time-out counts from the last acknowledgement instead of the
+    // connection event: a long image that keeps moving is never cut off,
+    // a device that goes quiet still ends it. Commissioning sets it, where
+    // many uploads share one machine; the windows keep the whole-transfer rule.
+    bool timeoutSinceLastAck = false;
 };
 
 // One TFTP write transfer, lock-step: the write request on the connection
@@ -111,7 +116,8 @@ private:
     // because the deadline moved, sleeps on for what is left.
     QTimer m_resendTimer;
     QElapsedTimer m_clock;
-    qint64 m_resendAt = 0; // on m_clock
+    qint64 m_resendAt = 0;  // on m_clock
+    qint64 m_lastAckAt = 0; // on m_clock
     TftpSource m_source;
     QString m_deviceFileName;
     bool m_downloading = false;

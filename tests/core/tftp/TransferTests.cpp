@@ -92,23 +92,29 @@ void TestDownloadLogic::transferStoresTheFile_data()
     QTest::addColumn<QList<quint16>>("lost"); // data blocks lost once on the way
     QTest::addColumn<int>("reports");         // progressed(): once per whole percent
     QTest::addColumn<int>("retransmitMs");    // 0: the program's
+    QTest::addColumn<int>("sinceLastAckMs");  // a time-out from the last ack; 0: the program's
     const QList<quint16> none;
-    QTest::newRow("empty: the write request only") << int(TftpFault::None) << 0 << none << 0 << 0;
-    QTest::newRow("3 blocks") << int(TftpFault::None) << 1300 << none << 3 << 0;
+    QTest::newRow("empty: the write request only")
+        << int(TftpFault::None) << 0 << none << 0 << 0 << 0;
+    QTest::newRow("3 blocks") << int(TftpFault::None) << 1300 << none << 3 << 0 << 0;
     QTest::newRow("past block 256: percents 0-100")
-        << int(TftpFault::None) << 300 * 512 + 100 << none << 101 << 0;
+        << int(TftpFault::None) << 300 * 512 + 100 << none << 101 << 0 << 0;
     QTest::newRow("device answers from a new port")
-        << int(TftpFault::NewPort) << 5000 << none << 10 << 0;
-    QTest::newRow("every ack twice") << int(TftpFault::RepeatAck) << 5000 << none << 10 << 0;
-    QTest::newRow("delayed acks") << int(TftpFault::DelayAck) << 2100 << none << 5 << 0;
+        << int(TftpFault::NewPort) << 5000 << none << 10 << 0 << 0;
+    QTest::newRow("every ack twice") << int(TftpFault::RepeatAck) << 5000 << none << 10 << 0 << 0;
+    QTest::newRow("delayed acks") << int(TftpFault::DelayAck) << 2100 << none << 5 << 0 << 0;
     // The repeat waits for the packet in flight, not for the first one sent.
     QTest::newRow("acks in 5 ms over two repeat times: no repeat")
-        << int(TftpFault::DelayAck) << 150 * 512 << none << 101 << 300;
+        << int(TftpFault::DelayAck) << 150 * 512 << none << 101 << 300 << 0;
     // Only where a packet is lost is the repeat time short: a spurious
     // repeat on a busy machine would show up below as a block received twice.
-    QTest::newRow("block 2 lost") << int(TftpFault::None) << 1300 << QList<quint16>{2} << 3 << 150;
+    QTest::newRow("block 2 lost") << int(TftpFault::None) << 1300 << QList<quint16>{2} << 3 << 150
+                                  << 0;
+    // The whole transfer takes more than a second; no ack is half a second late.
+    QTest::newRow("time-out from the last ack")
+        << int(TftpFault::DelayAck) << 200 * 512 << none << 101 << 0 << 500;
     QTest::newRow("first and last block lost")
-        << int(TftpFault::DelayAck) << 1300 << QList<quint16>{1, 3} << 3 << 150;
+        << int(TftpFault::DelayAck) << 1300 << QList<quint16>{1, 3} << 3 << 150 << 0;
 }
 
 void TestDownloadLogic::transferStoresTheFile()
@@ -118,10 +124,15 @@ void TestDownloadLogic::transferStoresTheFile()
     QFETCH(QList<quint16>, lost);
     QFETCH(int, reports);
     QFETCH(int, retransmitMs);
+    QFETCH(int, sinceLastAckMs);
     TransferRun run(TftpFault(fault), 5, lost);
     QVERIFY(run.simStarted);
     if (retransmitMs > 0)
         run.transfer.options().retransmitMs = retransmitMs;
+    if (sinceLastAckMs > 0) {
+        run.transfer.options().timeoutMs = sinceLastAckMs;
+        run.transfer.options().timeoutSinceLastAck = true;
+    }
     const QByteArray bytes = pattern(size);
     run.transfer.start("FW.ROM", run.source(bytes), "127.0.0.1");
     QTRY_VERIFY(run.events.contains("success"));
