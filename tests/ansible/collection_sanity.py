@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
-"""The collection's modules: ansible-doc shows each one whole, every option of its argument
-spec is documented as it is (type, elements, required, default, suboptions) and the reverse,
+"""The collection's modules: ansible-doc shows each one whole, every option it declares
+is documented as it is (type, elements, required, default, suboptions) and the reverse,
 and the sanity tests of ansible-test that need no download pass.
 
 Usage: collection_sanity.py COLLECTION_DIR   (exit status 77: skipped)"""
@@ -28,10 +28,10 @@ class Captured(Exception):
 def argument_spec(name):
     module = importlib.import_module("ansible_collections.configutility.devices.plugins.modules."
                                      + name)
-    spec = {}
+    declared = {}
 
     def capture(**kwargs):
-        spec.update(kwargs)
+        declared.update(kwargs)
         raise Captured()
 
     module.AnsibleModule = capture
@@ -39,21 +39,21 @@ def argument_spec(name):
         module.main()
     except Captured:
         pass
-    return spec
+    return declared
 
 
-def differences(spec, documented, where):
+def differences(declared, documented, where):
     found = []
-    for option in sorted(set(spec) | set(documented)):
+    for option in sorted(set(declared) | set(documented)):
         at = where + option
-        if option not in documented or option not in spec:
-            found.append("%s: %s" % (at, "not documented" if option in spec else "not in the argument spec"))
+        if option not in documented or option not in declared:
+            found.append("%s: %s" % (at, "not documented" if option in declared else "not among the declared options"))
             continue
-        s, d = spec[option], documented[option]
+        s, d = declared[option], documented[option]
         for key, fallback in (("type", "str"), ("elements", None), ("required", False),
                               ("default", None)):
             if s.get(key, fallback) != d.get(key, fallback):
-                found.append("%s: %s %r in the argument spec, %r documented"
+                found.append("%s: %s %r declared, %r documented"
                              % (at, key, s.get(key, fallback), d.get(key, fallback)))
         if s.get("options") or d.get("suboptions"):
             found += differences(s.get("options") or {}, d.get("suboptions") or {}, at + ".")
