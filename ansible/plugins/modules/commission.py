@@ -80,12 +80,8 @@ options:
   discover_timeout:
     description: Seconds the check mode's discovery collects replies.
     type: float
-  cfgutil:
-    description:
-      - The command that starts cfgutil, split as a shell would, for example
-        C(ip netns exec site1 /usr/bin/cfgutil).
-    type: str
-    default: cfgutil
+extends_documentation_fragment:
+  - configutility.devices.cfgutil
 notes:
   - In check mode nothing is sent but one discovery; each row is predicted from the devices
     found and the earlier report as C(carried over), C(already done) or C(would commission).

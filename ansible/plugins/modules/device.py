@@ -57,12 +57,8 @@ options:
   discover_timeout:
     description: Seconds the discovery collects replies.
     type: float
-  cfgutil:
-    description:
-      - The command that starts cfgutil, split as a shell would, for example
-        C(ip netns exec site1 /usr/bin/cfgutil).
-    type: str
-    default: cfgutil
+extends_documentation_fragment:
+  - configutility.devices.cfgutil
 notes:
   - Supports check mode and diff mode.
 """

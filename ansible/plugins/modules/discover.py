@@ -25,12 +25,8 @@ options:
   timeout:
     description: Seconds to collect replies.
     type: float
-  cfgutil:
-    description:
-      - The command that starts cfgutil, split as a shell would, for example
-        C(/usr/bin/cfgutil) or C(ip netns exec site1 /usr/bin/cfgutil).
-    type: str
-    default: cfgutil
+extends_documentation_fragment:
+  - configutility.devices.cfgutil
 notes:
   - Supports check mode; it only sends queries.
   - No device answering is not a failure; C(devices) is then empty.
